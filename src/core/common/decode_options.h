@@ -1,0 +1,23 @@
+// What every decoder is told: where to report progress and what colour shows
+// through transparent pixels.
+#pragma once
+
+#include "core/common/progress.h"
+
+#include <cstdint>
+
+namespace core {
+
+struct DecodeOptions {
+    // Alpha is composited over this colour, 0x00RRGGBB (the window's background;
+    // white in the headless tool).
+    std::uint32_t background = 0xFFFFFF;
+    ProgressFn progress;
+};
+
+// Composite one channel value with alpha over a background channel value.
+constexpr std::uint8_t BlendOver(unsigned value, unsigned alpha, unsigned background) {
+    return static_cast<std::uint8_t>((value * alpha + background * (255 - alpha) + 127) / 255);
+}
+
+} // namespace core

@@ -1,0 +1,49 @@
+// One opened picture file as the imaging library sees it: a number of pages,
+// the facts of each page, and the decode of a page into a picture.
+#pragma once
+
+#include "core/common/bitmap.h"
+#include "core/common/decode_options.h"
+#include "core/common/result.h"
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace core::imageman {
+
+struct PageFacts {
+    int width = 0;
+    int height = 0;
+    int bits = 0;   // bits per pixel as stored (a 16-bit BMP says 16, a 48-bit TIFF 24)
+    int planes = 1; // colour planes (4-bit PCX: 4 planes of 1 bit report bits 1, planes 4)
+    std::string description; // e.g. "PCX 8-bit RLE", shown by the open dialog
+};
+
+class Document {
+  public:
+    virtual ~Document() = default;
+    virtual int pageCount() const = 0;
+    virtual Result<PageFacts> facts(int page) = 0;
+    // Decodes a page to a 1-, 4-, 8- or 24-bit picture. Must check the memory
+    // guard before allocating, stop when options.progress says so, and never
+    // read past the data it was given.
+    virtual Result<Bitmap> decode(int page, const DecodeOptions& options) = 0;
+};
+
+using DocumentPtr = std::unique_ptr<Document>;
+using Bytes = std::vector<std::uint8_t>;
+
+// The readers, one per format (each in its own file). They take the whole file.
+Result<DocumentPtr> OpenPcxDocument(Bytes file); // PCX, one page
+Result<DocumentPtr> OpenDcxDocument(Bytes file); // DCX, multi-page PCX
+Result<DocumentPtr> OpenTgaDocument(Bytes file);
+Result<DocumentPtr> OpenBmpDocument(Bytes file); // BMP with file header, or a bare DIB
+Result<DocumentPtr> OpenTiffDocument(Bytes file);
+Result<DocumentPtr> OpenPngDocument(Bytes file);
+
+// Reads a whole file; a clear message when it cannot.
+Result<Bytes> ReadWholeFile(const std::string& path);
+
+} // namespace core::imageman
