@@ -67,4 +67,31 @@ Status CheckPictureSize(std::int64_t width, std::int64_t height, int bitsPerPixe
     return Ok();
 }
 
+std::uint64_t ImageMemSize(std::int64_t width, std::int64_t height, int bits, int screenBits,
+                           bool autoReduce) {
+    if (width <= 0 || height <= 0) return 0;
+    if (bits == 24 && screenBits == 8 && autoReduce) bits = 8;
+    const std::uint64_t pixels = static_cast<std::uint64_t>(width) * static_cast<std::uint64_t>(height);
+    std::uint64_t bytes = 0;
+    switch (bits) {
+    case 1: bytes = pixels / 8; break;
+    case 4: bytes = pixels / 2; break;
+    case 8: bytes = pixels; break;
+    case 15:
+    case 16: bytes = pixels * 2; break;
+    case 24: bytes = pixels * 3; break;
+    case 32: bytes = pixels * 4; break;
+    default: bytes = 0;
+    }
+    return bytes / 4096 * 4096;
+}
+
+bool EnoughMemory(std::uint64_t imageMemSize, int shift) {
+    if (shift < 0 || shift > 31) return false;
+    // Saturate instead of wrapping: a huge estimate must fail, not pass.
+    const std::uint64_t limit = std::uint64_t{1} << (63 - shift);
+    if (imageMemSize >= limit) return false;
+    return FreePageFile() >= (imageMemSize << shift) + 8192000u;
+}
+
 } // namespace core
