@@ -1,0 +1,22 @@
+#!/usr/bin/env bash
+# Sets up what is missing, builds everything and runs all tests; then builds
+# the core and the headless tool with AddressSanitizer and UndefinedBehavior-
+# Sanitizer and runs their tests again (VISTREL_SKIP_SANITIZE=1 skips that).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+bash tools/packages.sh test
+export QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR=$(mktemp -d)
+jobs=$(nproc)
+
+cmake -S . -B build -G Ninja >/dev/null
+ninja -C build -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
+
+if [ "${VISTREL_SKIP_SANITIZE:-0}" != 1 ]; then
+  cmake -S . -B build-asan -G Ninja -DVISTREL_SANITIZE=ON -DVISTREL_BUILD_GUI=OFF \
+        -DCMAKE_BUILD_TYPE=Debug >/dev/null
+  ninja -C build-asan -j"$jobs"
+  ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
+    ctest --test-dir build-asan --output-on-failure -j"$jobs" -L 'core|cli'
+fi
