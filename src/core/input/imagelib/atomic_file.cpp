@@ -23,6 +23,22 @@ Error CannotWrite(const std::string& path, int error) {
     return Error{"Cannot write " + path + ": " + std::strerror(error)};
 }
 
+#ifdef _WIN32
+std::FILE* StreamOn(int fd) {
+    return ::_fdopen(fd, "wb");
+}
+void CloseDescriptor(int fd) {
+    ::_close(fd);
+}
+#else
+std::FILE* StreamOn(int fd) {
+    return ::fdopen(fd, "wb");
+}
+void CloseDescriptor(int fd) {
+    ::close(fd);
+}
+#endif
+
 int CurrentProcessId() {
 #ifdef _WIN32
     return _getpid();
@@ -56,10 +72,10 @@ Result<std::FILE*> CreateTemporary(const std::filesystem::path& target, std::str
         if (::stat(target.c_str(), &st) == 0 && S_ISREG(st.st_mode))
             (void)::fchmod(fd, st.st_mode & 07777);
 #endif
-        std::FILE* f = ::fdopen(fd, "wb");
+        std::FILE* f = StreamOn(fd);
         if (!f) {
             const int error = errno;
-            ::close(fd);
+            CloseDescriptor(fd);
             std::remove(tmpName->c_str());
             return CannotWrite(target.string(), error);
         }

@@ -17,6 +17,7 @@ namespace {
 constexpr std::size_t kFileHeaderSize = 14;
 
 Status WriteBytes(std::FILE* f, const void* data, std::size_t size) {
+    errno = 0;
     if (size != 0 && std::fwrite(data, 1, size, f) != size)
         return Error{std::strerror(errno ? errno : EIO)};
     return Ok();

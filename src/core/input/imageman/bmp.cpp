@@ -163,8 +163,8 @@ Result<DibLayout> ParseDib(std::span<const std::uint8_t> dib) {
 
 std::string Describe(const DibLayout& d) {
     std::string s = "BMP " + std::to_string(d.bits) + "-bit";
-    if (d.compression == kRle8 && !d.os2) s += " RLE8";
-    if (d.compression == kRle4 && !d.os2) s += " RLE4";
+    if (d.compression == kRle8) s += " RLE8";
+    if (d.compression == kRle4) s += " RLE4";
     if (d.os2) s += " OS/2";
     return s;
 }
@@ -221,6 +221,7 @@ Status DecodeRaw(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
         for (std::int64_t r = 0; r < d.height && !anyAlpha; ++r) {
             const std::uint8_t* src = pixels.data() + static_cast<std::size_t>(r) * srcStride;
             const std::int64_t n = availablePixels(r);
+            if (n == 0) break;
             for (std::int64_t x = 0; x < n && !anyAlpha; ++x)
                 anyAlpha = (readPixel(src + x * bytesPerPixel) & alpha.mask) != 0;
         }
