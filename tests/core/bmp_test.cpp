@@ -204,6 +204,17 @@ TEST(BmpReader, TopDownBareDibAndOs2CoreHeader) {
     EXPECT_EQ(bm.rgb(0, 0), 0x030201u);
     EXPECT_EQ(bm.rgb(1, 0), 0x2D1E0Fu);
     EXPECT_EQ(bm.rgb(2, 0), 0x0F0A05u);
+
+    // OS/2 2.x: the shortest 16-byte header (4-byte colour entries), and 3
+    // meaning Huffman coding there, not bit fields.
+    Bytes os2v2 = InfoHeader(16, 2, 1, 1);
+    Append(os2v2, {0, 0, 0, 0, 9, 8, 7, 0, 0x40, 0, 0, 0});
+    const core::Bitmap mono = DecodeOk(WithFileHeader(os2v2, 0));
+    EXPECT_EQ(mono.rgb(0, 0), 0u);
+    EXPECT_EQ(mono.rgb(1, 0), 0x070809u);
+    Bytes huffman = InfoHeader(64, 8, 1, 1, 3);
+    huffman.resize(huffman.size() + 12);
+    EXPECT_FALSE(Decode(WithFileHeader(huffman, 0)).ok());
 }
 
 TEST(BmpReader, BitFieldsAndAlpha) {
