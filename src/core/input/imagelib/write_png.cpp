@@ -3,69 +3,25 @@
 // libpng straight from the picture; the file appears only when complete.
 #include "core/input/imagelib/imagelib.h"
 
+#include "core/input/imagelib/atomic_file.h"
+
 #include <png.h>
 
-#include <atomic>
 #include <cerrno>
 #include <csetjmp>
 #include <cstdio>
 #include <cstring>
-#include <fcntl.h>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 namespace core::imagelib {
 
 namespace {
 
-// A file written beside the target under a temporary name and renamed over
-// it at the end; dropped if anything fails on the way.
-class TempFileBeside {
-  public:
-    explicit TempFileBeside(const std::string& target) : target_(target) {
-        static std::atomic<unsigned> counter{0};
-        for (int attempt = 0; attempt < 100 && fd_ < 0; ++attempt) {
-            path_ = target + ".tmp" + std::to_string(::getpid()) + "-" +
-                    std::to_string(counter.fetch_add(1));
-            fd_ = ::open(path_.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
-            if (fd_ < 0 && errno != EEXIST) break;
-        }
-        if (fd_ < 0) error_ = std::strerror(errno);
-    }
-    ~TempFileBeside() {
-        if (fd_ >= 0) ::close(fd_);
-        if (!committed_ && !path_.empty()) ::unlink(path_.c_str());
-    }
-    TempFileBeside(const TempFileBeside&) = delete;
-    TempFileBeside& operator=(const TempFileBeside&) = delete;
-
-    bool ok() const { return fd_ >= 0; }
-    const std::string& error() const { return error_; }
-    int fd() const { return fd_; }
-
-    bool commit() {
-        const bool synced = ::fsync(fd_) == 0;
-        const bool closed = ::close(fd_) == 0;
-        fd_ = -1;
-        if (!synced || !closed || std::rename(path_.c_str(), target_.c_str()) != 0) {
-            error_ = std::strerror(errno);
-            return false;
-        }
-        committed_ = true;
-        return true;
-    }
-
-  private:
-    std::string target_, path_, error_;
-    int fd_ = -1;
-    bool committed_ = false;
-};
-
 struct PngWriteContext {
     png_structp png = nullptr;
     png_infop info = nullptr;
-    int fd = -1;
+    std::FILE* file = nullptr;
     char message[256] = {};
 };
 
@@ -79,13 +35,7 @@ void OnWarning(png_structp, png_const_charp) {}
 
 void OnWrite(png_structp png, png_bytep data, std::size_t n) {
     auto* ctx = static_cast<PngWriteContext*>(png_get_io_ptr(png));
-    while (n > 0) {
-        const ssize_t w = ::write(ctx->fd, data, n);
-        if (w < 0 && errno == EINTR) continue;
-        if (w <= 0) png_error(png, std::strerror(errno));
-        data += w;
-        n -= static_cast<std::size_t>(w);
-    }
+    if (std::fwrite(data, 1, n, ctx->file) != n) png_error(png, std::strerror(errno));
 }
 
 void OnFlush(png_structp) {}
@@ -125,8 +75,8 @@ bool WriteEndSafe(PngWriteContext* ctx) {
 
 class PngWriter {
   public:
-    explicit PngWriter(int fd) {
-        ctx_.fd = fd;
+    explicit PngWriter(std::FILE* file) {
+        ctx_.file = file;
         ctx_.png = png_create_write_struct(PNG_LIBPNG_VER_STRING, &ctx_, OnError, OnWarning);
         if (ctx_.png) ctx_.info = png_create_info_struct(ctx_.png);
         if (ctx_.info) png_set_write_fn(ctx_.png, &ctx_, OnWrite, OnFlush);
@@ -150,6 +100,51 @@ int Failed(std::string message) {
     return -1;
 }
 
+Status WriteRows(PngWriter& writer, const Bitmap& picture, std::vector<png_color>& palette,
+                 bool asRgb, bool interlaced, const ProgressFn& progress) {
+    const int bits = picture.bits();
+    // Indexed device-dependent rows are turned into RGB one at a time.
+    std::vector<std::uint8_t> rgbRow;
+    if (asRgb && bits != 24) rgbRow.resize(std::size_t{3} * static_cast<unsigned>(picture.width()));
+    const HeaderSpec spec{static_cast<png_uint_32>(picture.width()),
+                          static_cast<png_uint_32>(picture.height()),
+                          asRgb ? 8 : bits,
+                          asRgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE,
+                          interlaced,
+                          asRgb && bits == 24,
+                          asRgb ? nullptr : palette.data(),
+                          static_cast<int>(palette.size())};
+    int passes = 1;
+    if (!WriteHeaderSafe(writer.ctx(), &spec, &passes)) return Error{writer.error()};
+
+    const std::uint64_t total = std::uint64_t{spec.height} * static_cast<unsigned>(passes);
+    std::uint64_t done = 0;
+    int lastPct = -1;
+    for (int pass = 0; pass < passes; ++pass) {
+        for (int y = 0; y < picture.height(); ++y) {
+            const std::uint8_t* row = picture.row(y);
+            if (!rgbRow.empty()) {
+                for (int x = 0; x < picture.width(); ++x) {
+                    const std::uint32_t c = picture.rgb(x, y);
+                    rgbRow[3 * static_cast<std::size_t>(x) + 0] =
+                        static_cast<std::uint8_t>(c >> 16);
+                    rgbRow[3 * static_cast<std::size_t>(x) + 1] = static_cast<std::uint8_t>(c >> 8);
+                    rgbRow[3 * static_cast<std::size_t>(x) + 2] = static_cast<std::uint8_t>(c);
+                }
+                row = rgbRow.data();
+            }
+            if (!WriteRowSafe(writer.ctx(), row)) return Error{writer.error()};
+            const int pct = static_cast<int>(++done * 100 / total);
+            if (pct != lastPct) {
+                lastPct = pct;
+                if (!ReportProgress(progress, pct)) return Error{"Stopped."};
+            }
+        }
+    }
+    if (!WriteEndSafe(writer.ctx())) return Error{writer.error()};
+    return Ok();
+}
+
 } // namespace
 
 int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced,
@@ -169,53 +164,14 @@ int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced
         for (std::size_t i = 0; i < palette.size() && i < pal.size(); ++i)
             palette[i] = png_color{pal[i].red, pal[i].green, pal[i].blue};
     }
-    // Indexed device-dependent rows are turned into RGB one at a time.
-    std::vector<std::uint8_t> rgbRow;
-    if (asRgb && bits != 24) rgbRow.resize(std::size_t{3} * static_cast<unsigned>(picture.width()));
-
-    TempFileBeside file(fileName);
-    if (!file.ok()) return Failed("Cannot create " + fileName + ": " + file.error());
-    PngWriter writer(file.fd());
-    if (!writer.ready()) return Failed("Insufficient memory.");
-
-    const HeaderSpec spec{static_cast<png_uint_32>(picture.width()),
-                          static_cast<png_uint_32>(picture.height()),
-                          asRgb ? 8 : bits,
-                          asRgb ? PNG_COLOR_TYPE_RGB : PNG_COLOR_TYPE_PALETTE,
-                          interlaced,
-                          asRgb && bits == 24,
-                          asRgb ? nullptr : palette.data(),
-                          static_cast<int>(palette.size())};
-    int passes = 1;
-    if (!WriteHeaderSafe(writer.ctx(), &spec, &passes)) return Failed(writer.error());
-
-    const std::uint64_t total = std::uint64_t{spec.height} * static_cast<unsigned>(passes);
-    std::uint64_t done = 0;
-    int lastPct = -1;
-    for (int pass = 0; pass < passes; ++pass) {
-        for (int y = 0; y < picture.height(); ++y) {
-            const std::uint8_t* row = picture.row(y);
-            if (!rgbRow.empty()) {
-                for (int x = 0; x < picture.width(); ++x) {
-                    const std::uint32_t c = picture.rgb(x, y);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 0] =
-                        static_cast<std::uint8_t>(c >> 16);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 1] = static_cast<std::uint8_t>(c >> 8);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 2] = static_cast<std::uint8_t>(c);
-                }
-                row = rgbRow.data();
-            }
-            if (!WriteRowSafe(writer.ctx(), row)) return Failed(writer.error());
-            const int pct = static_cast<int>(++done * 100 / total);
-            if (pct != lastPct) {
-                lastPct = pct;
-                if (!ReportProgress(progress, pct)) return Failed("Stopped.");
-            }
-        }
-    }
-    if (!WriteEndSafe(writer.ctx())) return Failed(writer.error());
-    if (!file.commit()) return Failed("Cannot write " + fileName + ": " + file.error());
+    const Status written = WriteFileAtomically(fileName, [&](std::FILE* file) -> Status {
+        PngWriter writer(file);
+        if (!writer.ready()) return Error{"Insufficient memory."};
+        return WriteRows(writer, picture, palette, asRgb, interlaced, progress);
+    });
+    if (!written) return Failed(written.message());
     return 1;
 }
 
 } // namespace core::imagelib
+
