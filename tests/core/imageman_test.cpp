@@ -42,7 +42,7 @@ TEST(ImageMan, PictureHandlesCopyAndExchangeDibs) {
     const core::Bitmap src = Gradient(40, 30);
     const HIMAGE h = ImgFromBitmap(src);
     ASSERT_NE(h, 0);
-    BitmapInfoHeader info;
+    core::BitmapInfoHeader info;
     ASSERT_EQ(ImgGetInfoStruct(h, &info, nullptr), 1);
     EXPECT_EQ(info.biWidth, 40);
     EXPECT_EQ(info.biBitCount, 24);
