@@ -330,35 +330,6 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
     return progress.rowDone(height) ? Ok() : Status{kStopped};
 }
 
-class BmpDocument final : public Document {
-  public:
-    BmpDocument(Bytes file, std::size_t dibStart, std::size_t pixelOffset, DibLayout layout)
-        : file_(std::move(file)), dibStart_(dibStart), pixelOffset_(pixelOffset), layout_(layout) {}
-
-    int pageCount() const override { return 1; }
-
-    Result<PageFacts> facts(int page) override {
-        if (page != 0) return Fail("There is no page %d.", page + 1);
-        PageFacts f;
-        f.width = static_cast<int>(layout_.width);
-        f.height = static_cast<int>(layout_.height);
-        f.bits = layout_.bits;
-        f.planes = 1;
-        f.description = Describe(layout_);
-        return f;
-    }
-
-    Result<Bitmap> decode(int page, const DecodeOptions& options) override {
-        if (page != 0) return Fail("There is no page %d.", page + 1);
-        return DecodeDib(std::span<const std::uint8_t>(file_).subspan(dibStart_), pixelOffset_,
-                         options);
-    }
-
-  private:
-    Bytes file_;
-    std::size_t dibStart_, pixelOffset_;
-    DibLayout layout_;
-};
 
 } // namespace
 
@@ -414,8 +385,17 @@ Result<DocumentPtr> OpenBmpDocument(Bytes file) {
     }
     auto layout = ParseDib(std::span<const std::uint8_t>(file).subspan(dibStart));
     if (!layout) return layout.error();
-    return DocumentPtr(
-        std::make_unique<BmpDocument>(std::move(file), dibStart, pixelOffset, *layout));
+    PageFacts facts;
+    facts.width = static_cast<int>(layout->width);
+    facts.height = static_cast<int>(layout->height);
+    facts.bits = layout->bits;
+    facts.planes = 1;
+    facts.description = Describe(*layout);
+    return DocumentPtr(std::make_unique<SinglePageDocument>(
+        std::move(file), std::move(facts),
+        [dibStart, pixelOffset](std::span<const std::uint8_t> data, const DecodeOptions& options) {
+            return DecodeDib(data.subspan(dibStart), pixelOffset, options);
+        }));
 }
 
 } // namespace core::imageman

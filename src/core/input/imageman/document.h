@@ -7,7 +7,9 @@
 #include "core/common/result.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -34,6 +36,31 @@ class Document {
 
 using DocumentPtr = std::unique_ptr<Document>;
 using Bytes = std::vector<std::uint8_t>;
+
+// A file that holds one picture: its facts, read at open, and the decode of
+// its bytes.
+class SinglePageDocument final : public Document {
+  public:
+    using DecodeFn =
+        std::function<Result<Bitmap>(std::span<const std::uint8_t>, const DecodeOptions&)>;
+    SinglePageDocument(Bytes file, PageFacts facts, DecodeFn decode)
+        : file_(std::move(file)), facts_(std::move(facts)), decode_(std::move(decode)) {}
+
+    int pageCount() const override { return 1; }
+    Result<PageFacts> facts(int page) override {
+        if (page != 0) return Fail("There is no page %d.", page + 1);
+        return facts_;
+    }
+    Result<Bitmap> decode(int page, const DecodeOptions& options) override {
+        if (page != 0) return Fail("There is no page %d.", page + 1);
+        return decode_(file_, options);
+    }
+
+  private:
+    Bytes file_;
+    PageFacts facts_;
+    DecodeFn decode_;
+};
 
 // The readers, one per format (each in its own file). They take the whole file.
 Result<DocumentPtr> OpenPcxDocument(Bytes file); // PCX, one page

@@ -267,35 +267,15 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
 
 namespace core::imageman {
 
-namespace {
-
-class PcxDocument final : public Document {
-  public:
-    PcxDocument(Bytes file, const pcx::Header& header) : file_(std::move(file)), header_(header) {}
-
-    int pageCount() const override { return 1; }
-
-    Result<PageFacts> facts(int page) override {
-        if (page != 0) return Fail("A PCX file has no page %d.", page + 1);
-        return pcx::Facts(header_);
-    }
-
-    Result<Bitmap> decode(int page, const DecodeOptions& options) override {
-        if (page != 0) return Fail("A PCX file has no page %d.", page + 1);
-        return pcx::Decode(file_, header_, options);
-    }
-
-  private:
-    Bytes file_;
-    pcx::Header header_;
-};
-
-} // namespace
-
 Result<DocumentPtr> OpenPcxDocument(Bytes file) {
     auto header = pcx::ParseHeader(file);
     if (!header) return header.error();
-    return DocumentPtr(std::make_unique<PcxDocument>(std::move(file), header.value()));
+    const pcx::Header h = header.value();
+    return DocumentPtr(std::make_unique<SinglePageDocument>(
+        std::move(file), pcx::Facts(h),
+        [h](std::span<const std::uint8_t> data, const DecodeOptions& options) {
+            return pcx::Decode(data, h, options);
+        }));
 }
 
 } // namespace core::imageman

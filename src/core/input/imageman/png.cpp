@@ -16,24 +16,6 @@ std::uint32_t ReadBE32(const std::uint8_t* p) {
            p[3];
 }
 
-class PngDocument final : public Document {
-  public:
-    PngDocument(Bytes bytes, PageFacts facts)
-        : bytes_(std::move(bytes)), facts_(std::move(facts)) {}
-    int pageCount() const override { return 1; }
-    Result<PageFacts> facts(int page) override {
-        if (page != 0) return Fail("There is no page %d.", page + 1);
-        return facts_;
-    }
-    Result<Bitmap> decode(int page, const DecodeOptions& options) override {
-        if (page != 0) return Fail("There is no page %d.", page + 1);
-        return imagelib::DecodePng(bytes_, options);
-    }
-
-  private:
-    Bytes bytes_;
-    PageFacts facts_;
-};
 
 } // namespace
 
@@ -80,7 +62,11 @@ Result<DocumentPtr> OpenPngDocument(Bytes file) {
     facts.planes = 1;
     facts.description = "PNG " + std::to_string(facts.bits) + "-bit" + kind;
     if (ihdr[12] == 1) facts.description += " interlaced";
-    return DocumentPtr(std::make_unique<PngDocument>(std::move(file), std::move(facts)));
+    return DocumentPtr(std::make_unique<SinglePageDocument>(
+        std::move(file), std::move(facts),
+        [](std::span<const std::uint8_t> data, const DecodeOptions& options) {
+            return imagelib::DecodePng(data, options);
+        }));
 }
 
 } // namespace core::imageman

@@ -260,35 +260,15 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> file, const Header& h,
 
 namespace core::imageman {
 
-namespace {
-
-class TgaDocument final : public Document {
-  public:
-    TgaDocument(Bytes file, const tga::Header& header) : file_(std::move(file)), header_(header) {}
-
-    int pageCount() const override { return 1; }
-
-    Result<PageFacts> facts(int page) override {
-        if (page != 0) return Fail("A TGA file has no page %d.", page + 1);
-        return tga::Facts(header_);
-    }
-
-    Result<Bitmap> decode(int page, const DecodeOptions& options) override {
-        if (page != 0) return Fail("A TGA file has no page %d.", page + 1);
-        return tga::Decode(file_, header_, options);
-    }
-
-  private:
-    Bytes file_;
-    tga::Header header_;
-};
-
-} // namespace
-
 Result<DocumentPtr> OpenTgaDocument(Bytes file) {
     auto header = tga::ParseHeader(file);
     if (!header) return header.error();
-    return DocumentPtr(std::make_unique<TgaDocument>(std::move(file), header.value()));
+    const tga::Header h = header.value();
+    return DocumentPtr(std::make_unique<SinglePageDocument>(
+        std::move(file), tga::Facts(h),
+        [h](std::span<const std::uint8_t> data, const DecodeOptions& options) {
+            return tga::Decode(data, h, options);
+        }));
 }
 
 } // namespace core::imageman
