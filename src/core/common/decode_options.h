@@ -20,4 +20,7 @@ constexpr std::uint8_t BlendOver(unsigned value, unsigned alpha, unsigned backgr
     return static_cast<std::uint8_t>((value * alpha + background * (255 - alpha) + 127) / 255);
 }
 
+// A 16-bit sample as 8 bits: round(v / 257).
+constexpr std::uint8_t Sample16To8(unsigned v) { return static_cast<std::uint8_t>((v + 128) / 257); }
+
 } // namespace core

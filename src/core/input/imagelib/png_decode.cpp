@@ -111,10 +111,6 @@ class PngReader {
     PngContext ctx_;
 };
 
-std::uint8_t Round16(unsigned v) {
-    return static_cast<std::uint8_t>((v + 128) / 257);
-}
-
 // 16-bit colour over an 8-bit background with 16-bit alpha, rounded once.
 std::uint8_t Blend16(std::uint64_t c, std::uint64_t a, std::uint64_t bg) {
     const std::uint64_t num = c * a + bg * 257 * (65535 - a);
@@ -156,7 +152,7 @@ void ConvertRow(const Header& h, const Layout& l, bool indexed, const std::uint8
             for (int k = 0; k < l.channels; ++k)
                 s[k] = (unsigned{p[2 * k]} << 8) | p[2 * k + 1];
             for (int k = 0; k < 3; ++k)
-                rgb[k] = alpha ? Blend16(s[k], s[3], bg[k]) : Round16(s[k]);
+                rgb[k] = alpha ? Blend16(s[k], s[3], bg[k]) : Sample16To8(s[k]);
         } else {
             const std::uint8_t* p = src + std::size_t{x} * l.channels;
             for (int k = 0; k < 3; ++k)

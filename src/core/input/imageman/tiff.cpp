@@ -51,10 +51,6 @@ int PageBits(const PageTags& t) {
     return std::min<int>(t.bps, 8) * t.spp;
 }
 
-std::uint8_t Round16(unsigned v) {
-    return static_cast<std::uint8_t>((v + 128) / 257);
-}
-
 // Colour value over the background: straight alpha, or alpha already multiplied in.
 std::uint8_t Composite(unsigned c, unsigned a, unsigned bg, bool premultiplied) {
     if (!premultiplied) return BlendOver(c, a, bg);
@@ -139,7 +135,7 @@ Status SetPalette(TIFF* tif, const PageTags& t, const Plan& plan, Bitmap& pic) {
     for (std::size_t i = 0; i < n; ++i)
         if (r[i] > 255 || g[i] > 255 || b[i] > 255) eightBit = false;
     auto conv = [&](std::uint16_t v) {
-        return eightBit ? static_cast<std::uint8_t>(v) : Round16(v);
+        return eightBit ? static_cast<std::uint8_t>(v) : Sample16To8(v);
     };
     for (std::size_t i = 0; i < n; ++i)
         pal[i] = Rgbq{conv(b[i]), conv(g[i]), conv(r[i]), 0};
@@ -171,7 +167,7 @@ void ConvertRow(const PageTags& t, const Plan& plan, const std::uint8_t* src, st
             for (std::uint32_t x = 0; x < w; ++x) {
                 std::uint16_t v;
                 std::memcpy(&v, src + 2 * std::size_t{x}, 2);
-                dst[x] = Round16(v);
+                dst[x] = Sample16To8(v);
             }
             return;
         }
@@ -184,7 +180,7 @@ void ConvertRow(const PageTags& t, const Plan& plan, const std::uint8_t* src, st
         if (t.bps == 8) return px[s];
         std::uint16_t v;
         std::memcpy(&v, px + 2 * s, 2);
-        return Round16(v);
+        return Sample16To8(v);
     };
     for (std::uint32_t x = 0; x < w; ++x) {
         const std::uint8_t* px = src + step * x;
