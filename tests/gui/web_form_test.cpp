@@ -5,6 +5,8 @@
 #include "gui_support.h"
 
 #include <QAction>
+#include <QCoreApplication>
+#include <QFile>
 #include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
@@ -12,6 +14,7 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <cstring>
 #include <stdexcept>
 
 using guitest::StartWindow;
