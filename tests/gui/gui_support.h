@@ -10,6 +10,11 @@
 
 #include <memory>
 
+#include <ostream>
+
+// Readable QStrings in test failures.
+inline void PrintTo(const QString& s, std::ostream* os) { *os << '"' << s.toStdString() << '"'; }
+
 namespace guitest {
 
 // A 24-bit picture with a colour ramp, or a 1-bit picture with a thin black line.

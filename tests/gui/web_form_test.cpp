@@ -221,7 +221,13 @@ TEST_F(WebFormTest, ProgressDrawsOnlyNewMultiplesOfFive) {
 
 TEST_F(WebFormTest, DepthRulesForOneBitPictures) {
     const QString path = guitest::WritePicture(dir, "fax.bmp", guitest::OneBitLines(64, 40));
-    auto form = StartWindow({path});
+    auto form = StartWindow();
+    // With the fax reduction on, a 1-bit page becomes 8-bit gray at half size.
+    guitest::OpenThroughDialog(*form, {path});
+    EXPECT_EQ(form->document().PictureBits, 8);
+    EXPECT_EQ(form->statusPanels()->text(2), "28x16x256 ddb");
+    form->settings().FaxQuality = 0;
+    guitest::OpenThroughDialog(*form, {path});
     EXPECT_EQ(form->document().PictureBits, 1);
     EXPECT_TRUE(form->menus().RuleEnabled("mnuNegative"));
     EXPECT_FALSE(form->menus().RuleEnabled("mnuGray"));

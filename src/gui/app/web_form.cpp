@@ -84,7 +84,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ApplySettings();
 
     // The command line: all arguments joined with blanks name one file.
-    doc_.PreviousFile = "*";
+    doc_.PreviousFile.assign(1, '*'); // "*": started without a file
     if (!options.files.isEmpty()) {
         const QString joined = options.files.join(' ');
         bool allExist = options.files.size() > 1;
