@@ -45,8 +45,8 @@ TEST(OpenPipeline, FaxPagesBecomeGrayAtEachQuality) {
         EXPECT_EQ(o.decoded->picture.width(), c.w) << c.quality;
         EXPECT_EQ(o.decoded->picture.height(), c.h);
         EXPECT_EQ(o.doc.PictureBits, c.bits);
-        if (c.bits == 8) {
-            // A checkerboard of black and white averages to mid gray.
+        if (c.quality == 1 || c.quality == 3) {
+            // A pixel checkerboard averages to mid gray over even blocks.
             const int v = o.decoded->picture.row(10)[10];
             EXPECT_NEAR(v, 128, 2);
         }

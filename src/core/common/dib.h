@@ -49,7 +49,7 @@ inline void WriteLE32(std::uint8_t* p, std::uint32_t v) {
 void WriteInfoHeader(std::uint8_t* out, const BitmapInfoHeader& h);
 
 // The picture as a packed DIB: 40-byte header, 2/16/256 colour entries for
-// 1/4/8 bits, rows bottom-up. A device-dependent picture is written at 24 bits.
+// 1/4/8 bits, rows bottom-up.
 Result<PackedDib> PictureToPackedDIB(const Bitmap& picture);
 
 // A packed DIB back into a picture. Offsets come from the header (biSize,

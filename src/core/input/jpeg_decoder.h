@@ -18,11 +18,11 @@
 namespace core {
 
 struct JpegHeader {
-    int width = 0;       // at the decoder's current scale
+    int width = 0; // at the decoder's current scale
     int height = 0;
-    int fullWidth = 0;   // as stored in the file
+    int fullWidth = 0; // as stored in the file
     int fullHeight = 0;
-    int components = 0;  // 1 gray, 3 YCbCr/RGB, 4 CMYK/YCCK
+    int components = 0; // 1 gray, 3 YCbCr/RGB, 4 CMYK/YCCK
     bool progressive = false;
     bool adobeInverted = false; // CMYK written by Adobe programs (inverted values)
     int bits() const { return components == 1 ? 8 : 24; }
@@ -41,7 +41,10 @@ class JpegDecoder {
     Status LoadFile(const std::string& path);
     void LoadBytes(std::vector<std::uint8_t> data);
     bool loaded() const { return !data_.empty(); }
-    void Clear() { data_.clear(); data_.shrink_to_fit(); }
+    void Clear() {
+        data_.clear();
+        data_.shrink_to_fit();
+    }
     std::span<const std::uint8_t> bytes() const { return data_; }
 
     // Settings.

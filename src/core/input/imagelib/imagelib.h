@@ -8,6 +8,7 @@
 #include "core/common/dib.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <string>
 
 namespace core::imagelib {
@@ -44,6 +45,8 @@ Result<Bitmap> DecodePng(std::span<const std::uint8_t> file, const DecodeOptions
 // They write to a temporary file beside the target and rename it, so a failure
 // leaves no half-written file.
 int WriteBMP(const std::string& fileName, const Bitmap& picture, const ProgressFn& progress = {});
+// The BMP bytes of a picture into an open file (what WriteBMP writes).
+Status WriteBmpTo(std::FILE* file, const Bitmap& picture, const ProgressFn& progress = {});
 int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced,
              const ProgressFn& progress = {});
 

@@ -1,0 +1,36 @@
+// The alpha channel of a 24-bit picture being decoded (32-bit PCX and TGA,
+// gray + alpha TGA): kept beside the picture and composited over the
+// background colour once the whole picture is known. A channel that is zero
+// everywhere means the writer left it unused, and the picture stays opaque.
+#pragma once
+
+#include "core/common/bitmap.h"
+#include "core/common/result.h"
+
+#include <cstdint>
+#include <vector>
+
+namespace core::imageman {
+
+class AlphaPlane {
+  public:
+    // Checks the memory guard for one byte a pixel first.
+    static Result<AlphaPlane> Create(int width, int height);
+
+    void set(int x, int y, std::uint8_t alpha) {
+        values_[static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
+                static_cast<std::size_t>(x)] = alpha;
+        any_ |= alpha;
+    }
+
+    // Blends every pixel of the 24-bit picture over background (0x00RRGGBB),
+    // unless no pixel had any alpha.
+    void compositeOver(Bitmap& picture, std::uint32_t background) const;
+
+  private:
+    int width_ = 0, height_ = 0;
+    std::vector<std::uint8_t> values_;
+    std::uint8_t any_ = 0;
+};
+
+} // namespace core::imageman
