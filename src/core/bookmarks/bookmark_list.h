@@ -1,0 +1,41 @@
+// The bookmark list: every file opened, in order, with one selected entry.
+// Paths are kept exactly as given (file systems here are case-sensitive).
+#pragma once
+
+#include <string>
+#include <vector>
+
+namespace core {
+
+class BookmarkList {
+  public:
+    // After a successful open: append `currentFile` and select it, unless it
+    // is already the selected entry (compared exactly). A file that is in the
+    // list but not selected is appended again.
+    void UpdateHistory(const std::string& currentFile);
+
+    // Several files chosen or dropped at once: every name but the first is
+    // appended, from the last to the second; the caller then opens the first.
+    void AddSeveral(const std::vector<std::string>& names);
+
+    int count() const { return static_cast<int>(entries_.size()); }
+    const std::vector<std::string>& entries() const { return entries_; }
+    int selected() const { return selected_; }
+    void select(int index) { selected_ = (index >= 0 && index < count()) ? index : -1; }
+    std::string selectedText() const { return selected_ >= 0 ? entries_[selected_] : std::string(); }
+
+    // Next and previous wrap around; from no selection both start at 0 / the end.
+    int NextIndex() const;
+    int PreviousIndex() const;
+
+    // The commands that depend on the list: at least one entry (Delete,
+    // Copy to, Move to, Unmark) and at least two (stepping through it).
+    bool hasEntries() const { return !entries_.empty(); }
+    bool canStep() const { return entries_.size() > 1; }
+
+  private:
+    std::vector<std::string> entries_;
+    int selected_ = -1;
+};
+
+} // namespace core

@@ -1,0 +1,433 @@
+#include "gui/app/web_form.h"
+
+#include "core/common/paths.h"
+#include "gui/app/help_window.h"
+#include "gui/app/settings_store.h"
+#include "gui/app/status_panels.h"
+#include "gui/app/tool_images.h"
+#include "gui/view/tpix.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+#include <QPushButton>
+#include <QScreen>
+#include <QScrollArea>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <exception>
+
+namespace gui {
+
+namespace {
+
+const char* const kProgramCaption = "VISTREL 3.6.23";
+
+struct ToolDef {
+    const char* name;
+    const char* caption;
+    const char* hint;
+    const char* image;
+    bool checkable;
+    bool separatorBefore;
+};
+
+// Left to right; the one-pixel separator comes first.
+constexpr ToolDef kTools[] = {
+    {"btnPrevImage", "Back", "Previous bookmark", "back", false, false},
+    {"btnNextImage", "Next", "Next bookmark", "next", false, false},
+    {"btnExplore", "Open", "Explore", "open", false, true},
+    {"btnFullScreen", "Screen", "Full screen", "screen", true, true},
+    {"btnAdjust", "Adjust", "Adjust window", "adjust", false, false},
+    {"btnFitWindow", "Fit", "Fit to window", "fit", true, false},
+    {"btnZoomDn", "Zoom -", "Zoom out", "zoomout", false, true},
+    {"btnZoomUp", "Zoom +", "Zoom In", "zoomin", false, false},
+    {"btnHand", "Scroll", "Hand tool", "scroll", true, true},
+    {"btnSelect", "Select", "Selection mask", "select", true, false},
+    {"btnPage", "Page", "Next page", "page", false, true},
+};
+
+} // namespace
+
+TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
+    : QMainWindow(parent), options_(options) {
+    setObjectName("WebForm");
+    setWindowTitle(kProgramCaption);
+    setAcceptDrops(false); // dropped files are accepted from the first activation on
+
+    screenBits_ = options.screenBits > 0 ? options.screenBits
+                                         : (screen() ? screen()->depth() : 24);
+    if (options.readSettings) {
+        const StoredSettings stored = ReadSettings();
+        settings_ = stored.record;
+        openDir_ = stored.openDir;
+        saveDir_ = stored.saveDir;
+    }
+
+    BuildMenus();
+    BuildPanels();
+    BuildToolbar();
+    WireCommands();
+    ApplySettings();
+
+    // The command line: all arguments joined with blanks name one file.
+    doc_.PreviousFile.assign(1, '*'); // "*": started without a file
+    if (!options.files.isEmpty()) {
+        const QString joined = options.files.join(' ');
+        bool allExist = options.files.size() > 1;
+        for (const QString& f : options.files) allExist = allExist && QFileInfo(f).isFile();
+        if (!QFileInfo::exists(joined) && allExist) {
+            std::vector<std::string> names;
+            for (const QString& f : options.files) names.push_back(f.toStdString());
+            bookmarks_.AddSeveral(names);
+            doc_.CurrentFile = options.files.first().toStdString();
+        } else {
+            doc_.CurrentFile = joined.toStdString();
+        }
+        doc_.PreviousFile = doc_.CurrentFile;
+        doc_.CurrentExt = core::UpperExtension(doc_.CurrentFile);
+        pendingOpen_ = true;
+    }
+    resize(640, 480);
+}
+
+TWebForm::~TWebForm() { CancelDecode(); }
+
+void TWebForm::BuildMenus() {
+    mainMenu_ = new QMenu(this);
+    mainMenu_->setObjectName("MainMenu");
+    menuBar()->setObjectName("TopMenu");
+    menus_.Build(menuBar(), mainMenu_, this);
+    // Opening a menu of the bar recomputes the states that depend on the picture.
+    for (QMenu* m : menus_.topMenus()) {
+        if (m->objectName() == "mnuHelp1") continue;
+        connect(m, &QMenu::aboutToShow, this, [this] { Guard([this] { MainMenuPopup(PopupPlace::None); }); });
+    }
+}
+
+void TWebForm::BuildPanels() {
+    auto* central = new QWidget(this);
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    panelTool_ = new QFrame(central);
+    panelTool_->setObjectName("PanelTool");
+    auto* toolLayout = new QHBoxLayout(panelTool_);
+    toolLayout->setContentsMargins(0, 0, 0, 0);
+    toolbar1_ = new QToolBar(panelTool_);
+    toolbar1_->setObjectName("Toolbar1");
+    toolbar1_->setIconSize(QSize(16, 16));
+    toolLayout->addWidget(toolbar1_);
+    layout->addWidget(panelTool_);
+
+    panelHistory_ = new QFrame(central);
+    panelHistory_->setObjectName("PanelHistory");
+    panelHistory_->setFrameShape(QFrame::StyledPanel);
+    panelHistory_->setFixedHeight(25);
+    btnOpen_ = new QPushButton("&Open", panelHistory_);
+    btnOpen_->setObjectName("btnOpen");
+    btnOpen_->setGeometry(4, 2, 48, 21);
+    btnOpen_->setFlat(true);
+    btnOpen_->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(panelHistory_);
+
+    scrollBox_ = new QScrollArea(central);
+    scrollBox_->setObjectName("ScrollBox");
+    scrollBox_->setFrameShape(QFrame::NoFrame);
+    scrollBox_->setWidgetResizable(false);
+    scrollBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    dur95_ = new TPix;
+    dur95_->setObjectName("Dur95");
+    dur95_->resize(128, 128);
+    dur95_->SetStretch(true);
+    scrollBox_->setWidget(dur95_);
+    layout->addWidget(scrollBox_, 1);
+    setCentralWidget(central);
+
+    auto* bar = new QStatusBar(this);
+    bar->setObjectName("StatusBar");
+    bar->setSizeGripEnabled(false);
+    panels_ = new StatusPanels(bar);
+    bar->addWidget(panels_, 1);
+    setStatusBar(bar);
+    panels_->SetText(1, "100%");
+}
+
+void TWebForm::BuildToolbar() {
+    auto* first = new QWidget(toolbar1_);
+    first->setFixedWidth(1);
+    toolbar1_->addWidget(first);
+    for (const ToolDef& t : kTools) {
+        if (t.separatorBefore) toolbar1_->addSeparator();
+        auto* b = new QToolButton(toolbar1_);
+        b->setObjectName(t.name);
+        b->setText(t.caption);
+        b->setToolTip(t.hint);
+        b->setIcon(ToolIcon(t.image));
+        b->setCheckable(t.checkable);
+        b->setAutoRaise(true);
+        b->setMinimumWidth(24);
+        toolbar1_->addWidget(b);
+    }
+    toolButton("btnHand")->setChecked(true);
+    for (const char* n : {"btnPrevImage", "btnNextImage", "btnFullScreen", "btnAdjust",
+                          "btnFitWindow", "btnZoomDn", "btnZoomUp", "btnSelect", "btnPage"})
+        toolButton(n)->setEnabled(false);
+}
+
+QToolButton* TWebForm::toolButton(const QString& name) const {
+    return toolbar1_->findChild<QToolButton*>(name);
+}
+
+void TWebForm::WireCommands() {
+    auto on = [this](const char* name, std::function<void()> handler) {
+        if (QAction* a = menus_.action(name))
+            connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
+    };
+    on("mnuOpen", [this] { BtnOpenClick(OpenSender::User); });
+    on("mnuReload", [this] { mnuReloadClick(); });
+    on("mnuExit", [this] { mnuExitClick(); });
+    on("mnuHelpIndex", [this] { mnuHelpContextClick(0); });
+    on("mnuHelpSlideshows", [this] { mnuHelpContextClick(300); });
+    on("mnuFitWindow", [this] { mnuFitWindowClick(); });
+    on("mnuOptimizeWindow", [this] { mnuOptimizeWindowClick(); });
+    on("mnuNextImage", [this] { NextBookmark(bookmarks_.NextIndex()); });
+    on("mnuPrevImage", [this] { NextBookmark(bookmarks_.PreviousIndex()); });
+    on("mnuFirstImage", [this] { NextBookmark(0); });
+    on("mnuLastImage", [this] { NextBookmark(bookmarks_.count() - 1); });
+    on("mnuToolbar", [this] {
+        settings_.ShowToolbar = menus_.action("mnuToolbar")->isChecked();
+        panelTool_->setVisible(settings_.ShowToolbar);
+        panelHistory_->setVisible(settings_.ShowToolbar);
+    });
+    on("mnuStatusbar", [this] {
+        settings_.ShowStatusbar = menus_.action("mnuStatusbar")->isChecked();
+        statusBar()->setVisible(settings_.ShowStatusbar);
+    });
+    on("mnuMenubar", [this] {
+        settings_.ShowMenus = menus_.action("mnuMenubar")->isChecked();
+        menuBar()->setVisible(settings_.ShowMenus);
+    });
+    on("mnuHand", [this] { toolButton("btnHand")->setChecked(true); });
+
+    auto click = [this](const char* button, std::function<void()> handler) {
+        connect(toolButton(button), &QToolButton::clicked, this, [this, handler] { Guard(handler); });
+    };
+    click("btnExplore", [this] { BtnOpenClick(OpenSender::User); });
+    click("btnPrevImage", [this] { NextBookmark(bookmarks_.PreviousIndex()); });
+    click("btnNextImage", [this] { NextBookmark(bookmarks_.NextIndex()); });
+    click("btnFitWindow", [this] { mnuFitWindowClick(); });
+    click("btnAdjust", [this] { mnuOptimizeWindowClick(); });
+    click("btnZoomUp", [this] {
+        if (zoomPercent_ < 800) ApplyZoom(zoomPercent_ + 25);
+    });
+    click("btnZoomDn", [this] {
+        if (zoomPercent_ > 25) ApplyZoom(zoomPercent_ - 25);
+    });
+    click("btnHand", [this] {
+        toolButton("btnHand")->setChecked(true);
+        menus_.SetChecked("mnuHand", true);
+    });
+    connect(btnOpen_, &QPushButton::clicked, this,
+            [this] { Guard([this] { BtnOpenClick(OpenSender::User); }); });
+}
+
+void TWebForm::ApplySettings() {
+    // Clamping and reserved bytes are the record's own business.
+    zoomPercent_ = 100;
+    QPalette pal = scrollBox_->palette();
+    QColor background = palette().color(QPalette::Base);
+    if (settings_.Background != core::kSystemWindowColour) {
+        const std::uint32_t c = settings_.Background;
+        background = QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
+    }
+    pal.setColor(QPalette::Window, background);
+    pal.setColor(QPalette::Base, background);
+    scrollBox_->setPalette(pal);
+    scrollBox_->viewport()->setPalette(pal);
+    scrollBox_->viewport()->setAutoFillBackground(true);
+    dur95_->setPalette(pal);
+
+    menuBar()->setVisible(settings_.ShowMenus != 0);
+    menus_.SetChecked("mnuMenubar", settings_.ShowMenus != 0);
+    panelTool_->setVisible(settings_.ShowToolbar != 0);
+    panelHistory_->setVisible(settings_.ShowToolbar != 0);
+    menus_.SetChecked("mnuToolbar", settings_.ShowToolbar != 0);
+    statusBar()->setVisible(settings_.ShowStatusbar != 0);
+    menus_.SetChecked("mnuStatusbar", settings_.ShowStatusbar != 0);
+    menus_.SetChecked("mnuWin98style", settings_.Win98Style != 0);
+    menus_.SetChecked("mnuFitWindow", settings_.FitToWindow != 0);
+    toolButton("btnFitWindow")->setChecked(settings_.FitToWindow != 0);
+    // Captions under the images only in the Win98 style.
+    toolbar1_->setToolButtonStyle(settings_.Win98Style ? Qt::ToolButtonTextUnderIcon
+                                                       : Qt::ToolButtonIconOnly);
+    dur95_->SetFastPaint(screenBits_ > 8);
+    MainMenuPopup(PopupPlace::None);
+}
+
+void TWebForm::showEvent(QShowEvent* event) {
+    QMainWindow::showEvent(event);
+    if (!firstActivationDone_) {
+        firstActivationDone_ = true;
+        QTimer::singleShot(0, this, [this] { Guard([this] { FirstActivation(); }); });
+    }
+}
+
+void TWebForm::FirstActivation() {
+    frameWidth_ = frameGeometry().width() - width();
+    nonClientHeight_ = frameGeometry().height() - height();
+    StatusReady();
+    setAcceptDrops(true);
+    if (pendingOpen_) {
+        pendingOpen_ = false;
+        if (settings_.FitToWindow) RestoreWindowRect();
+        firstLayout_ = true;
+        docBeforeOpen_ = doc_;
+        BtnOpenEx(OpenSender::Application);
+    }
+    firstActivationRan_ = true;
+}
+
+void TWebForm::Guard(const std::function<void()>& handler) {
+    try {
+        handler();
+    } catch (const std::exception& e) {
+        ReportUnexpected(QString::fromLocal8Bit(e.what()));
+    } catch (...) {
+        ReportUnexpected("Unknown error.");
+    }
+}
+
+void TWebForm::ReportUnexpected(const QString& what) {
+    // The window stays open with its picture and unsaved changes.
+    QApplication::restoreOverrideCursor();
+    const QString text = QString("Unexpected exception.  Please report following\n") +
+                         "error and what you were doing before this error." + "\n" + what;
+    reportShown_ = true;
+    ShowMessage(text, false);
+    if (!decoding_) StatusReady();
+}
+
+void TWebForm::ShowMessage(const QString& text, bool warning) {
+    messages_.append(text);
+    if (!options_.askQuestions) return;
+    if (warning)
+        QMessageBox::warning(this, "Vistrel", text);
+    else
+        QMessageBox::critical(this, "Vistrel", text);
+}
+
+bool TWebForm::ConfirmUnsaved() {
+    ++questionsAsked_;
+    bool yes = answer_;
+    if (options_.askQuestions)
+        yes = QMessageBox::question(this, "Confirm", "You have unsaved changes. Continue?",
+                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    if (yes) pictureChanged_ = false;
+    return yes;
+}
+
+void TWebForm::closeEvent(QCloseEvent* event) {
+    bool ok = true;
+    Guard([&] {
+        if (pictureChanged_ && !ConfirmUnsaved()) {
+            ok = false;
+            return;
+        }
+        CancelDecode();
+        pipeline_.CloseLibraryImage();
+        dur95_->SetPaintLock(true);
+        if (!closing_) WriteSettingsAtClose();
+        closing_ = true;
+    });
+    if (!ok) {
+        event->ignore();
+        show();
+        return;
+    }
+    if (help_) help_->close();
+    event->accept();
+}
+
+void TWebForm::WriteSettingsAtClose() {
+    if (!options_.readSettings) return;
+    const QRect g = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
+    int left = g.left(), top = g.top();
+    // A position on no screen is taken as its absolute value.
+    if (!QGuiApplication::screenAt(g.center())) {
+        left = std::abs(left);
+        top = std::abs(top);
+    }
+    settings_.SavedWindowRect[0] = left;
+    settings_.SavedWindowRect[1] = top;
+    settings_.SavedWindowRect[2] = left + g.width();
+    settings_.SavedWindowRect[3] = top + g.height();
+    settings_.Win98Style = menus_.action("mnuWin98style")->isChecked() ? 1 : 0;
+    settings_.ComctlLevel = 3;
+    WriteSettings(settings_, openDir_, saveDir_);
+}
+
+void TWebForm::mnuExitClick() { close(); }
+
+void TWebForm::mnuHelpContextClick(int context) {
+    if (!help_) help_ = new HelpWindow(this);
+    help_->ShowContext(context);
+}
+
+void TWebForm::keyPressEvent(QKeyEvent* event) {
+    bool handled = true;
+    Guard([&] {
+        const bool keypad = event->modifiers() & Qt::KeypadModifier;
+        if (event->key() == Qt::Key_F1) {
+            mnuHelpContextClick(0);
+        } else if (keypad && event->key() == Qt::Key_Plus && !settings_.FitToWindow) {
+            if (toolButton("btnZoomUp")->isEnabled()) toolButton("btnZoomUp")->click();
+        } else if (keypad && event->key() == Qt::Key_Minus && !settings_.FitToWindow) {
+            if (toolButton("btnZoomDn")->isEnabled()) toolButton("btnZoomDn")->click();
+        } else {
+            handled = false;
+        }
+    });
+    if (!handled) QMainWindow::keyPressEvent(event);
+}
+
+void TWebForm::contextMenuEvent(QContextMenuEvent* event) {
+    PopupPlace place = PopupPlace::Picture;
+    QWidget* w = childAt(mapFromGlobal(event->globalPos()));
+    for (QWidget* p = w; p; p = p->parentWidget()) {
+        if (p == panelTool_) place = PopupPlace::Toolbar;
+        if (p == statusBar()) place = PopupPlace::StatusBar;
+    }
+    Guard([&] { MainMenuPopup(place); });
+    mainMenu_->popup(event->globalPos());
+}
+
+void TWebForm::dragEnterEvent(QDragEnterEvent* event) {
+    if (event->mimeData()->hasUrls()) event->acceptProposedAction();
+}
+
+void TWebForm::dropEvent(QDropEvent* event) {
+    QStringList names;
+    for (const QUrl& url : event->mimeData()->urls())
+        if (url.isLocalFile()) names.append(url.toLocalFile());
+    if (names.isEmpty()) return;
+    event->acceptProposedAction();
+    // Run after the drop returns, so a question box does not block the source.
+    QTimer::singleShot(0, this, [this, names] { Guard([this, names] { DropFiles(names); }); });
+}
+
+} // namespace gui

@@ -1,0 +1,225 @@
+// The one main window: menus, tool bar, bookmark panel, status bar and the
+// display control; the window side of opening a picture; caption, status and
+// command states; start-up settings and shutdown.
+#pragma once
+
+#include "core/app/settings.h"
+#include "core/bookmarks/bookmark_list.h"
+#include "core/input/jpeg_decoder.h"
+#include "core/input/open_pipeline.h"
+#include "gui/app/help_window.h"
+#include "gui/app/menu_set.h"
+
+#include <QElapsedTimer>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+
+#include <atomic>
+#include <functional>
+#include <memory>
+#include <thread>
+
+class QScrollArea;
+class QToolBar;
+class QToolButton;
+class QPushButton;
+class QMenu;
+class QFrame;
+
+namespace gui {
+
+class TPix;
+class StatusPanels;
+
+
+// Who asked for an open: the open dialog (the file is probed), the
+// application (open CurrentFile as it stands), or a user command (ask).
+enum class OpenSender { Dialog, Application, User };
+
+// Where the popup menu was opened.
+enum class PopupPlace { None, Picture, Toolbar, StatusBar, History, Player };
+
+struct StartOptions {
+    QStringList files;            // the command line's file arguments (joined with blanks)
+    bool readSettings = true;     // false: defaults, and nothing written at close
+    int screenBits = 0;           // 0: the screen's own depth
+    bool askQuestions = true;     // false: tests answer through setAnswer()
+};
+
+class TWebForm : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit TWebForm(const StartOptions& options, QWidget* parent = nullptr);
+    ~TWebForm() override;
+
+    // Start-up's first activation: opens the file named on the command line.
+    void FirstActivation();
+
+    // The ways into the open pipeline.
+    void BtnOpenClick(OpenSender sender);
+    void BtnOpenEx(OpenSender sender);
+    // The open dialog's stand-in for tests: returns the chosen files.
+    void setChooser(std::function<QStringList()> chooser);
+    void DropFiles(const QStringList& names);
+    void DragOpen(const QString& name);
+    void mnuReloadClick();
+    void mnuExitClick();
+    void mnuHelpContextClick(int context);
+    void mnuFitWindowClick();
+    void mnuOptimizeWindowClick();
+
+    // Caption, status and commands.
+    void UpdateCaption();
+    QString Description() const;
+    void StatusReady();
+    void ShowBusy(const QString& operation);
+    void SetStatusText(const QString& text);
+    void ProgressBegin();
+    void ProgressStep(int percent);
+    void EnableControls();
+    void MainMenuPopup(PopupPlace place);
+    void ShowEmptyPicture(bool named);
+    // The progress callback handed to the decoders: posts each percentage
+    // to the window and answers false once the decode is to stop.
+    core::ProgressFn MakeProgressCallback();
+
+    // View geometry used by opening.
+    void SizeWindowToPicture();
+    void PlaceWindow(int w, int h);
+    void RestoreWindowRect();
+    void ChangeView();
+    void ResizeImage();
+    void LayoutScrollBox();
+    void UpdateScrollRanges();
+    void ResetSkyScrollPos();
+    void EnsureStretch();
+    void RefreshPicture();
+
+    // Runs a command handler: an unexpected error shows the report and the
+    // program stays open with its picture and unsaved changes.
+    void Guard(const std::function<void()>& handler);
+
+    // The question "You have unsaved changes. Continue?"; true = Yes.
+    bool ConfirmUnsaved();
+    // Tests answer questions and see messages without a modal box.
+    void setAnswer(bool yes) { answer_ = yes; }
+    int questionsAsked() const { return questionsAsked_; }
+    QStringList messagesShown() const { return messages_; }
+
+    // The report of an unexpected error; the window stays open.
+    void ReportUnexpected(const QString& what);
+    bool activated() const { return firstActivationRan_; }
+    bool lastOpenSucceeded() const { return lastOpenOk_; }
+
+    // State, for the program and its tests.
+    bool busy() const { return decoding_; }
+    bool WaitIdle(int timeoutMs = 30000);
+    const core::DocumentState& document() const { return doc_; }
+    core::SettingsRecord& settings() { return settings_; }
+    const core::BookmarkList& bookmarks() const { return bookmarks_; }
+    bool picturePresent() const { return picturePresent_; }
+    bool pictureChanged() const { return pictureChanged_; }
+    void setPictureChanged(bool on) { pictureChanged_ = on; }
+    int screenBits() const { return screenBits_; }
+    int zoomPercent() const { return zoomPercent_; }
+    MenuSet& menus() { return menus_; }
+    QMenu* popupMenu() const { return mainMenu_; }
+    TPix* pix() const { return dur95_; }
+    StatusPanels* statusPanels() const { return panels_; }
+    QToolButton* toolButton(const QString& name) const;
+    HelpWindow* helpWindow() const { return help_; }
+    QString openDir() const { return openDir_; }
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+    void contextMenuEvent(QContextMenuEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+  private:
+    void BuildMenus();
+    void BuildToolbar();
+    void BuildPanels();
+    void ApplySettings();
+    void WireCommands();
+    void HistoryControls();
+    void ApplyDepthRules();
+    void StartDecode();
+    void BeginAttempt(const std::string& name);
+    void AddSeveral(const QStringList& names);
+    void ProbeAndOpen();
+    void FinishDecode(core::Result<core::DecodedPicture> result, core::DocumentState doc,
+                      bool unexpected);
+    void AfterOpen(); // what follows every open, good or bad
+    void OpenTail();
+    void CancelDecode();
+    void ShowMessage(const QString& text, bool warning);
+    void WriteSettingsAtClose();
+    core::OpenEnvironment Environment() const;
+    int PictureAreaHeight() const;
+    int PanelsHeight() const;
+    QRect ScreenRect() const;
+    int GetWinMin() const;
+    void ShowZoomState();
+    void ApplyZoom(int percent);
+    void FormResize();
+    void NextBookmark(int index);
+
+    StartOptions options_;
+    core::SettingsRecord settings_;
+    QString openDir_, saveDir_;
+    core::DocumentState doc_;
+    core::DocumentState docBeforeOpen_;
+    core::JpegDecoder jpeg_;
+    core::OpenPipeline pipeline_{jpeg_};
+    core::BookmarkList bookmarks_;
+    MenuSet menus_;
+
+    // Widgets (owned by their Qt parents).
+    QMenu* mainMenu_ = nullptr;
+    QToolBar* toolbar1_ = nullptr;
+    QFrame* panelTool_ = nullptr;
+    QFrame* panelHistory_ = nullptr;
+    QPushButton* btnOpen_ = nullptr;
+    QScrollArea* scrollBox_ = nullptr;
+    TPix* dur95_ = nullptr;
+    StatusPanels* panels_ = nullptr;
+    QPointer<HelpWindow> help_;
+
+    int screenBits_ = 32;
+    int zoomPercent_ = 100;
+    bool picturePresent_ = false;
+    bool pictureChanged_ = false;
+    bool firstLayout_ = false;
+    bool firstActivationDone_ = false;
+    bool windowSizing_ = false;
+    bool resizePending_ = false;
+    bool handScrollable_ = false;
+    bool closing_ = false;
+    bool pendingOpen_ = false;
+    bool emptyPicture_ = false;
+    bool firstActivationRan_ = false;
+    bool lastOpenOk_ = false;
+    bool reportShown_ = false;
+    int frameWidth_ = 0;
+    int nonClientHeight_ = 0;
+
+    // The decode on the worker thread.
+    std::thread worker_;
+    std::atomic<bool> stopDecode_{false};
+    bool decoding_ = false;
+    int generation_ = 0;
+    QElapsedTimer loadStart_;
+
+    // Questions answered by tests.
+    std::function<QStringList()> chooser_;
+    bool answer_ = true;
+    int questionsAsked_ = 0;
+    QStringList messages_;
+};
+
+} // namespace gui
