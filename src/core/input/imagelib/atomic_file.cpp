@@ -5,6 +5,7 @@
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <vector>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -99,7 +100,11 @@ Status WriteFileAtomically(const std::string& path,
     std::string tmpName;
     auto created = CreateTemporary(std::filesystem::path(path), &tmpName);
     if (!created) return created.error();
+    // Pictures are megabytes: write them in large blocks, not 4 KB ones. The
+    // buffer outlives the stream (declared first, destroyed last).
+    std::vector<char> buffer(std::size_t{1} << 20);
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> file(created.value(), std::fclose);
+    std::setvbuf(file.get(), buffer.data(), _IOFBF, buffer.size());
     auto discard = [&](Error error) -> Status {
         file.reset();
         std::remove(tmpName.c_str());
