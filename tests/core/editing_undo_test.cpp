@@ -118,7 +118,16 @@ TEST(ConvertToDib, UpKeepsColoursDownUsesStandardPalette) {
     EXPECT_EQ(mono.pixel(1, 0), 0u);
     EXPECT_EQ(mono.rgb(0, 0), 0xFFFFFFu);
 
-    core::Bitmap rgb = core::Bitmap::Create(2, 1, 24).value();
+    // An indexed picture shown as 24 bits goes back to 8 bits without loss.
+    core::Bitmap shown = Indexed8(9, 4);
+    ASSERT_TRUE(ConvertToDib(shown, 24).ok());
+    ASSERT_TRUE(ConvertToDib(shown, 8).ok());
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 9; ++x) EXPECT_EQ(shown.rgb(x, y), orig.rgb(x, y));
+
+    // More colours than 16: the nearest of the standard 16.
+    core::Bitmap rgb = core::Bitmap::Create(20, 1, 24).value();
+    for (int x = 0; x < 20; ++x) rgb.row(0)[3 * x + 1] = static_cast<std::uint8_t>(x);
     rgb.row(0)[2] = 250; // nearly pure red
     ASSERT_TRUE(ConvertToDib(rgb, 4).ok());
     EXPECT_EQ(rgb.rgb(0, 0), 0xFF0000u);

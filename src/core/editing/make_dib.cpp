@@ -1,6 +1,9 @@
 #include "core/editing/make_dib.h"
 
 #include <climits>
+#include <optional>
+#include <unordered_map>
+#include <unordered_set>
 
 namespace core::editing {
 
@@ -66,6 +69,22 @@ void PutIndex(Bitmap& bm, int x, int y, int index) {
     }
 }
 
+// The picture's colours in order of first appearance, or none when there are
+// more than `limit`.
+std::optional<std::vector<Rgbq>> DistinctColours(const Bitmap& picture, std::size_t limit) {
+    std::vector<Rgbq> colours;
+    std::unordered_set<std::uint32_t> seen;
+    for (int y = 0; y < picture.height(); ++y)
+        for (int x = 0; x < picture.width(); ++x) {
+            const std::uint32_t c = picture.rgb(x, y);
+            if (!seen.insert(c).second) continue;
+            if (colours.size() == limit) return std::nullopt;
+            colours.push_back(Rgbq{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                                   static_cast<std::uint8_t>(c >> 16), 0});
+        }
+    return colours;
+}
+
 } // namespace
 
 Status ConvertToDib(Bitmap& picture, int bits) {
@@ -91,6 +110,17 @@ Status ConvertToDib(Bitmap& picture, int bits) {
         out.palette().resize(std::size_t{1} << bits);
         for (int y = 0; y < h; ++y)
             for (int x = 0; x < w; ++x) PutIndex(out, x, y, static_cast<int>(picture.pixel(x, y)));
+    } else if (auto exact = DistinctColours(picture, std::size_t{1} << bits)) {
+        // Few enough colours (a picture that was indexed before): kept exactly.
+        std::unordered_map<std::uint32_t, int> index;
+        for (std::size_t i = 0; i < exact->size(); ++i) {
+            const Rgbq& q = (*exact)[i];
+            index.emplace((std::uint32_t{q.red} << 16) | (std::uint32_t{q.green} << 8) | q.blue, static_cast<int>(i));
+        }
+        out.palette() = *exact;
+        out.palette().resize(std::size_t{1} << bits);
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) PutIndex(out, x, y, index.at(picture.rgb(x, y)));
     } else {
         out.palette() = StandardPalette(bits);
         for (int y = 0; y < h; ++y)

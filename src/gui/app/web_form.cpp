@@ -81,6 +81,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     BuildPanels();
     BuildToolbar();
     WireCommands();
+    WireEditCommands();
     ApplySettings();
 
     // The command line: all arguments joined with blanks name one file.
