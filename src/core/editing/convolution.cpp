@@ -1,6 +1,7 @@
 #include "core/editing/convolution.h"
 
 #include "core/editing/parallel_rows.h"
+#include "core/editing/row_window.h"
 #include "core/editing/simd_lanes.h"
 
 #include <algorithm>
@@ -77,9 +78,6 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
     const int rowSize = picture.width() * 3;
     if (h <= 3 || rowSize < 9) return;
 
-    // Output rows 1 .. h − 3 read source rows 0 .. h − 2; keep those as they were.
-    const std::size_t stride = picture.stride();
-    std::vector<std::uint8_t> source(picture.data(), picture.data() + stride * static_cast<std::size_t>(h - 1));
 
     // The divided and clamped result of every possible sum, so the inner
     // loop is plain multiply-adds and one table read.
@@ -102,7 +100,10 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
                         : lo >= -32768 && hi <= 32767   ? 1
                         : lo >= 0 && hi <= 65535        ? 2
                                                         : 0;
-    ParallelRows(0, h - 3, [&](int first, int last) {
+    const std::vector<RowBand> bands = SplitRows(0, h - 3);
+    const BandEdges edges(picture, bands);
+    RunBands(bands, [&](int first, int last) {
+        RowWindow window(picture, edges, first, last);
         // Local copies: the compiler cannot keep them in registers through the
         // stores into the picture otherwise.
         const int w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
@@ -111,9 +112,11 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
         const bool report = first == 0 && progress;
         for (int i = first; i < last; ++i) {
             if (report) ReportProgress(progress, (i - first) * 100 / (last - first));
-            const std::uint8_t* r0 = source.data() + stride * static_cast<std::size_t>(i) + 3;
-            const std::uint8_t* r1 = r0 + stride;
-            const std::uint8_t* r2 = r1 + stride;
+            const std::uint8_t *r0, *r1, *r2;
+            window.Advance(i, &r0, &r1, &r2);
+            r0 += 3;
+            r1 += 3;
+            r2 += 3;
             std::uint8_t* out = picture.row(i + 1) + 3;
             int j = 0;
             if (lanes16 == 1) j = Convolve16<simd::I16>(r0, r1, r2, out, count, wk, divisor, inverse);
@@ -123,6 +126,7 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
                                 w5 * r1[j + 3] + w6 * r2[j - 3] + w7 * r2[j] + w8 * r2[j + 3];
                 out[j] = lut[sum];
             }
+            window.Next();
         }
     });
 }

@@ -1,6 +1,7 @@
 #include "core/editing/threshold_mean.h"
 
 #include "core/editing/parallel_rows.h"
+#include "core/editing/row_window.h"
 #include "core/editing/simd_lanes.h"
 
 #include <algorithm>
@@ -19,8 +20,6 @@ void GaussianBlur3x3(Bitmap& picture, int threshold, bool leaveOneOut, int count
     const int rowSize = picture.width() * 3;
     if (h <= 3 || rowSize < 9) return;
 
-    const std::size_t stride = picture.stride();
-    std::vector<std::uint8_t> source(picture.data(), picture.data() + stride * static_cast<std::size_t>(h - 1));
 
     // mean of every possible sum, capped at 255
     std::vector<std::uint8_t> meanOf(9 * 255 + 1);
@@ -31,15 +30,18 @@ void GaussianBlur3x3(Bitmap& picture, int threshold, bool leaveOneOut, int count
     const float inverse = 1.0f / static_cast<float>(count);
     const simd::I16 belowV = simd::I16{} + static_cast<std::int16_t>(below);
     const simd::I16 thresholdV = simd::I16{} + static_cast<std::int16_t>(std::clamp(threshold, -1, 255));
-    ParallelRows(0, h - 3, [&](int first, int last) {
+    const std::vector<RowBand> bands = SplitRows(0, h - 3);
+    const BandEdges edges(picture, bands);
+    RunBands(bands, [&](int first, int last) {
+        RowWindow window(picture, edges, first, last);
         const bool report = first == 0 && progress;
         for (int i = first; i < last; ++i) {
             if (report) ReportProgress(progress, (i - first) * 100 / (last - first));
-            const std::uint8_t* r0 = source.data() + stride * static_cast<std::size_t>(i) + 3;
-            const std::uint8_t* r1 = r0 + stride;
-            const std::uint8_t* r2 = r1 + stride;
-            // The target byte is still the source byte here: each byte is
-            // written once, after its own row was read.
+            const std::uint8_t *r0, *r1, *r2;
+            window.Advance(i, &r0, &r1, &r2);
+            r0 += 3;
+            r1 += 3;
+            r2 += 3;
             std::uint8_t* out = picture.row(i + 1) + 3;
             int j = 0;
             for (; j + simd::kWidth <= n; j += simd::kWidth) {
@@ -66,6 +68,7 @@ void GaussianBlur3x3(Bitmap& picture, int threshold, bool leaveOneOut, int count
                 const int diff = r1[j] - mean;
                 out[j] = static_cast<std::uint8_t>((diff < 0 ? -diff : diff) > threshold ? mean : r1[j]);
             }
+            window.Next();
         }
     });
 }
