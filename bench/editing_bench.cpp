@@ -34,10 +34,12 @@ template <class F> void Run(benchmark::State& state, F filter) {
 }
 
 void BM_MeanRemoval(benchmark::State& st) {
-    Run(st, [](core::Bitmap& p) { core::editing::Spatial3x3(p, core::editing::MeanRemovalKernel(4)); });
+    Run(st,
+        [](core::Bitmap& p) { core::editing::Spatial3x3(p, core::editing::MeanRemovalKernel(4)); });
 }
 void BM_Defocus(benchmark::State& st) {
-    Run(st, [](core::Bitmap& p) { core::editing::Spatial3x3(p, core::editing::DefocusKernel(254)); });
+    Run(st,
+        [](core::Bitmap& p) { core::editing::Spatial3x3(p, core::editing::DefocusKernel(254)); });
 }
 void BM_Gaussian(benchmark::State& st) {
     Run(st, [](core::Bitmap& p) { core::editing::GaussianBlur3x3(p, 63, false, 9); });
@@ -48,7 +50,8 @@ void BM_Despeckle(benchmark::State& st) {
 }
 void BM_Gamma(benchmark::State& st) {
     core::editing::ColorLuts luts;
-    for (int c = 0; c < 3; ++c) core::editing::SetGammaLUT(luts, 150, c);
+    for (int c = 0; c < 3; ++c)
+        core::editing::SetGammaLUT(luts, 150, c);
     Run(st, [&](core::Bitmap& p) { core::editing::ColorFilterBitmap(p, luts); });
 }
 

@@ -20,7 +20,8 @@ using gui::EffectChannels;
 using gui::EffectRequest;
 
 bool SamePicture(const core::Bitmap& a, const core::Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.bits() != b.bits() || a.palette() != b.palette())
+    if (a.width() != b.width() || a.height() != b.height() || a.bits() != b.bits() ||
+        a.palette() != b.palette())
         return false;
     for (int y = 0; y < a.height(); ++y)
         if (std::memcmp(a.row(y), b.row(y), a.stride()) != 0) return false;
@@ -42,7 +43,8 @@ class EditingCommandsTest : public ::testing::Test {
     }
     // The dialog answers with `value` (or Cancel) after recording the request.
     void Answer(gui::TWebForm& form, int value, EffectChannels channels = {}) {
-        form.setEffectDialog([this, value, channels](const QString& caption, const EffectRequest& r, EffectChannels* c) {
+        form.setEffectDialog([this, value, channels](const QString& caption, const EffectRequest& r,
+                                                     EffectChannels* c) {
             asked = r;
             askedCaption = caption;
             *c = channels;
@@ -57,10 +59,12 @@ class EditingCommandsTest : public ::testing::Test {
 core::Bitmap Gray8(int w, int h) {
     core::Bitmap pic = core::Bitmap::Create(w, h, 8).value();
     for (int i = 0; i < 256; ++i)
-        pic.palette()[static_cast<std::size_t>(i)] = core::Rgbq{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i / 2),
-                                                                static_cast<std::uint8_t>(255 - i), 0};
+        pic.palette()[static_cast<std::size_t>(i)] =
+            core::Rgbq{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(i / 2),
+                       static_cast<std::uint8_t>(255 - i), 0};
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) pic.row(y)[x] = static_cast<std::uint8_t>(x * 13 + y * 7);
+        for (int x = 0; x < w; ++x)
+            pic.row(y)[x] = static_cast<std::uint8_t>(x * 13 + y * 7);
     return pic;
 }
 
@@ -134,7 +138,8 @@ TEST_F(EditingCommandsTest, ChannelValuesOfTheLastTestBuildTheTables) {
     EXPECT_EQ(asked.mode, 111);
     EXPECT_EQ(askedCaption, "Adjust Brightness");
     for (int y = 0; y < 16; ++y)
-        for (int i = 0; i < 72; ++i) ASSERT_EQ(form->pix()->Bitmap().row(y)[i], 0);
+        for (int i = 0; i < 72; ++i)
+            ASSERT_EQ(form->pix()->Bitmap().row(y)[i], 0);
 }
 
 TEST_F(EditingCommandsTest, FiltersOfferAndKeepTheirLastStrength) {

@@ -22,7 +22,9 @@ using gui::TFXdlg;
 
 namespace {
 
-EffectRequest Request(int mode, int lo, int hi, int initial) { return EffectRequest{lo, hi, initial, 8, 1, mode}; }
+EffectRequest Request(int mode, int lo, int hi, int initial) {
+    return EffectRequest{lo, hi, initial, 8, 1, mode};
+}
 
 } // namespace
 
@@ -109,7 +111,8 @@ TEST(EffectDialog, EditBoxCorrectionsAndReset) {
     EXPECT_EQ(dlg.channels().green, -127);
     EXPECT_EQ(dlg.channels().blue, 40);
     dlg.btnReset()->click();
-    for (int i = 0; i < 3; ++i) EXPECT_EQ(dlg.slider(i)->value(), 0);
+    for (int i = 0; i < 3; ++i)
+        EXPECT_EQ(dlg.slider(i)->value(), 0);
     EXPECT_EQ(dlg.channels().red, 0); // Reset runs Test
 }
 

@@ -14,7 +14,8 @@ Result<Bitmap> CropPicture(const Bitmap& picture, int left, int top, int right, 
     top = std::clamp(top, 0, picture.height());
     bottom = std::clamp(bottom, 0, picture.height());
     if (right == left || bottom == top) return Error{"The selection is empty."};
-    const int bits = picture.bits() == 1 || picture.bits() == 4 || picture.bits() == 8 ? picture.bits() : 24;
+    const int bits =
+        picture.bits() == 1 || picture.bits() == 4 || picture.bits() == 8 ? picture.bits() : 24;
     auto made = Bitmap::Create(right - left, bottom - top, bits);
     if (!made) return made.error();
     Bitmap out = std::move(made).value();
@@ -24,7 +25,8 @@ Result<Bitmap> CropPicture(const Bitmap& picture, int left, int top, int right, 
         const std::uint8_t* in = picture.row(top + y);
         if (bits >= 8) {
             const int bpp = bits / 8;
-            std::memcpy(o, in + static_cast<std::size_t>(left) * bpp, static_cast<std::size_t>(out.width()) * bpp);
+            std::memcpy(o, in + static_cast<std::size_t>(left) * bpp,
+                        static_cast<std::size_t>(out.width()) * bpp);
             continue;
         }
         for (int x = 0; x < out.width(); ++x) {

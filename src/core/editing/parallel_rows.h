@@ -17,7 +17,8 @@ struct RowBand {
 std::vector<RowBand> SplitRows(int begin, int end);
 
 // Calls body(first, last) for every band, the first band on the calling thread.
-void RunBands(const std::vector<RowBand>& bands, const std::function<void(int first, int last)>& body);
+void RunBands(const std::vector<RowBand>& bands,
+              const std::function<void(int first, int last)>& body);
 
 inline void ParallelRows(int begin, int end, const std::function<void(int first, int last)>& body) {
     RunBands(SplitRows(begin, end), body);

@@ -16,7 +16,8 @@ namespace core::editing {
 // they are copied for every band before any band runs.
 class BandEdges {
   public:
-    BandEdges(const Bitmap& picture, const std::vector<RowBand>& bands) : rowBytes_(picture.stride()) {
+    BandEdges(const Bitmap& picture, const std::vector<RowBand>& bands)
+        : rowBytes_(picture.stride()) {
         for (const RowBand& b : bands) {
             Edge e;
             e.first = b.first;

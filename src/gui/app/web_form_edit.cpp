@@ -38,16 +38,21 @@ struct FilterCommandInfo {
 };
 
 constexpr FilterCommandInfo kFilters[] = {
-    {kModeMeanRemoval, "mnuMeanRemoval1", "Set Sharpening (Mean Removal) effect to", "8 (strong)", 8, 1, "Sharpening ..."},
-    {kModeHighPassMedium, "mnuHighpassMedium1", "Set Sharpening (Medium High Pass) effect to", "4 (strong)", 4, 1,
-     "Sharpening ..."},
-    {kModeHighPassLight, "mnuHighpassLight1", "Set Sharpening (Light High Pass) effect to", "4 (strong)", 4, 1,
-     "Sharpening ..."},
-    {kModeSoften, "mnuSoften1", "Set Soften (Low Pass) effect to", "10 (strong)", 10, 1, "Softening ..."},
-    {kModeDefocus, "mnuDefocus1", "Set Smoothing (Defocus) effect to", "255 (strong)", 255, 16, "Defocusing ..."},
-    {kModeGaussian, "mnuGaussian1", "Set Smoothing (Gaussian) effect to", "255 (strong)", 255, 16, "Blurring ..."},
+    {kModeMeanRemoval, "mnuMeanRemoval1", "Set Sharpening (Mean Removal) effect to", "8 (strong)",
+     8, 1, "Sharpening ..."},
+    {kModeHighPassMedium, "mnuHighpassMedium1", "Set Sharpening (Medium High Pass) effect to",
+     "4 (strong)", 4, 1, "Sharpening ..."},
+    {kModeHighPassLight, "mnuHighpassLight1", "Set Sharpening (Light High Pass) effect to",
+     "4 (strong)", 4, 1, "Sharpening ..."},
+    {kModeSoften, "mnuSoften1", "Set Soften (Low Pass) effect to", "10 (strong)", 10, 1,
+     "Softening ..."},
+    {kModeDefocus, "mnuDefocus1", "Set Smoothing (Defocus) effect to", "255 (strong)", 255, 16,
+     "Defocusing ..."},
+    {kModeGaussian, "mnuGaussian1", "Set Smoothing (Gaussian) effect to", "255 (strong)", 255, 16,
+     "Blurring ..."},
     {kModeOutlier, "mnuOutlier1", "Set Outlier effect to", "255 (strong)", 255, 16, "Cleaning ..."},
-    {kModeDespeckle, "mnuDespeckle1", "Set Despeckle (Median) effect to", "9 (strong)", 9, 1, "Cleaning ..."},
+    {kModeDespeckle, "mnuDespeckle1", "Set Despeckle (Median) effect to", "9 (strong)", 9, 1,
+     "Cleaning ..."},
 };
 
 // A clipboard image as a 24-bit picture.
@@ -104,7 +109,8 @@ std::uint64_t TWebForm::ImageMemSize() const {
 
 bool TWebForm::EnoughMemory(int shift) {
     // 2 GB or more free always passes, as the 32-bit reading did.
-    if (core::FreePageFile() >= (std::uint64_t{1} << 31) || core::EnoughMemory(ImageMemSize(), shift))
+    if (core::FreePageFile() >= (std::uint64_t{1} << 31) ||
+        core::EnoughMemory(ImageMemSize(), shift))
         return true;
     ShowMessage("Insufficient memory.", false);
     return false;
@@ -134,7 +140,8 @@ bool TWebForm::AutoBackUp(bool useStream) {
     } else if (depth > 8) {
         MakeDIB24();
     }
-    if (taken) taken = undo_.Take(picture, depth, useStream, screenBits_ == 8 || doc_.PictureBits <= 8);
+    if (taken)
+        taken = undo_.Take(picture, depth, useStream, screenBits_ == 8 || doc_.PictureBits <= 8);
     QApplication::restoreOverrideCursor();
     if (!taken) {
         undo_.Clear();
@@ -209,8 +216,8 @@ void TWebForm::AutoConvert() {
     ++questionsAsked_;
     bool yes = answer_;
     if (options_.askQuestions)
-        yes = QMessageBox::question(this, "Confirm", "Convert to 256 colors?", QMessageBox::Yes | QMessageBox::No) ==
-              QMessageBox::Yes;
+        yes = QMessageBox::question(this, "Confirm", "Convert to 256 colors?",
+                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
     // The reduction to 256 colours arrives with the colour-depth commands.
     (void)yes;
 }
@@ -228,8 +235,9 @@ int TWebForm::RunEffectDialog(const QString& caption, const QString& low, const 
                             [this](int context) { mnuHelpContextClick(context); });
 }
 
-void TWebForm::ApplyToPicture(const QString& status,
-                              const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation) {
+void TWebForm::ApplyToPicture(
+    const QString& status,
+    const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation) {
     SetStatusText(status);
     QApplication::setOverrideCursor(Qt::WaitCursor);
     ProgressBegin();
@@ -247,7 +255,8 @@ void TWebForm::ApplyToPicture(const QString& status,
 void TWebForm::mnuGammaFilterClick(bool rgb) {
     if (!PrepareEdit()) return;
     EffectRequest r{1, 500, 100, 10, 1, rgb ? kModeGammaRgb : kModeGamma};
-    if (RunEffectDialog("Adjust Gamma (1/100)", "1 (dark)", "500 (bright)", r) == kEffectCancelled) {
+    if (RunEffectDialog("Adjust Gamma (1/100)", "1 (dark)", "500 (bright)", r) ==
+        kEffectCancelled) {
         mnuUndoClick();
         return;
     }
@@ -268,9 +277,9 @@ void TWebForm::mnuBrightnessClick(int mode) {
         return;
     }
     luts_ = LutsForMode(mode, channels_.red, channels_.green, channels_.blue);
-    ApplyToPicture("Adjusting " + what + " ...", [this](core::Bitmap& b, const core::ProgressFn& p) {
-        ColorFilterBitmap(b, luts_, p);
-    });
+    ApplyToPicture(
+        "Adjusting " + what + " ...",
+        [this](core::Bitmap& b, const core::ProgressFn& p) { ColorFilterBitmap(b, luts_, p); });
     AutoConvert();
 }
 
@@ -320,7 +329,8 @@ void TWebForm::mnuCopyMaskClick(bool trim) {
         ShowMessage(QString::fromStdString(part.message()), false);
         return;
     }
-    if (doc_.PictureBits != 1 && doc_.PictureBits != 4 && doc_.PictureBits != 8) doc_.PictureBits = 24;
+    if (doc_.PictureBits != 1 && doc_.PictureBits != 4 && doc_.PictureBits != 8)
+        doc_.PictureBits = 24;
     if (trim) {
         dur95_->SetBitmap(std::move(part).value());
         EndEditSelection();
@@ -368,7 +378,9 @@ void TWebForm::mnuPasteClick() {
     menus_.SetEnabled("mnuReload", false);
 }
 
-void TWebForm::mnuEmptyClick() { QApplication::clipboard()->clear(); }
+void TWebForm::mnuEmptyClick() {
+    QApplication::clipboard()->clear();
+}
 
 void TWebForm::mnuRegion1Click() {
     if (!picturePresent_) return;
@@ -378,9 +390,11 @@ void TWebForm::mnuRegion1Click() {
     const int pw = doc_.PictureWidth, ph = doc_.PictureHeight;
     // The last selection, or the whole picture when there is none that fits.
     QRect initial(0, 0, pw, ph);
-    if (!last.isEmpty() && last.bottom() + 1 > 0 && last.bottom() + 1 <= ph && last.right() + 1 <= pw)
+    if (!last.isEmpty() && last.bottom() + 1 > 0 && last.bottom() + 1 <= ph &&
+        last.right() + 1 <= pw)
         initial = last;
-    const QRect chosen = rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
+    const QRect chosen =
+        rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
     if (chosen.width() == -1) return;
     SetEditSelection(chosen);
 }

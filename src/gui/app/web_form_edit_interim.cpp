@@ -13,7 +13,9 @@
 
 namespace gui {
 
-QRect TWebForm::EditSelection() const { return editSelection_; }
+QRect TWebForm::EditSelection() const {
+    return editSelection_;
+}
 
 void TWebForm::SetEditSelection(const QRect& picture) {
     editSelection_ = picture;
@@ -38,7 +40,8 @@ void TWebForm::PictureChanged() {
         panels_->SetText(1, "100%");
         RefreshPicture();
     }
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
     menus_.SetVisible("mnuPage", false);
     toolButton("btnPage")->setEnabled(false);
     StatusReady();

@@ -29,7 +29,8 @@ QRect ShowRectDialog(QWidget* parent, const QRect& initial, QSize picture) {
     if (dlg.exec() != QDialog::Accepted) return QRect(0, 0, -1, 0);
     // Kept inside the picture.
     const int l = left->value(), t = top->value();
-    return QRect(l, t, std::min(width->value(), picture.width() - l), std::min(height->value(), picture.height() - t));
+    return QRect(l, t, std::min(width->value(), picture.width() - l),
+                 std::min(height->value(), picture.height() - t));
 }
 
 } // namespace gui
