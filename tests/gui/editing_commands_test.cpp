@@ -169,7 +169,7 @@ TEST_F(EditingCommandsTest, PasteGivesAnUntitledPictureThatCannotBeUndone) {
     form->menus().action("mnuPaste")->trigger();
     EXPECT_EQ(form->document().CurrentFile, "Untitled");
     EXPECT_EQ(form->windowTitle(), "Untitled - VISTREL 3.6.23");
-    EXPECT_EQ(form->document().PictureBits, form->screenBits());
+    EXPECT_EQ(form->document().PictureBits, form->screenBits() >= 24 ? 24 : form->screenBits());
     EXPECT_EQ(form->pix()->Bitmap().width(), 7);
     EXPECT_EQ(form->pix()->Bitmap().rgb(3, 2), 0x0AC81Eu);
     EXPECT_FALSE(form->menus().IsEnabled("mnuUndo"));
@@ -230,4 +230,26 @@ TEST_F(EditingCommandsTest, TooLittleMemoryStopsTheCommandWithItsMessage) {
     EXPECT_TRUE(form->messagesShown().contains("Insufficient memory."));
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
     EXPECT_FALSE(form->menus().IsEnabled("mnuUndo"));
+}
+
+TEST_F(EditingCommandsTest, ScreensOf256ColoursWarnFirstAndOfferTheReductionAfter) {
+    gui::StartOptions o;
+    o.readSettings = false;
+    o.askQuestions = false;
+    o.screenBits = 8;
+    gui::TWebForm form(o);
+    form.show();
+    form.settings().AutoReduce = 0;
+    guitest::OpenThroughDialog(form, {guitest::WritePicture(dir, "s.bmp", guitest::Ramp(20, 20))});
+    ASSERT_TRUE(form.picturePresent());
+    Answer(form, 4);
+    const int before = form.questionsAsked();
+    form.setAnswer(false); // "No" to the warning: nothing happens
+    form.menus().action("mnuSoften")->trigger();
+    EXPECT_EQ(form.questionsAsked(), before + 1);
+    EXPECT_FALSE(form.menus().IsEnabled("mnuUndo"));
+    form.setAnswer(true); // "Yes": the filter runs, then the reduction is offered
+    form.menus().action("mnuSoften")->trigger();
+    EXPECT_EQ(form.questionsAsked(), before + 3);
+    EXPECT_TRUE(form.menus().IsEnabled("mnuUndo"));
 }

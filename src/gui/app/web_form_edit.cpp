@@ -361,7 +361,8 @@ void TWebForm::mnuPasteClick() {
     doc_.PictureHeight = dur95_->Bitmap().height();
     doc_.ReducedScale = false;
     doc_.PageCount = 1;
-    doc_.PictureBits = screenBits_;
+    // The screen's depth; true-colour screens (24 or 32 bits) hold 24.
+    doc_.PictureBits = screenBits_ >= 24 ? 24 : screenBits_;
     emptyPicture_ = false;
     UpdateCaption();
     picturePresent_ = true;
