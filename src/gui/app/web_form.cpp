@@ -184,6 +184,8 @@ void TWebForm::BuildToolbar() {
         b->setCheckable(t.checkable);
         b->setAutoRaise(true);
         b->setMinimumWidth(24);
+        // Captions under the images follow the bar's style (the Win98 style).
+        connect(toolbar1_, &QToolBar::toolButtonStyleChanged, b, &QToolButton::setToolButtonStyle);
         toolbar1_->addWidget(b);
     }
     toolButton("btnHand")->setChecked(true);

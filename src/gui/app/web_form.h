@@ -223,6 +223,7 @@ class TWebForm : public QMainWindow {
     void Dur95MouseMove(QMouseEvent* event);
     void Dur95MouseUp(QMouseEvent* event);
     void SlideSignals(Qt::MouseButton button);
+    void MoveFrameTo(QPoint corner); // the frame's corner, as the bounds say it
     bool showRunning_ = false;
     bool skipRequested_ = false;
     bool stopRequested_ = false;

@@ -54,7 +54,7 @@ void TWebForm::mnuFullScrnClick() {
         showNormal();
         const QRect r = SavedWindowRect();
         resize(std::max(1, r.width() - frameWidth_), std::max(1, r.height() - nonClientHeight_));
-        move(r.topLeft());
+        MoveFrameTo(r.topLeft());
     } else {
         // A corner on no screen (pushed a little off the desktop) comes back
         // by its absolute values; corners on a screen at negative coordinates stay.

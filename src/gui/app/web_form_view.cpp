@@ -22,12 +22,20 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
+#include <QWindow>
 
 namespace gui {
 
 namespace {
 core::ViewRect ToView(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
 } // namespace
+
+void TWebForm::MoveFrameTo(QPoint corner) {
+    if (QWindow* w = windowHandle())
+        w->setFramePosition(corner);
+    else
+        MoveFrameTo(corner);
+}
 
 QRect TWebForm::ScreenRect() const {
     QScreen* s = screen() ? screen() : QGuiApplication::primaryScreen();
@@ -84,7 +92,7 @@ void TWebForm::PlaceWindow(int w, int h) {
         core::PlaceWindowRect(ToView(ScreenRect()), frame.left(), frame.top(), w, h,
                               settings_.AutoSizeWindow != 0, settings_.AutoCenterWindow != 0);
     resize(std::max(1, r.width - frameWidth_), std::max(1, r.height - nonClientHeight_));
-    move(r.left, r.top);
+    MoveFrameTo(QPoint(r.left, r.top));
 }
 
 void TWebForm::RestoreWindowRect() {
@@ -98,7 +106,7 @@ void TWebForm::RestoreWindowRect() {
         ToView(screenRect), settings_.SavedWindowRect, frame.left(), frame.top(),
         settings_.AutoSizeWindow != 0, settings_.AutoCenterWindow != 0);
     resize(std::max(1, r.width - frameWidth_), std::max(1, r.height - nonClientHeight_));
-    move(r.left, r.top);
+    MoveFrameTo(QPoint(r.left, r.top));
 }
 
 void TWebForm::SizeWindowToPicture() {
@@ -107,6 +115,9 @@ void TWebForm::SizeWindowToPicture() {
     int minWidth = 0;
     if (!settings_.FitToWindow && menus_.IsEnabled("mnuFitWinTo")) minWidth = GetWinMin();
     if (settings_.FitToWindow && settings_.ShowMenus) minWidth = 360;
+    // The desktop's own smallest window: wide enough for the bars it shows
+    // (the platform here does not enforce one).
+    minWidth = std::max(minWidth, settings_.ShowToolbar ? GetWinMin() : 360);
     const core::ViewSize s = core::WindowSizeForPicture(
         doc_.PictureWidth, doc_.PictureHeight, frameWidth_, nonClientHeight_, PanelsHeight(),
         minWidth, ToView(ScreenRect()));
@@ -322,7 +333,7 @@ void TWebForm::mnuFitWinToClick(int divisor) {
     }
     const QPoint corner = frameGeometry().topLeft();
     resize(std::max(1, s.width - frameWidth_), std::max(1, s.height - nonClientHeight_));
-    move(corner);
+    MoveFrameTo(corner);
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     windowSizing_ = false;
     if (!fit) mnuFitWindowClick(); // switches fit mode on and fits the picture
@@ -342,13 +353,13 @@ void TWebForm::mnuOptimizeWindowClick() {
     if (settings_.FitToWindow) {
         const QPoint corner = frameGeometry().topLeft();
         resize(std::max(1, w - frameWidth_), std::max(1, h - nonClientHeight_));
-        move(corner);
+        MoveFrameTo(corner);
     } else {
         // Centred on the screen whatever Auto Size and Auto Center say.
         const core::ViewRect r = core::PlaceWindowRect(ToView(screenRect), frameGeometry().left(),
                                                        frameGeometry().top(), w, h, true, true);
         resize(std::max(1, r.width - frameWidth_), std::max(1, r.height - nonClientHeight_));
-        move(r.left, r.top);
+        MoveFrameTo(QPoint(r.left, r.top));
     }
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     windowSizing_ = false;
@@ -381,7 +392,7 @@ void TWebForm::FormResize() {
         QPoint corner = f.topLeft();
         if (f.bottom() > screenRect.bottom()) corner.setY(std::max(screenRect.top(), screenRect.bottom() + 1 - f.height()));
         if (f.right() > screenRect.right()) corner.setX(std::max(screenRect.left(), screenRect.right() + 1 - f.width()));
-        if (corner != f.topLeft()) move(corner);
+        if (corner != f.topLeft()) MoveFrameTo(corner);
     }
     if (isMinimized()) return; // the paint lock stays until the next layout
     if (fullScreenSwitching_) return;

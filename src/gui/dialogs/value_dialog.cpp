@@ -163,11 +163,17 @@ bool TXScrlDlg::eventFilter(QObject* watched, QEvent* event) {
 
 void TXScrlDlg::EndTyping() {
     typing_.End();
-    const core::ValueCorrection c = core::CorrectValueText(edit_->text().toStdString(), request_);
-    if (c.text) edit_->setText(QString::fromStdString(*c.text));
-    if (c.position) {
-        const QSignalBlocker quiet(scroll_); // the box already says what it should
-        scroll_->setValue(*c.position);
+    // A corrected text is a change of the box too, so it is read again (the
+    // minimum put in for a non-number moves the bar to the minimum).
+    for (int pass = 0; pass < 2; ++pass) {
+        const core::ValueCorrection c =
+            core::CorrectValueText(edit_->text().toStdString(), request_);
+        if (c.position) {
+            const QSignalBlocker quiet(scroll_); // the box says what it should
+            scroll_->setValue(*c.position);
+        }
+        if (!c.text) break;
+        edit_->setText(QString::fromStdString(*c.text));
     }
 }
 
