@@ -113,7 +113,11 @@ int Screenshot(const CommandLine& c) {
     if (c.layout == "minimal") form.mnuMinimal1Click();
     settle();
     if (c.fit && !form.settings().FitToWindow) form.mnuFitWindowClick();
-    if (c.zoom > 0) form.ZoomTo(c.zoom);
+    if (c.zoom > 0) {
+        form.ZoomTo(c.zoom);
+        // Zooming keeps the window; the user then adjusts it to show the picture.
+        if (!form.settings().FitToWindow) form.mnuOptimizeWindowClick();
+    }
     if (c.fullScreen) form.mnuFullScrnClick();
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
