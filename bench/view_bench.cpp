@@ -50,7 +50,8 @@ template <class F> double Timed(gui::TWebForm& form, F step) {
     return t.nsecsElapsed() / 1e6;
 }
 
-void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt::MouseButtons held) {
+void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
+           Qt::MouseButtons held) {
     QMouseEvent e(type, at, w->mapToGlobal(at), button, held, Qt::NoModifier);
     QCoreApplication::sendEvent(w, &e);
 }
@@ -58,7 +59,8 @@ void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button, Qt:
 } // namespace
 
 int main(int argc, char** argv) {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen" : qgetenv("QT_QPA_PLATFORM"));
     gui::TApplication app(argc, argv);
     gui::ConfigureApplication(app);
     QTemporaryDir dir;
@@ -73,19 +75,23 @@ int main(int argc, char** argv) {
     form.show();
     QElapsedTimer t;
     t.start();
-    while (!form.activated() && t.elapsed() < 10000) QCoreApplication::processEvents();
+    while (!form.activated() && t.elapsed() < 10000)
+        QCoreApplication::processEvents();
     form.WaitIdle(120000);
     form.resize(1024, 700);
-    for (int i = 0; i < 10; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 10; ++i)
+        QCoreApplication::processEvents();
     std::printf("picture %dx%d, view %dx%d\n", form.pix()->Bitmap().width(),
                 form.pix()->Bitmap().height(), form.scrollBox()->viewport()->width(),
                 form.scrollBox()->viewport()->height());
 
     for (int round = 0; round < 3; ++round) {
         std::vector<double> zoom;
+        const int paintsBefore = form.pix()->paintCount();
         form.ZoomTo(100);
         form.scrollBox()->viewport()->repaint();
-        while (form.zoomPercent() < 800) zoom.push_back(Timed(form, [&] { form.btnZoomUpClick(); }));
+        while (form.zoomPercent() < 800)
+            zoom.push_back(Timed(form, [&] { form.btnZoomUpClick(); }));
         Report("zoom 100 -> 800 step", zoom);
 
         std::vector<double> drag;
@@ -99,8 +105,10 @@ int main(int argc, char** argv) {
         }
         Mouse(pix, QEvent::MouseButtonRelease, {376, 384}, Qt::LeftButton, Qt::NoButton);
         Report("hand drag at 800 % step", drag);
-        std::printf("scrolled to %d, %d\n", form.scrollBox()->horizontalScrollBar()->value(),
-                    form.scrollBox()->verticalScrollBar()->value());
+        std::printf("scrolled to %d, %d; %d paints of the picture\n",
+                    form.scrollBox()->horizontalScrollBar()->value(),
+                    form.scrollBox()->verticalScrollBar()->value(),
+                    form.pix()->paintCount() - paintsBefore);
     }
     form.setPictureChanged(false);
     form.close();

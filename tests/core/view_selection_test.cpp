@@ -20,9 +20,9 @@ TEST(ViewSelection, AnchorSnapsToWholePicturePixels) {
 }
 
 TEST(ViewSelection, SmallSelectionsAreDiscarded) {
-    EXPECT_FALSE(core::SelectionKept(core::SpanRect(5, 5, 7, 40)));  // 2 wide
-    EXPECT_FALSE(core::SelectionKept(core::SpanRect(5, 5, 40, 8)));  // 3 high
-    EXPECT_TRUE(core::SelectionKept(core::SpanRect(40, 40, 5, 5)));  // dragged up-left
+    EXPECT_FALSE(core::SelectionKept(core::SpanRect(5, 5, 7, 40))); // 2 wide
+    EXPECT_FALSE(core::SelectionKept(core::SpanRect(5, 5, 40, 8))); // 3 high
+    EXPECT_TRUE(core::SelectionKept(core::SpanRect(40, 40, 5, 5))); // dragged up-left
     EXPECT_EQ(core::SpanRect(40, 9, 5, 30), (SelRect{5, 9, 40, 30}));
     EXPECT_FALSE(core::SelectionKept(SelRect{}));
 }

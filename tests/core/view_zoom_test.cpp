@@ -18,8 +18,8 @@ TEST(ViewZoom, StepsStopAtTheEndsAndTypedValuesRoundDown) {
 }
 
 TEST(ViewZoom, MagnifiedSizesOfTinyPictures) {
-    EXPECT_EQ(core::MagnifiedLength(3, 25), 1); // 0.75
-    EXPECT_EQ(core::MagnifiedLength(2, 25), 0); // 0.5 to the even neighbour
+    EXPECT_EQ(core::MagnifiedLength(3, 25), 1);  // 0.75
+    EXPECT_EQ(core::MagnifiedLength(2, 25), 0);  // 0.5 to the even neighbour
     EXPECT_EQ(core::MagnifiedLength(10, 25), 2); // 2.5 to 2
     EXPECT_EQ(core::MagnifiedLength(14, 25), 4); // 3.5 to 4
 }

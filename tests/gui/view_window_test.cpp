@@ -32,8 +32,8 @@ class ViewWindowTest : public ::testing::Test {
         ASSERT_TRUE(dir.isValid());
     }
     std::unique_ptr<gui::TWebForm> Open(int w, int h) {
-        const QString path = guitest::WritePicture(dir, QString("p%1x%2.bmp").arg(w).arg(h),
-                                                   guitest::Ramp(w, h));
+        const QString path =
+            guitest::WritePicture(dir, QString("p%1x%2.bmp").arg(w).arg(h), guitest::Ramp(w, h));
         auto form = StartWindow({path}, false);
         EXPECT_TRUE(form->picturePresent());
         return form;
@@ -42,7 +42,8 @@ class ViewWindowTest : public ::testing::Test {
 };
 
 void Settle() {
-    for (int i = 0; i < 3; ++i) QCoreApplication::processEvents();
+    for (int i = 0; i < 3; ++i)
+        QCoreApplication::processEvents();
 }
 
 void Mouse(QWidget* w, QEvent::Type type, QPoint at, Qt::MouseButton button,
@@ -195,7 +196,8 @@ TEST_F(ViewWindowTest, SelectionIsDrawnInvertedThenFramed) {
     // The dotted frame on the top edge is inverted.
     int framed = 0;
     for (int x = 10; x < 50; ++x)
-        framed += qRed(shot.pixel(x, 10)) == 255 - int((form->pix()->Bitmap().rgb(x, 10) >> 16) & 0xFF);
+        framed +=
+            qRed(shot.pixel(x, 10)) == 255 - int((form->pix()->Bitmap().rgb(x, 10) >> 16) & 0xFF);
     EXPECT_GT(framed, 10);
     // A repaint keeps the frame.
     pix->repaint();

@@ -89,8 +89,10 @@ ViewRect RestoredWindowRect(const ViewRect& screen, const std::int32_t saved[4],
     // which may itself lie at negative coordinates on a multi-monitor desktop.
     int left = std::max(saved[0], screen.left), top = std::max(saved[1], screen.top);
     // 64 bits: a damaged settings record may hold any corners.
-    const int w = static_cast<int>(std::min<std::int64_t>(std::int64_t{saved[2]} - left, screen.width));
-    const int h = static_cast<int>(std::min<std::int64_t>(std::int64_t{saved[3]} - top, screen.height));
+    const int w =
+        static_cast<int>(std::min<std::int64_t>(std::int64_t{saved[2]} - left, screen.width));
+    const int h =
+        static_cast<int>(std::min<std::int64_t>(std::int64_t{saved[3]} - top, screen.height));
     if (w < 64 || h < 64)
         return PlaceWindowRect(screen, currentLeft, currentTop, screen.width / 2,
                                screen.height / 2, autoSize, autoCenter);

@@ -11,13 +11,15 @@ namespace {
 // A whole number with optional blanks around it and an optional sign.
 std::optional<long long> ParseWhole(const std::string& text) {
     const char* s = text.c_str();
-    while (*s == ' ' || *s == '\t') ++s;
+    while (*s == ' ' || *s == '\t')
+        ++s;
     if (*s == '\0') return std::nullopt;
     char* end = nullptr;
     errno = 0;
     const long long v = std::strtoll(s, &end, 10);
     if (end == s) return std::nullopt;
-    while (*end == ' ' || *end == '\t') ++end;
+    while (*end == ' ' || *end == '\t')
+        ++end;
     if (*end != '\0') return std::nullopt;
     // Beyond 64 bits strtoll saturates, which still says which end it is past.
     return v;
@@ -50,8 +52,8 @@ std::optional<int> TypedPosition(const std::string& text, const ValueRequest& re
     const std::optional<long long> v = ParseWhole(text);
     if (!v) return std::nullopt;
     // No std::clamp: a request with minimum above maximum must not be undefined.
-    return static_cast<int>(std::max<long long>(request.minimum,
-                                                std::min<long long>(*v, request.maximum)));
+    return static_cast<int>(
+        std::max<long long>(request.minimum, std::min<long long>(*v, request.maximum)));
 }
 
 ViewRect ValueDialogPlacement(const ViewRect& screen, int pointerX, int pointerY, int width,

@@ -4,9 +4,13 @@
 
 namespace core {
 
-int ZoomUp(int percent) { return percent < kZoomMax ? percent + kZoomStep : percent; }
+int ZoomUp(int percent) {
+    return percent < kZoomMax ? percent + kZoomStep : percent;
+}
 
-int ZoomDown(int percent) { return percent > kZoomMin ? percent - kZoomStep : percent; }
+int ZoomDown(int percent) {
+    return percent > kZoomMin ? percent - kZoomStep : percent;
+}
 
 int ZoomFromValue(int value) {
     const int v = value - value % kZoomStep;

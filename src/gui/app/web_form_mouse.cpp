@@ -53,9 +53,9 @@ void TWebForm::SetSelection(const core::SelRect& picture) {
     selectionRect_ = picture;
     savedSelection_ = picture;
     const core::Bitmap& b = dur95_->Bitmap();
-    selectionView_ = core::DisplaySelection(picture, settings_.FitToWindow != 0, zoomPercent_,
-                                            b.width(), b.height(), dur95_->width(),
-                                            dur95_->height());
+    selectionView_ =
+        core::DisplaySelection(picture, settings_.FitToWindow != 0, zoomPercent_, b.width(),
+                               b.height(), dur95_->width(), dur95_->height());
     dur95_->SetSelectionOverlay(ToQRect(selectionView_), TPix::SelectionLook::Framed);
     selectionDrawn_ = true;
     menus_.SetEnabled("mnuTrim", true);
@@ -131,9 +131,9 @@ void TWebForm::Dur95MouseUp(QMouseEvent* event) {
         // The area returns to normal; the frame stays.
         dur95_->SetSelectionOverlay(ToQRect(selectionView_), TPix::SelectionLook::Framed);
         const core::Bitmap& b = dur95_->Bitmap();
-        selectionRect_ = core::AdjustSelection(selectionView_, settings_.FitToWindow != 0,
-                                               zoomPercent_, b.width(), b.height(),
-                                               dur95_->width(), dur95_->height());
+        selectionRect_ =
+            core::AdjustSelection(selectionView_, settings_.FitToWindow != 0, zoomPercent_,
+                                  b.width(), b.height(), dur95_->width(), dur95_->height());
         savedSelection_ = selectionRect_;
     } else {
         dur95_->SetSelectionOverlay(QRect(), TPix::SelectionLook::None);

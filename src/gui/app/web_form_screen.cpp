@@ -28,7 +28,8 @@ void TWebForm::mnuFullScrnClick() {
     dur95_->unsetCursor();
     handScrollable_ = false;
     const bool leaving = fullScreen_;
-    for (const char* n : {"mnuStandard", "mnuCompact", "mnuMinimal"}) menus_.SetEnabled(n, leaving);
+    for (const char* n : {"mnuStandard", "mnuCompact", "mnuMinimal"})
+        menus_.SetEnabled(n, leaving);
 
     // The resize events of the switch do no layout until it is complete.
     fullScreenSwitching_ = true;
@@ -59,8 +60,9 @@ void TWebForm::mnuFullScrnClick() {
         // A corner on no screen (pushed a little off the desktop) comes back
         // by its absolute values; corners on a screen at negative coordinates stay.
         const QRect f = frameGeometry();
-        const core::ViewRect saved = core::FullScreenSavedRect(
-            {f.x(), f.y(), f.width(), f.height()}, QGuiApplication::screenAt(f.topLeft()) != nullptr);
+        const core::ViewRect saved =
+            core::FullScreenSavedRect({f.x(), f.y(), f.width(), f.height()},
+                                      QGuiApplication::screenAt(f.topLeft()) != nullptr);
         settings_.SavedWindowRect[0] = saved.left;
         settings_.SavedWindowRect[1] = saved.top;
         settings_.SavedWindowRect[2] = saved.right();

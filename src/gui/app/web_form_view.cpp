@@ -27,7 +27,9 @@
 namespace gui {
 
 namespace {
-core::ViewRect ToView(const QRect& r) { return {r.x(), r.y(), r.width(), r.height()}; }
+core::ViewRect ToView(const QRect& r) {
+    return {r.x(), r.y(), r.width(), r.height()};
+}
 } // namespace
 
 void TWebForm::MoveFrameTo(QPoint corner) {
@@ -58,7 +60,9 @@ int TWebForm::ScrollTop() const {
     return t;
 }
 
-int TWebForm::PictureAreaHeight() const { return std::max(0, centralWidget()->height() - ScrollTop()); }
+int TWebForm::PictureAreaHeight() const {
+    return std::max(0, centralWidget()->height() - ScrollTop());
+}
 
 int TWebForm::GetWinMin() const {
     int buttons = 0;
@@ -131,7 +135,8 @@ void TWebForm::SizeWindowToPicture() {
 }
 
 void TWebForm::ResetSkyScrollPos() {
-    if (scrollBox_->horizontalScrollBar()->value() != 0) scrollBox_->horizontalScrollBar()->setValue(0);
+    if (scrollBox_->horizontalScrollBar()->value() != 0)
+        scrollBox_->horizontalScrollBar()->setValue(0);
     if (scrollBox_->verticalScrollBar()->value() != 0) scrollBox_->verticalScrollBar()->setValue(0);
 }
 
@@ -153,9 +158,9 @@ void TWebForm::LayoutScrollBox() {
     if (QLayout* l = layout()) l->activate(); // the central widget's size after bar changes
     const bool fit = settings_.FitToWindow != 0;
     const int clientWidth = centralWidget()->width();
-    const core::ScrollBoxLayout l = core::LayoutScrollBoxBounds(
-        ScrollTop(), PictureAreaHeight(), clientWidth, dur95_->width(), dur95_->height(),
-        scrollThumbSize_, zoomPercent_, fit, false);
+    const core::ScrollBoxLayout l =
+        core::LayoutScrollBoxBounds(ScrollTop(), PictureAreaHeight(), clientWidth, dur95_->width(),
+                                    dur95_->height(), scrollThumbSize_, zoomPercent_, fit, false);
     // The scroll bars lie beyond the picture area (the hand tool scrolls), so
     // the box shown is the area without them.
     scrollBox_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -197,7 +202,8 @@ void TWebForm::ResizeImage() {
     const int clientWidth = centralWidget()->width(), area = PictureAreaHeight();
     core::ViewSize s = core::ScaleToFit(doc_.PictureWidth, doc_.PictureHeight, clientWidth, area);
     // A slideshow never enlarges a small picture.
-    if (showRunning_ && doc_.PictureWidth < clientWidth && doc_.PictureHeight < centralWidget()->height())
+    if (showRunning_ && doc_.PictureWidth < clientWidth &&
+        doc_.PictureHeight < centralWidget()->height())
         s = {doc_.PictureWidth, doc_.PictureHeight};
     PlacePicture(s.width, s.height);
     scrollBox_->setUpdatesEnabled(true);
@@ -216,7 +222,9 @@ void TWebForm::ChangeView() {
     RefreshPicture();
 }
 
-void TWebForm::RefreshPicture() { dur95_->RefreshPicture(); }
+void TWebForm::RefreshPicture() {
+    dur95_->RefreshPicture();
+}
 
 void TWebForm::ShowZoomState() {
     const bool fit = settings_.FitToWindow != 0;
@@ -298,7 +306,8 @@ void TWebForm::PictureChanged() {
         panels_->SetText(1, "100%");
         RefreshPicture();
     }
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
     // Page changes end with an edit.
     menus_.SetVisible("mnuPage", false);
     toolButton("btnPage")->setEnabled(false);
@@ -345,7 +354,8 @@ void TWebForm::mnuOptimizeWindowClick() {
     if (isMaximized()) showNormal();
     const QRect screenRect = ScreenRect();
     int w = std::min(dur95_->width() + frameWidth_, screenRect.width());
-    const int h = std::min(nonClientHeight_ + dur95_->height() + PanelsHeight(), screenRect.height());
+    const int h =
+        std::min(nonClientHeight_ + dur95_->height() + PanelsHeight(), screenRect.height());
     ResetSkyScrollPos();
     if (!settings_.FitToWindow && menus_.IsEnabled("mnuFitWinTo")) w = std::max(w, GetWinMin());
     if (settings_.FitToWindow && settings_.ShowMenus) w = std::max(w, 360);
@@ -390,8 +400,10 @@ void TWebForm::FormResize() {
         const QRect screenRect = ScreenRect();
         QRect f = frameGeometry();
         QPoint corner = f.topLeft();
-        if (f.bottom() > screenRect.bottom()) corner.setY(std::max(screenRect.top(), screenRect.bottom() + 1 - f.height()));
-        if (f.right() > screenRect.right()) corner.setX(std::max(screenRect.left(), screenRect.right() + 1 - f.width()));
+        if (f.bottom() > screenRect.bottom())
+            corner.setY(std::max(screenRect.top(), screenRect.bottom() + 1 - f.height()));
+        if (f.right() > screenRect.right())
+            corner.setX(std::max(screenRect.left(), screenRect.right() + 1 - f.width()));
         if (corner != f.topLeft()) MoveFrameTo(corner);
     }
     if (isMinimized()) return; // the paint lock stays until the next layout

@@ -28,7 +28,9 @@ ValueDialogRunner& Runner() {
 
 } // namespace
 
-void SetValueDialogRunner(ValueDialogRunner runner) { Runner() = std::move(runner); }
+void SetValueDialogRunner(ValueDialogRunner runner) {
+    Runner() = std::move(runner);
+}
 
 TXScrlDlg::TXScrlDlg(const QString& caption, const QString& lowText, const QString& highText,
                      const core::ValueRequest& request, QWidget* parent)
@@ -67,8 +69,9 @@ TXScrlDlg::TXScrlDlg(const QString& caption, const QString& lowText, const QStri
     auto* grid = new QGridLayout(group_);
     auto* buttons = new QButtonGroup(this);
     for (int i = 0; i < 6; ++i) {
-        const QString text =
-            QString("&%1 = %2").arg(QChar('a' + i)).arg(request.presets[static_cast<std::size_t>(i)]);
+        const QString text = QString("&%1 = %2")
+                                 .arg(QChar('a' + i))
+                                 .arg(request.presets[static_cast<std::size_t>(i)]);
         presets_[i] = new QRadioButton(text, group_);
         grid->addWidget(presets_[i], i / 3, i % 3); // three columns
         buttons->addButton(presets_[i], i);
@@ -131,9 +134,9 @@ QRadioButton* TXScrlDlg::Preset(int index) const {
 
 void TXScrlDlg::PlaceAt(int x, int y, const QRect& screen) {
     const QSize frame = frameGeometry().size().expandedTo(size());
-    const core::ViewRect r = core::ValueDialogPlacement(
-        {screen.x(), screen.y(), screen.width(), screen.height()}, x, y, frame.width(),
-        frame.height());
+    const core::ViewRect r =
+        core::ValueDialogPlacement({screen.x(), screen.y(), screen.width(), screen.height()}, x, y,
+                                   frame.width(), frame.height());
     move(r.left, r.top);
 }
 
