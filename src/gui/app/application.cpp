@@ -91,6 +91,9 @@ int Screenshot(const CommandLine& c) {
     start.readSettings = false; // default settings; nothing read or written
     start.askQuestions = false;
     TWebForm form(start);
+    // Fit mode is the window's state when the file opens (as with the setting
+    // on), so the picture is decoded for the fitted size.
+    if (c.fit) form.mnuFitWindowClick();
     form.show();
     // First activation opens the file; then wait for the decode and the paints.
     QElapsedTimer t;
@@ -112,7 +115,6 @@ int Screenshot(const CommandLine& c) {
     if (c.layout == "compact") form.mnuCompact1Click();
     if (c.layout == "minimal") form.mnuMinimal1Click();
     settle();
-    if (c.fit && !form.settings().FitToWindow) form.mnuFitWindowClick();
     if (c.zoom > 0) {
         form.ZoomTo(c.zoom);
         // Zooming keeps the window; the user then adjusts it to show the picture.
@@ -124,7 +126,8 @@ int Screenshot(const CommandLine& c) {
         QThread::msleep(10);
     }
     const QPixmap shot = form.grab();
-    const bool saved = shot.save(c.screenshot, "PNG");
+    // Light deflate: still lossless, and a photograph is not waited on for seconds.
+    const bool saved = shot.save(c.screenshot, "PNG", 90);
     for (const QString& m : form.messagesShown())
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
     form.setPictureChanged(false);
