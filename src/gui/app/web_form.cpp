@@ -386,7 +386,10 @@ void TWebForm::WriteSettingsAtClose() {
     WriteSettings(settings_, openDir_, saveDir_);
 }
 
-void TWebForm::mnuExitClick() { close(); }
+void TWebForm::mnuExitClick() {
+    if (fullScreen_) mnuFullScrnClick(); // the normal window's place is what is kept
+    close();
+}
 
 void TWebForm::mnuHelpContextClick(int context) {
     if (!help_) help_ = new HelpWindow(this);
