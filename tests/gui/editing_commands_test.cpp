@@ -194,6 +194,9 @@ TEST_F(EditingCommandsTest, MaskOffersTheWholePictureThenTrimAndCopySelection) {
     EXPECT_EQ(offered, QRect(0, 0, 30, 20));
     ASSERT_TRUE(form->menus().IsEnabled("mnuTrim"));
     ASSERT_TRUE(form->menus().IsEnabled("mnuCopyMask"));
+    EXPECT_EQ(form->SelectionRect(), (core::SelRect{4, 3, 14, 9})); // right and bottom exclusive
+    form->menus().action("mnuRegion")->trigger(); // the selection on screen is offered again
+    EXPECT_EQ(offered, QRect(4, 3, 10, 6));
     const core::Bitmap before = form->pix()->Bitmap();
 
     // Copy Selection leaves the picture and Undo alone.

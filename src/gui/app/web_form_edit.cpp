@@ -156,7 +156,7 @@ bool TWebForm::AutoBackUp(bool useStream) {
 
 void TWebForm::mnuUndoClick() {
     if (!undo_.held()) return;
-    EndEditSelection();
+    mnuHandClick();
     SetStatusText("Loading backup...");
     auto restored = undo_.Restore();
     menus_.SetEnabled("mnuUndo", false);
@@ -318,26 +318,24 @@ void TWebForm::mnuCopyClick() {
 }
 
 void TWebForm::mnuCopyMaskClick(bool trim) {
-    const QRect sel = EditSelection();
-    if (!picturePresent_ || sel.isEmpty()) return;
+    const core::SelRect sel = SelectionRect();
+    if (!picturePresent_ || !sel.exists() || sel.width() == 0 || sel.height() == 0) return;
     if (trim && !AutoBackUp(false)) return;
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    auto part = CropPicture(dur95_->Bitmap(), sel.left(), sel.top(), sel.left() + sel.width(),
-                            sel.top() + sel.height());
+    auto part = CropPicture(dur95_->Bitmap(), sel.left, sel.top, sel.right, sel.bottom);
     QApplication::restoreOverrideCursor();
     if (!part) {
         ShowMessage(QString::fromStdString(part.message()), false);
         return;
     }
-    if (doc_.PictureBits != 1 && doc_.PictureBits != 4 && doc_.PictureBits != 8)
-        doc_.PictureBits = 24;
+    if (doc_.PictureBits != 1 && doc_.PictureBits != 4 && doc_.PictureBits != 8) doc_.PictureBits = 24;
     if (trim) {
         dur95_->SetBitmap(std::move(part).value());
-        EndEditSelection();
+        mnuHandClick();
         PictureChanged();
     } else {
         QApplication::clipboard()->setImage(ToQImage(part.value()));
-        EndEditSelection();
+        mnuHandClick();
     }
 }
 
@@ -385,19 +383,20 @@ void TWebForm::mnuEmptyClick() {
 
 void TWebForm::mnuRegion1Click() {
     if (!picturePresent_) return;
-    const QRect last = EditSelection();
-    EndEditSelection();
+    // The selection on screen is read before the hand tool ends it.
+    const bool shown = selectionDrawn_ && selectionRect_.exists();
+    const core::SelRect last = selectionRect_;
+    mnuHandClick();
     dur95_->repaint();
     const int pw = doc_.PictureWidth, ph = doc_.PictureHeight;
     // The last selection, or the whole picture when there is none that fits.
     QRect initial(0, 0, pw, ph);
-    if (!last.isEmpty() && last.bottom() + 1 > 0 && last.bottom() + 1 <= ph &&
-        last.right() + 1 <= pw)
-        initial = last;
-    const QRect chosen =
-        rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
+    if (shown && last.bottom > 0 && last.bottom <= ph && last.right <= pw && last.width() > 0 && last.height() > 0)
+        initial = QRect(last.left, last.top, last.width(), last.height());
+    const QRect chosen = rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
     if (chosen.width() == -1) return;
-    SetEditSelection(chosen);
+    SetSelection(core::SelRect{chosen.left(), chosen.top(), chosen.left() + chosen.width(),
+                               chosen.top() + chosen.height()});
 }
 
 } // namespace gui
