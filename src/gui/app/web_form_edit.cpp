@@ -328,7 +328,8 @@ void TWebForm::mnuCopyMaskClick(bool trim) {
         ShowMessage(QString::fromStdString(part.message()), false);
         return;
     }
-    if (doc_.PictureBits != 1 && doc_.PictureBits != 4 && doc_.PictureBits != 8) doc_.PictureBits = 24;
+    if (doc_.PictureBits != 1 && doc_.PictureBits != 4 && doc_.PictureBits != 8)
+        doc_.PictureBits = 24;
     if (trim) {
         dur95_->SetBitmap(std::move(part).value());
         mnuHandClick();
@@ -391,9 +392,11 @@ void TWebForm::mnuRegion1Click() {
     const int pw = doc_.PictureWidth, ph = doc_.PictureHeight;
     // The last selection, or the whole picture when there is none that fits.
     QRect initial(0, 0, pw, ph);
-    if (shown && last.bottom > 0 && last.bottom <= ph && last.right <= pw && last.width() > 0 && last.height() > 0)
+    if (shown && last.bottom > 0 && last.bottom <= ph && last.right <= pw && last.width() > 0 &&
+        last.height() > 0)
         initial = QRect(last.left, last.top, last.width(), last.height());
-    const QRect chosen = rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
+    const QRect chosen =
+        rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
     if (chosen.width() == -1) return;
     SetSelection(core::SelRect{chosen.left(), chosen.top(), chosen.left() + chosen.width(),
                                chosen.top() + chosen.height()});
