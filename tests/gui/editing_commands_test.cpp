@@ -256,3 +256,26 @@ TEST_F(EditingCommandsTest, ScreensOf256ColoursWarnFirstAndOfferTheReductionAfte
     EXPECT_EQ(form.questionsAsked(), before + 3);
     EXPECT_TRUE(form.menus().IsEnabled("mnuUndo"));
 }
+
+TEST_F(EditingCommandsTest, StreamBackupRestoresAndTwoGigabytesFreeAlwaysPass) {
+    auto form = Open(Gray8(17, 9));
+    const core::Bitmap before = form->pix()->Bitmap();
+    ASSERT_TRUE(form->AutoBackUp(true));
+    EXPECT_TRUE(form->undoBackup().inStream());
+    EXPECT_EQ(form->undoBackup().stream()[0], 'B');
+    ASSERT_TRUE(form->AutoBackUp(true)); // a new backup replaces the first
+    form->MakeDIB24();
+    core::editing::InvertPixels(form->pix()->Bitmap());
+    form->mnuUndoClick();
+    EXPECT_EQ(form->document().PictureBits, 8);
+    EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
+    EXPECT_FALSE(form->undoBackup().held());
+
+    // The guard passes with 2 GB free; below that it wants the 8,192,000-byte reserve.
+    core::SetFreeMemoryProvider([] { return std::uint64_t{1} << 31; });
+    EXPECT_TRUE(form->EnoughMemory(31));
+    core::SetFreeMemoryProvider([] { return std::uint64_t{8191999}; });
+    EXPECT_FALSE(form->EnoughMemory(0));
+    EXPECT_TRUE(form->messagesShown().contains("Insufficient memory."));
+    core::SetFreeMemoryProvider({});
+}
