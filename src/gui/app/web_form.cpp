@@ -200,6 +200,7 @@ void TWebForm::WireCommands() {
     };
     on("mnuOpen", [this] { BtnOpenClick(OpenSender::User); });
     on("mnuReload", [this] { mnuReloadClick(); });
+    on("mnuSave", [this] { mnuSaveClick(); });
     on("mnuExit", [this] { mnuExitClick(); });
     on("mnuHelpIndex", [this] { mnuHelpContextClick(0); });
     on("mnuHelpSlideshows", [this] { mnuHelpContextClick(300); });

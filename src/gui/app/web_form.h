@@ -31,6 +31,7 @@ namespace gui {
 
 class TPix;
 class StatusPanels;
+class TSaveDialogEx;
 
 
 // Who asked for an open: the open dialog (the file is probed), the
@@ -131,6 +132,19 @@ class TWebForm : public QMainWindow {
     HelpWindow* helpWindow() const { return help_; }
     QString openDir() const { return openDir_; }
 
+    // Save As (web_form_save.cpp).
+    void mnuSaveClick();
+    void SaveDialogTypeChange(int index);
+    TSaveDialogEx* saveDialog();
+    int lastSaveIndex() const { return lastSaveIndex_; }
+    QString saveDir() const { return saveDir_; }
+    // Tests fill the save dialog in this instead of showing it (false = Cancel),
+    // and may say how much room the target's volume has.
+    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) { saveRunner_ = std::move(runner); }
+    void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
+        freeSpace_ = std::move(probe);
+    }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -220,6 +234,12 @@ class TWebForm : public QMainWindow {
     bool answer_ = true;
     int questionsAsked_ = 0;
     QStringList messages_;
+
+    // Save As.
+    TSaveDialogEx* saveDialog_ = nullptr;
+    int lastSaveIndex_ = 0; // remembered for the run, not stored
+    std::function<bool(TSaveDialogEx&)> saveRunner_;
+    std::function<qint64(const QString&)> freeSpace_;
 };
 
 } // namespace gui
