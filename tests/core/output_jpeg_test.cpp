@@ -92,8 +92,9 @@ TEST(JpegEncode, DepthsAndSettings) {
     ASSERT_TRUE(bytes.ok());
     const Bitmap back = Decode(*bytes);
     ASSERT_EQ(back.width(), 40);
-    EXPECT_NEAR(int(back.rgb(1, 5) >> 16), 200, 3); // index 1: red 200
-    EXPECT_NEAR(int((back.rgb(2, 5) >> 8) & 255), 200, 3);
+    EXPECT_NEAR(int(back.rgb(0, 5) >> 16), 200, 16); // index 1: red 200
+    EXPECT_NEAR(int((back.rgb(1, 5) >> 8) & 255), 200, 16); // index 2: green 200
+    EXPECT_NEAR(int(back.rgb(30, 5) & 255), 0xEE, 8);       // index 14: gray ramp
 
     // A progressive stream has an SOF2 marker; a baseline one SOF0.
     auto hasMarker = [](const std::vector<std::uint8_t>& b, std::uint8_t m) {
@@ -107,7 +108,7 @@ TEST(JpegEncode, DepthsAndSettings) {
     EXPECT_TRUE(hasMarker(*prog, 0xC2));
 
     // Smoothing beyond libjpeg's 0..100 is capped, not passed on to wrap.
-    const Bitmap noisy = Decode(*CompressJPEG(*pic, JpegSettings{.scale = 2}));
+    const Bitmap noisy = Decode(CompressJPEG(*pic, JpegSettings{.scale = 2}).value());
     auto s100 = CompressJPEG(noisy, JpegSettings{.smoothing = 100});
     auto s255 = CompressJPEG(noisy, JpegSettings{.smoothing = 255});
     ASSERT_TRUE(s100.ok() && s255.ok());

@@ -169,7 +169,7 @@ TEST(PcxTiffWrite, FailuresKeepTheOldFile) {
         EXPECT_FALSE(LastError().empty());
         EXPECT_EQ(write(dir / "empty", Bitmap{}, {}), -1);
         ASSERT_EQ(write(target, pic, {}), 1);
-        EXPECT_TRUE(SamePixels(*ReadBack(target, tiff), pic));
+        EXPECT_TRUE(SamePixels(ReadBack(target, tiff).value(), pic));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
     fs::remove_all(dir);

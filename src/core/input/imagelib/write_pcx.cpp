@@ -33,6 +33,18 @@ void EncodeLine(const std::uint8_t* line, std::size_t n, std::vector<std::uint8_
     }
 }
 
+int Luma(const Rgbq& q) {
+    return 299 * q.red + 587 * q.green + 114 * q.blue;
+}
+
+// One-bit files are read by some programs as "set bit = black" whatever the
+// header says, so the darker colour always goes out as 1 and the header
+// palette says so for the readers that honour it.
+bool InvertOneBit(const Bitmap& picture) {
+    const auto& pal = picture.palette();
+    return picture.bits() == 1 && pal.size() >= 2 && Luma(pal[0]) < Luma(pal[1]);
+}
+
 // Splits picture row y into the file's plane lines (planes × bytesPerLine).
 void PlaneLines(const Bitmap& picture, int y, bool asRgb, std::size_t bpl,
                 std::vector<std::uint8_t>& lines) {
@@ -55,6 +67,8 @@ void PlaneLines(const Bitmap& picture, int y, bool asRgb, std::size_t bpl,
     case 1: {
         const std::size_t n = (static_cast<std::size_t>(w) + 7) / 8;
         std::memcpy(lines.data(), row, n);
+        if (InvertOneBit(picture))
+            for (std::size_t i = 0; i < n; ++i) lines[i] = static_cast<std::uint8_t>(~lines[i]);
         if (w & 7) lines[n - 1] &= static_cast<std::uint8_t>(0xFF00 >> (w & 7));
         return;
     }
@@ -96,10 +110,11 @@ Status WritePcxTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
     const auto& pal = picture.palette();
     if (!asRgb && picture.bits() <= 4) {
         const std::size_t n = std::size_t{1} << picture.bits();
+        const std::size_t flip = InvertOneBit(picture) ? 1 : 0;
         for (std::size_t i = 0; i < n && i < pal.size(); ++i) {
-            head[16 + 3 * i] = pal[i].red;
-            head[17 + 3 * i] = pal[i].green;
-            head[18 + 3 * i] = pal[i].blue;
+            head[16 + 3 * i] = pal[i ^ flip].red;
+            head[17 + 3 * i] = pal[i ^ flip].green;
+            head[18 + 3 * i] = pal[i ^ flip].blue;
         }
     }
     head[65] = static_cast<std::uint8_t>(planes);
