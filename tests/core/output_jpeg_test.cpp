@@ -2,6 +2,7 @@
 // and decodes within one level; the settings that change the stream.
 #include "core/input/jpeg_decoder.h"
 #include "core/output/jpeg_encoder.h"
+#include "core/output/jpeg_wizard.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>
@@ -130,4 +131,43 @@ TEST(JpegEncode, SaveKeepsOldFileOnFailure) {
     ASSERT_TRUE(core::output::SaveJPEG(target.string(), *pic, {}).ok());
     EXPECT_EQ(Decode(testsupport::ReadBytes(target)).width(), 64);
     fs::remove_all(dir);
+}
+
+// A wizard Test: smoothing only when asked, the status texts, the bytes kept.
+TEST(JpegWizard, TestRunsSmoothingCompressionAndTexts) {
+    using namespace core::output;
+    auto pic = Bitmap::Create(48, 32, 24);
+    for (int y = 0; y < 32; ++y)
+        for (std::size_t i = 0; i < 144; ++i) pic->row(y)[i] = static_cast<std::uint8_t>(i * 7 + y * 13);
+    int calls = 0, lastMethod = -1;
+    const WizardSmoothing smooth = [&](Bitmap&, int method, int) {
+        ++calls;
+        lastMethod = method;
+    };
+    WizardSettings s; // defaults: Standard at 0
+    auto a = RunWizardTest(*pic, s, smooth);
+    ASSERT_TRUE(a.ok()) << a.message();
+    EXPECT_EQ(calls, 0);
+    EXPECT_EQ(a->decoded.width(), 48);
+    EXPECT_EQ(a->fileSizeText, "File size: " + std::to_string(a->jpeg.size()) + " bytes");
+    EXPECT_EQ(a->ratioText, "Compression ratio: " + CompressionRatioText(48 * 32 * 3, a->jpeg.size()));
+    EXPECT_EQ(WizardJpegSettings(s).smoothing, 0);
+
+    s.smoothingMethod = 2;
+    EXPECT_TRUE(RunWizardTest(*pic, s, smooth).ok());
+    EXPECT_EQ(calls, 0); // strength 0: nothing at all
+    s.smoothing = 40;
+    EXPECT_TRUE(RunWizardTest(*pic, s, smooth).ok());
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(lastMethod, 2);
+    EXPECT_EQ(WizardJpegSettings(s).smoothing, 0); // Parametric/Gaussian leave libjpeg's off
+    s.smoothingMethod = 0;
+    s.smoothing = 200;
+    EXPECT_EQ(WizardJpegSettings(s).smoothing, 200); // capped by the encoder
+    s.scale = 400;
+    EXPECT_EQ(WizardJpegSettings(s).scale, 400);
+    auto b = RunWizardTest(*pic, s, smooth);
+    ASSERT_TRUE(b.ok());
+    EXPECT_EQ(calls, 1);
+    EXPECT_LT(b->jpeg.size(), a->jpeg.size());
 }
