@@ -2,6 +2,7 @@
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
 #include "cli/convert_command.h"
+#include "cli/edit_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
 #include "core/input/imagelib/imagelib.h"
@@ -35,6 +36,7 @@ void PrintUsage(std::FILE* to) {
                "JPEG compression is the save dialog's 1 (least) to 100 (most), default 50.\n"
                "jpeg encodes as the compression wizard does, at the linear quality scale S.\n",
                to);
+    cli::PrintEditUsage(to);
 }
 
 struct Options {
@@ -44,6 +46,7 @@ struct Options {
     int faxQuality = 1;
     std::optional<std::pair<int, int>> decodeBox;
     cli::OutputOptions output;
+    std::vector<cli::EditStep> edits;
 };
 
 bool ParseInt(const char* text, int lo, int hi, int* out) {
@@ -92,6 +95,9 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             o->decodeBox = std::make_pair(w, h);
         } else if (const int taken = cli::ParseOutputOption(argc, argv, &i, &o->output); taken) {
             if (taken < 0) return false;
+        } else if (const cli::EditParse e = cli::ParseEditOption(argc, argv, i, o->edits);
+                   e != cli::EditParse::NotEdit) {
+            if (e == cli::EditParse::Bad) return false;
         } else if (a == "--") {
             for (++i; i < argc; ++i) o->files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
@@ -207,7 +213,12 @@ int Convert(const Options& o) {
     }
     auto opened = OpenPicture(o, o.files[0]);
     if (!opened) return kExitFailed;
-    return cli::WriteConverted(out, opened->decoded.picture, o.output);
+    core::Bitmap& picture = opened->decoded.picture;
+    if (auto st = cli::ApplyEdits(picture, o.edits); !st) {
+        std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
+        return kExitFailed;
+    }
+    return cli::WriteConverted(out, picture, o.output);
 }
 
 // The compression wizard's encoder on a whole picture.
