@@ -7,6 +7,7 @@
 #include "core/bookmarks/bookmark_list.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
+#include "core/output/save_rules.h"
 #include "gui/app/help_window.h"
 #include "gui/app/menu_set.h"
 
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QScrollArea;
@@ -32,6 +34,8 @@ namespace gui {
 class TPix;
 class StatusPanels;
 class TSaveDialogEx;
+class TFXdlg;
+class JpegWizard;
 
 
 // Who asked for an open: the open dialog (the file is probed), the
@@ -144,6 +148,15 @@ class TWebForm : public QMainWindow {
     void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
         freeSpace_ = std::move(probe);
     }
+    // The JPEG compression wizard; its settings are read at its first use in
+    // a run (nullopt until then) and stored when the window closes.
+    void mnuCompress1Click();
+    const std::optional<core::output::WizardSettings>& wizardSettings() const { return wizard_; }
+    void StoreWizardSettings() const;
+    // Tests drive the wizard's dialog (shown, not modal) through this.
+    void setWizardRunner(std::function<void(TFXdlg&, JpegWizard&)> runner) {
+        wizardRunner_ = std::move(runner);
+    }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -240,6 +253,8 @@ class TWebForm : public QMainWindow {
     int lastSaveIndex_ = 0; // remembered for the run, not stored
     std::function<bool(TSaveDialogEx&)> saveRunner_;
     std::function<qint64(const QString&)> freeSpace_;
+    std::optional<core::output::WizardSettings> wizard_;
+    std::function<void(TFXdlg&, JpegWizard&)> wizardRunner_;
 };
 
 } // namespace gui

@@ -2,17 +2,22 @@
 // type asks for. Nothing replaces the target until the new file is complete,
 // and a failure is reported with its reason and leaves the picture unsaved.
 #include "core/common/memory.h"
+#include "core/editing/make_dib.h"
+#include "core/editing/undo_backup.h"
 #include "core/input/imagelib/imagelib.h"
 #include "core/output/jpeg_encoder.h"
 #include "core/output/save_depth.h"
 #include "core/output/save_rules.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
+#include "gui/output/jpeg_wizard.h"
 #include "gui/output/save_dialog_ex.h"
 #include "gui/view/tpix.h"
 
+#include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
+#include <QSettings>
 #include <QStorageInfo>
 
 namespace gui {
@@ -134,6 +139,89 @@ void TWebForm::mnuSaveClick() {
         pictureChanged_ = false;
     }
     dur95_->PictureChanged();
+    StatusReady();
+}
+
+namespace {
+
+QSettings ProgramKey() {
+    return QSettings(QSettings::NativeFormat, QSettings::UserScope, "Corvane", "VISTREL");
+}
+
+} // namespace
+
+void TWebForm::StoreWizardSettings() const {
+    if (!wizard_ || !options_.readSettings) return;
+    const auto bytes = core::output::PackWizardSettings(*wizard_);
+    ProgramKey().setValue("JPGwiz1", QByteArray(reinterpret_cast<const char*>(bytes.data()),
+                                                static_cast<int>(bytes.size())));
+}
+
+void TWebForm::mnuCompress1Click() {
+    if (!picturePresent_) return;
+    core::Bitmap& picture = dur95_->Bitmap();
+    // The picture is put back as it was when the wizard closes, whatever the
+    // button: the backup is taken first and restored last.
+    core::editing::UndoBackup backup;
+    if (auto st = backup.Take(picture, doc_.PictureBits, false, picture.bits() <= 8); !st) {
+        ShowMessage(QString::fromStdString(st.message()), false);
+        return;
+    }
+    if (!core::EnoughMemory(core::ImageMemSize(picture.width(), picture.height(), doc_.PictureBits,
+                                               screenBits_, settings_.AutoReduce != 0),
+                            2)) {
+        ShowMessage("Insufficient memory.", false);
+        return;
+    }
+    if (auto st = core::editing::ConvertToDib(picture, 24); !st) {
+        ShowMessage(QString::fromStdString(st.message()), false);
+        return;
+    }
+    doc_.PictureBits = 24;
+    dur95_->PictureChanged();
+
+    if (!wizard_) {
+        wizard_ = core::output::WizardSettings{};
+        if (options_.readSettings) {
+            const QByteArray stored = ProgramKey().value("JPGwiz1").toByteArray();
+            *wizard_ = core::output::UnpackWizardSettings(
+                reinterpret_cast<const std::uint8_t*>(stored.constData()),
+                static_cast<std::size_t>(stored.size()));
+        }
+    }
+    JpegWizard wizard(*wizard_);
+    wizard.showError = [this](const QString& text) { ShowMessage(text, false); };
+    wizard.onTest = [this](int scale) {
+        if (QAction* a = menus_.action("mnuCompress")) a->setData(scale);
+    };
+    EffectRequest request;
+    request.minimum = 0;
+    request.maximum = 255;
+    request.initial = wizard_->smoothing;
+    request.pageStep = 16;
+    request.arrowStep = 1;
+    request.mode = 999;
+    const auto help = [this](int context) { mnuHelpContextClick(context); };
+    if (wizardRunner_) {
+        TFXdlg dlg("JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, picture, this);
+        dlg.setWizard(wizard.Hooks());
+        dlg.setHelp(help);
+        dlg.show();
+        wizardRunner_(dlg, wizard);
+        if (dlg.isVisible()) dlg.reject();
+    } else {
+        ShowEffectDialog("JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, picture,
+                         nullptr, this, wizard.Hooks(), help);
+    }
+
+    auto restored = backup.Restore();
+    if (!restored) {
+        ShowMessage(QString::fromStdString(restored.message()), false);
+        return;
+    }
+    doc_.PictureBits = restored->depth;
+    dur95_->SetBitmap(std::move(restored->picture));
+    RefreshPicture();
     StatusReady();
 }
 
