@@ -23,7 +23,9 @@ std::string Identify(const fs::path& file, const std::string& format) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-bool Have(const char* tool) { return testsupport::Run(std::string("command -v ") + tool + " >/dev/null") == 0; }
+bool Have(const char* tool) {
+    return testsupport::Run(std::string("command -v ") + tool + " >/dev/null") == 0;
+}
 
 } // namespace
 
@@ -31,7 +33,8 @@ TEST(CliConvert, EveryFormatKeepsThePixels) {
     if (!Have("convert")) GTEST_SKIP() << "ImageMagick missing";
     const auto dir = testsupport::TempDir("cli-out");
     const auto src = dir / "src.png";
-    ASSERT_EQ(testsupport::Run("convert -seed 4 -size 45x31 plasma:fractal -depth 8 " + src.string()), 0);
+    ASSERT_EQ(
+        testsupport::Run("convert -seed 4 -size 45x31 plasma:fractal -depth 8 " + src.string()), 0);
     const auto ref = dir / "src.ppm";
     ASSERT_EQ(testsupport::Run("convert " + src.string() + " " + ref.string()), 0);
     for (const char* ext : {"bmp", "dib", "pcx", "tif", "tiff", "png"}) {
@@ -40,12 +43,15 @@ TEST(CliConvert, EveryFormatKeepsThePixels) {
         ASSERT_EQ(Cli("convert " + src.string() + " " + out.string()), 0);
         const auto back = dir / "back.ppm";
         const std::string prefix = std::string(ext) == "dib" ? "bmp:" : "";
-        ASSERT_EQ(testsupport::Run("convert " + prefix + out.string() + " -depth 8 ppm:" + back.string()), 0);
+        ASSERT_EQ(
+            testsupport::Run("convert " + prefix + out.string() + " -depth 8 ppm:" + back.string()),
+            0);
         EXPECT_EQ(testsupport::ReadBytes(back), testsupport::ReadBytes(ref));
     }
     for (const char* ext : {"jpg", "jpeg"}) {
         const auto out = dir / (std::string("o.") + ext);
-        ASSERT_EQ(Cli("convert " + src.string() + " " + out.string() + " --jpeg-compression 100"), 0);
+        ASSERT_EQ(Cli("convert " + src.string() + " " + out.string() + " --jpeg-compression 100"),
+                  0);
         EXPECT_EQ(Identify(out, "%m %wx%h %[jpeg:sampling-factor]"), "JPEG 45x31 1x1,1x1,1x1");
     }
     fs::remove_all(dir);
@@ -55,7 +61,8 @@ TEST(CliConvert, JpegOptionsAndDepths) {
     if (!Have("convert")) GTEST_SKIP() << "ImageMagick missing";
     const auto dir = testsupport::TempDir("cli-jpeg");
     const auto src = dir / "src.png";
-    ASSERT_EQ(testsupport::Run("convert -seed 9 -size 80x60 plasma:fractal -depth 8 " + src.string()), 0);
+    ASSERT_EQ(
+        testsupport::Run("convert -seed 9 -size 80x60 plasma:fractal -depth 8 " + src.string()), 0);
     // Compression 1 (scale 255) is smaller than 50 (scale 130) and than 100 (scale 2).
     auto size = [&](const std::string& opts) {
         const auto out = dir / "c.jpg";
@@ -78,7 +85,9 @@ TEST(CliConvert, JpegOptionsAndDepths) {
     // Depths: promotion always; fewer bits only while no colour is lost.
     const auto two = dir / "two.png";
     ASSERT_EQ(testsupport::Run("convert -size 20x10 xc:white -fill black -draw 'rectangle 0,0 9,9' "
-                               "-type bilevel " + two.string()), 0);
+                               "-type bilevel " +
+                               two.string()),
+              0);
     for (const char* d : {"1", "4", "8", "24"}) {
         SCOPED_TRACE(d);
         const auto out = dir / (std::string("d") + d + ".bmp");

@@ -44,8 +44,8 @@ int MaxDiff(const Bitmap& a, const Bitmap& b) {
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
             for (int s = 0; s < 24; s += 8)
-                worst = std::max(worst, std::abs(int((a.rgb(x, y) >> s) & 255) -
-                                                 int((b.rgb(x, y) >> s) & 255)));
+                worst = std::max(
+                    worst, std::abs(int((a.rgb(x, y) >> s) & 255) - int((b.rgb(x, y) >> s) & 255)));
     return worst;
 }
 
@@ -59,9 +59,9 @@ TEST(JpegEncode, MatchesCjpegAtTheSameSettings) {
         int scale;
         const char* ref;
         bool progressive, gray;
-    } cases[] = {{2, "output_q99.jpg", false, false},      {20, "output_q90.jpg", false, false},
-                 {50, "output_q75.jpg", false, false},     {100, "output_q50.jpg", false, false},
-                 {200, "output_q25.jpg", false, false},    {50, "output_q75_prog.jpg", true, false},
+    } cases[] = {{2, "output_q99.jpg", false, false},     {20, "output_q90.jpg", false, false},
+                 {50, "output_q75.jpg", false, false},    {100, "output_q50.jpg", false, false},
+                 {200, "output_q25.jpg", false, false},   {50, "output_q75_prog.jpg", true, false},
                  {50, "output_q75_gray.jpg", false, true}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.ref);
@@ -86,14 +86,15 @@ TEST(JpegEncode, MatchesCjpegAtTheSameSettings) {
 TEST(JpegEncode, DepthsAndSettings) {
     auto pic = Bitmap::Create(40, 24, 4);
     for (int y = 0; y < 24; ++y)
-        for (int x = 0; x < 20; ++x) pic->row(y)[x] = static_cast<std::uint8_t>(x < 10 ? 0x12 : 0xEF);
+        for (int x = 0; x < 20; ++x)
+            pic->row(y)[x] = static_cast<std::uint8_t>(x < 10 ? 0x12 : 0xEF);
     pic->palette()[1] = core::Rgbq{0, 0, 200, 0};
     pic->palette()[2] = core::Rgbq{0, 200, 0, 0};
     auto bytes = CompressJPEG(*pic, JpegSettings{.scale = 2});
     ASSERT_TRUE(bytes.ok());
     const Bitmap back = Decode(*bytes);
     ASSERT_EQ(back.width(), 40);
-    EXPECT_NEAR(int(back.rgb(0, 5) >> 16), 200, 16); // index 1: red 200
+    EXPECT_NEAR(int(back.rgb(0, 5) >> 16), 200, 16);        // index 1: red 200
     EXPECT_NEAR(int((back.rgb(1, 5) >> 8) & 255), 200, 16); // index 2: green 200
     EXPECT_NEAR(int(back.rgb(30, 5) & 255), 0xEE, 8);       // index 14: gray ramp
 
@@ -138,7 +139,8 @@ TEST(JpegWizard, TestRunsSmoothingCompressionAndTexts) {
     using namespace core::output;
     auto pic = Bitmap::Create(48, 32, 24);
     for (int y = 0; y < 32; ++y)
-        for (std::size_t i = 0; i < 144; ++i) pic->row(y)[i] = static_cast<std::uint8_t>(i * 7 + y * 13);
+        for (std::size_t i = 0; i < 144; ++i)
+            pic->row(y)[i] = static_cast<std::uint8_t>(i * 7 + y * 13);
     int calls = 0, lastMethod = -1;
     const WizardSmoothing smooth = [&](Bitmap&, int method, int) {
         ++calls;
@@ -150,7 +152,8 @@ TEST(JpegWizard, TestRunsSmoothingCompressionAndTexts) {
     EXPECT_EQ(calls, 0);
     EXPECT_EQ(a->decoded.width(), 48);
     EXPECT_EQ(a->fileSizeText, "File size: " + std::to_string(a->jpeg.size()) + " bytes");
-    EXPECT_EQ(a->ratioText, "Compression ratio: " + CompressionRatioText(48 * 32 * 3, a->jpeg.size()));
+    EXPECT_EQ(a->ratioText,
+              "Compression ratio: " + CompressionRatioText(48 * 32 * 3, a->jpeg.size()));
     EXPECT_EQ(WizardJpegSettings(s).smoothing, 0);
 
     s.smoothingMethod = 2;

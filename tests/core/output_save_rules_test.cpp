@@ -68,7 +68,8 @@ TEST(WizardRecord, DefaultsLayoutAndRanges) {
     s.smoothing = 255;
     s.scale = 400; // "More compression" stores 255
     const auto bytes = PackWizardSettings(s);
-    const std::array<std::uint8_t, 16> expected = {1, 0, 1, 1, 2, 0, 0, 0, 255, 0, 0, 0, 255, 0, 0, 0};
+    const std::array<std::uint8_t, 16> expected = {1,   0, 1, 1, 2,   0, 0, 0,
+                                                   255, 0, 0, 0, 255, 0, 0, 0};
     EXPECT_EQ(bytes, expected);
     const WizardSettings back = UnpackWizardSettings(bytes.data(), bytes.size());
     EXPECT_EQ(back.scale, 255);
@@ -93,14 +94,17 @@ TEST(SaveDepth, PromotesAndFitsWithoutLosingColours) {
         ASSERT_TRUE(up.ok());
         EXPECT_EQ(up->bits(), bits);
         for (int x = 0; x < 5; ++x)
-            for (int y = 0; y < 2; ++y) EXPECT_EQ(up->rgb(x, y), pic->rgb(x, y));
+            for (int y = 0; y < 2; ++y)
+                EXPECT_EQ(up->rgb(x, y), pic->rgb(x, y));
         // And back down: two colours fit in one bit.
         auto down = ChangeDepthLossless(*up, 1);
         ASSERT_TRUE(down.ok());
-        for (int x = 0; x < 5; ++x) EXPECT_EQ(down->rgb(x, 0), pic->rgb(x, 0));
+        for (int x = 0; x < 5; ++x)
+            EXPECT_EQ(down->rgb(x, 0), pic->rgb(x, 0));
     }
     auto many = core::Bitmap::Create(20, 1, 24);
-    for (int x = 0; x < 20; ++x) many->row(0)[3 * x] = static_cast<std::uint8_t>(x);
+    for (int x = 0; x < 20; ++x)
+        many->row(0)[3 * x] = static_cast<std::uint8_t>(x);
     EXPECT_TRUE(ChangeDepthLossless(*many, 8).ok());
     const auto refused = ChangeDepthLossless(*many, 4);
     ASSERT_FALSE(refused.ok());

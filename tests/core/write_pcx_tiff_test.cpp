@@ -65,7 +65,8 @@ struct Case {
     int width;
 };
 // Odd widths so that padding and partial bytes are exercised.
-const Case kCases[] = {{1, true, 37}, {1, false, 9}, {4, false, 31}, {8, false, 33}, {24, false, 29}};
+const Case kCases[] = {
+    {1, true, 37}, {1, false, 9}, {4, false, 31}, {8, false, 33}, {24, false, 29}};
 
 } // namespace
 
@@ -73,8 +74,8 @@ TEST(PcxWrite, EveryDepthReadsBackExactly) {
     const auto dir = testsupport::TempDir("pcxwrite");
     for (const Case& c : kCases) {
         SCOPED_TRACE(c.bits);
-        const Bitmap pic = Picture(c.width, 17, c.bits, static_cast<unsigned>(c.bits * 3 + c.width),
-                                   c.blackWhite);
+        const Bitmap pic =
+            Picture(c.width, 17, c.bits, static_cast<unsigned>(c.bits * 3 + c.width), c.blackWhite);
         const auto file = dir / "w.pcx";
         int last = 0;
         ASSERT_EQ(WritePCX(file.string(), pic, [&](int p) { return (last = p), true; }), 1)
@@ -119,8 +120,8 @@ TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
     const bool tiffinfo = testsupport::Run("command -v tiffinfo >/dev/null") == 0;
     for (const Case& c : kCases) {
         SCOPED_TRACE(std::to_string(c.bits) + (c.blackWhite ? " bw" : ""));
-        const Bitmap pic = Picture(c.width, 19, c.bits, static_cast<unsigned>(c.bits + c.width),
-                                   c.blackWhite);
+        const Bitmap pic =
+            Picture(c.width, 19, c.bits, static_cast<unsigned>(c.bits + c.width), c.blackWhite);
         const auto file = dir / "w.tif";
         ASSERT_EQ(WriteTIFF(file.string(), pic), 1) << LastError();
         auto back = ReadBack(file, true);
@@ -148,7 +149,8 @@ TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
     auto back = ReadBack(dir / "mw.tif", true);
     ASSERT_TRUE(back.ok());
     EXPECT_TRUE(SamePixels(*back, inverted));
-    ExpectTool("tifftopnm", "tifftopnm " + (dir / "mw.tif").string() + " | ppmtoppm", inverted, dir);
+    ExpectTool("tifftopnm", "tifftopnm " + (dir / "mw.tif").string() + " | ppmtoppm", inverted,
+               dir);
     fs::remove_all(dir);
 }
 

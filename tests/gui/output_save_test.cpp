@@ -58,8 +58,9 @@ core::Bitmap Textured(int w, int h) {
 // Writes with our own writer (the test helper goes through Qt, which has no 1-bit BMP).
 QString WriteOwn(const QTemporaryDir& dir, const QString& name, const core::Bitmap& picture) {
     const QString path = dir.filePath(name);
-    const int rc = name.endsWith(".bmp") ? core::imagelib::WriteBMP(path.toStdString(), picture)
-                                         : core::imagelib::WritePNG(path.toStdString(), picture, false);
+    const int rc = name.endsWith(".bmp")
+                       ? core::imagelib::WriteBMP(path.toStdString(), picture)
+                       : core::imagelib::WritePNG(path.toStdString(), picture, false);
     EXPECT_EQ(rc, 1);
     return path;
 }
@@ -158,7 +159,8 @@ TEST_F(SaveAsTest, LosslessTypesRoundTrip) {
         auto pic = opened.value()->decode(0, {});
         ASSERT_TRUE(pic.ok());
         for (int y = 0; y < 21; ++y)
-            for (int x = 0; x < 33; ++x) ASSERT_EQ(pic->rgb(x, y), ramp.rgb(x, y));
+            for (int x = 0; x < 33; ++x)
+                ASSERT_EQ(pic->rgb(x, y), ramp.rgb(x, y));
     }
 }
 

@@ -44,7 +44,8 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
     // An 8-bit picture: the wizard works in 24 bits and gives it back as it was.
     core::Bitmap pic = core::Bitmap::Create(40, 30, 8).value();
     for (int y = 0; y < 30; ++y)
-        for (int x = 0; x < 40; ++x) pic.row(y)[x] = static_cast<std::uint8_t>(x * 6 + y);
+        for (int x = 0; x < 40; ++x)
+            pic.row(y)[x] = static_cast<std::uint8_t>(x * 6 + y);
     const QString path = dir.filePath("p.png");
     ASSERT_EQ(core::imagelib::WritePNG(path.toStdString(), pic, false), 1);
     auto form = StartWindow({path});

@@ -14,13 +14,13 @@
 namespace core::output {
 
 struct JpegSettings {
-    bool subsample = false;    // off: no chroma subsampling (1×1 for every component)
-    bool optimize = true;      // optimised Huffman tables
-    int smoothing = 0;         // libjpeg's smoothing factor, 0..100 (larger values are capped)
-    int scale = 50;            // linear quality scale, percent of the standard tables (1..5000)
-    bool highAccuracy = true;  // floating-point DCT
-    bool gray = false;         // one gray-scale component
-    bool progressive = false;  // simple progression
+    bool subsample = false;   // off: no chroma subsampling (1×1 for every component)
+    bool optimize = true;     // optimised Huffman tables
+    int smoothing = 0;        // libjpeg's smoothing factor, 0..100 (larger values are capped)
+    int scale = 50;           // linear quality scale, percent of the standard tables (1..5000)
+    bool highAccuracy = true; // floating-point DCT
+    bool gray = false;        // one gray-scale component
+    bool progressive = false; // simple progression
 };
 
 // Encodes the picture at any depth (indexed pictures go through their

@@ -52,7 +52,8 @@ Result<Bitmap> ChangeDepthLossless(const Bitmap& picture, int bits) {
                     std::min(picture.palette().size(), out.palette().size()),
                     out.palette().begin());
         for (int y = 0; y < h; ++y)
-            for (int x = 0; x < w; ++x) SetIndex(out, x, y, picture.pixel(x, y));
+            for (int x = 0; x < w; ++x)
+                SetIndex(out, x, y, picture.pixel(x, y));
         return out;
     }
     // Fewer bits: a palette of the colours used, in order of first use.
@@ -69,8 +70,9 @@ Result<Bitmap> ChangeDepthLossless(const Bitmap& picture, int bits) {
                                 "needs colour reduction.",
                                 room, bits);
                 const auto i = static_cast<unsigned>(index.size());
-                out.palette()[i] = Rgbq{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
-                                        static_cast<std::uint8_t>(c >> 16), 0};
+                out.palette()[i] =
+                    Rgbq{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
+                         static_cast<std::uint8_t>(c >> 16), 0};
                 it = index.emplace(c, i).first;
             }
             SetIndex(out, x, y, it->second);

@@ -7,7 +7,8 @@
 namespace core::output {
 
 std::string SaveFilterText(int pictureBits) {
-    std::string text = "BMP (Windows Bitmap)|*.bmp|PCX (Zsoft Paintbrush)|*.pcx|TIF (Aldus TIFF)|*.tif";
+    std::string text =
+        "BMP (Windows Bitmap)|*.bmp|PCX (Zsoft Paintbrush)|*.pcx|TIF (Aldus TIFF)|*.tif";
     if (pictureBits > 1) text += "|PNG (Portable Network Graphics)|*.png";
     if (pictureBits > 4) text += "|JPG (JPEG/JFIF) gray shades|*.jpg";
     if (pictureBits > 8) text += "|JPG (JPEG/JFIF) 24-bit color|*.jpg";
@@ -55,7 +56,8 @@ int LinearScaleFromCompression(int compression) {
 PanelState PanelStateFor(bool html, const std::string& defaultExtension) {
     if (html) return {true, true};
     std::string ext = defaultExtension;
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == "png") return {true, false};
     if (ext == "jpg") return {true, true};
     return {false, false};
@@ -64,9 +66,11 @@ PanelState PanelStateFor(bool html, const std::string& defaultExtension) {
 std::optional<int> SaveTypeForExtension(const std::string& path) {
     const auto dot = path.find_last_of('.');
     const auto slash = path.find_last_of("/\\");
-    if (dot == std::string::npos || (slash != std::string::npos && dot < slash)) return std::nullopt;
+    if (dot == std::string::npos || (slash != std::string::npos && dot < slash))
+        return std::nullopt;
     std::string ext = path.substr(dot + 1);
-    for (char& c : ext) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
     if (ext == "bmp" || ext == "dib") return kSaveBmp;
     if (ext == "pcx") return kSavePcx;
     if (ext == "tif" || ext == "tiff") return kSaveTiff;
@@ -89,12 +93,14 @@ namespace {
 
 void Put32(std::uint8_t* p, std::int32_t v) {
     const auto u = static_cast<std::uint32_t>(v);
-    for (int i = 0; i < 4; ++i) p[i] = static_cast<std::uint8_t>(u >> (8 * i));
+    for (int i = 0; i < 4; ++i)
+        p[i] = static_cast<std::uint8_t>(u >> (8 * i));
 }
 
 std::int32_t Get32(const std::uint8_t* p) {
     std::uint32_t u = 0;
-    for (int i = 0; i < 4; ++i) u |= std::uint32_t{p[i]} << (8 * i);
+    for (int i = 0; i < 4; ++i)
+        u |= std::uint32_t{p[i]} << (8 * i);
     return static_cast<std::int32_t>(u);
 }
 

@@ -72,8 +72,12 @@ std::array<std::uint8_t, kWizardRecordSize> PackWizardSettings(const WizardSetti
 WizardSettings UnpackWizardSettings(const std::uint8_t* data, std::size_t size);
 
 // The scale bar's top: 512 with "&More compression", else 255.
-inline int WizardScaleMaximum(bool moreCompression) { return moreCompression ? 512 : 255; }
+inline int WizardScaleMaximum(bool moreCompression) {
+    return moreCompression ? 512 : 255;
+}
 // A scale as kept after the bar goes back to 255 (and as stored): at most 255.
-inline int StoredWizardScale(int scale) { return scale >= 256 ? 255 : scale; }
+inline int StoredWizardScale(int scale) {
+    return scale >= 256 ? 255 : scale;
+}
 
 } // namespace core::output

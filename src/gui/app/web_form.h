@@ -144,7 +144,9 @@ class TWebForm : public QMainWindow {
     QString saveDir() const { return saveDir_; }
     // Tests fill the save dialog in this instead of showing it (false = Cancel),
     // and may say how much room the target's volume has.
-    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) { saveRunner_ = std::move(runner); }
+    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) {
+        saveRunner_ = std::move(runner);
+    }
     void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
         freeSpace_ = std::move(probe);
     }

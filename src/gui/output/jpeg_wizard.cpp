@@ -134,8 +134,10 @@ void JpegWizard::Activate(TFXdlg& dlg) {
     connect(Timer1, &QTimer::timeout, this, [this, &dlg] {
         if (syncing_) return;
         syncing_ = true;
-        dlg.ScrollBox2()->horizontalScrollBar()->setValue(dlg.ScrollBox1()->horizontalScrollBar()->value());
-        dlg.ScrollBox2()->verticalScrollBar()->setValue(dlg.ScrollBox1()->verticalScrollBar()->value());
+        dlg.ScrollBox2()->horizontalScrollBar()->setValue(
+            dlg.ScrollBox1()->horizontalScrollBar()->value());
+        dlg.ScrollBox2()->verticalScrollBar()->setValue(
+            dlg.ScrollBox1()->verticalScrollBar()->value());
         syncing_ = false;
     });
     Timer1->start();
@@ -181,10 +183,11 @@ void JpegWizard::Test(TFXdlg& dlg) {
     const WizardSettings s = FromControls(dlg);
     // Parametric is Defocus with 255 − s, Gaussian the thresholded mean with
     // 255 − s over all nine pixels: the effect modes of those commands.
-    const core::output::WizardSmoothing smooth = [](core::Bitmap& picture, int method, int strength) {
-        core::editing::ApplyEffect(picture,
-                                   method == 1 ? core::editing::kModeDefocus : core::editing::kModeGaussian,
-                                   strength);
+    const core::output::WizardSmoothing smooth = [](core::Bitmap& picture, int method,
+                                                    int strength) {
+        core::editing::ApplyEffect(
+            picture, method == 1 ? core::editing::kModeDefocus : core::editing::kModeGaussian,
+            strength);
     };
     auto outcome = core::output::RunWizardTest(dlg.BeforePix()->Bitmap(), s, smooth);
     QApplication::restoreOverrideCursor();

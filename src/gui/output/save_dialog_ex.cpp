@@ -14,7 +14,8 @@ namespace gui {
 QStringList QtNameFilters(const QString& pipeFilter) {
     const QStringList parts = pipeFilter.split('|');
     QStringList out;
-    for (int i = 0; i + 1 < parts.size(); i += 2) out << parts[i] + " (" + parts[i + 1] + ")";
+    for (int i = 0; i + 1 < parts.size(); i += 2)
+        out << parts[i] + " (" + parts[i + 1] + ")";
     return out;
 }
 
@@ -73,7 +74,9 @@ void TSaveDialogEx::SetCompressQuality(int value) {
     JLabel->setText(QString("Compression: %1").arg(quality_));
 }
 
-bool TSaveDialogEx::Progressive() const { return CheckPJpeg->isChecked(); }
+bool TSaveDialogEx::Progressive() const {
+    return CheckPJpeg->isChecked();
+}
 
 void TSaveDialogEx::SetFilter(const QString& pipeFilter) {
     filters_ = QtNameFilters(pipeFilter);

@@ -25,7 +25,8 @@ void EncodeLine(const std::uint8_t* line, std::size_t n, std::vector<std::uint8_
     while (i < n) {
         const std::uint8_t v = line[i];
         std::size_t run = 1;
-        while (i + run < n && line[i + run] == v && run < kMaxRun) ++run;
+        while (i + run < n && line[i + run] == v && run < kMaxRun)
+            ++run;
         // A single byte with both top bits set would read as a count.
         if (run > 1 || (v & 0xC0) == 0xC0) out.push_back(static_cast<std::uint8_t>(0xC0 | run));
         out.push_back(v);
@@ -68,7 +69,8 @@ void PlaneLines(const Bitmap& picture, int y, bool asRgb, std::size_t bpl,
         const std::size_t n = (static_cast<std::size_t>(w) + 7) / 8;
         std::memcpy(lines.data(), row, n);
         if (InvertOneBit(picture))
-            for (std::size_t i = 0; i < n; ++i) lines[i] = static_cast<std::uint8_t>(~lines[i]);
+            for (std::size_t i = 0; i < n; ++i)
+                lines[i] = static_cast<std::uint8_t>(~lines[i]);
         if (w & 7) lines[n - 1] &= static_cast<std::uint8_t>(0xFF00 >> (w & 7));
         return;
     }

@@ -119,7 +119,8 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
     TIFFSetField(t, TIFFTAG_IMAGEWIDTH, static_cast<std::uint32_t>(w));
     TIFFSetField(t, TIFFTAG_IMAGELENGTH, static_cast<std::uint32_t>(h));
     TIFFSetField(t, TIFFTAG_BITSPERSAMPLE, static_cast<std::uint16_t>(bits));
-    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL, static_cast<std::uint16_t>(layout == Layout::Rgb ? 3 : 1));
+    TIFFSetField(t, TIFFTAG_SAMPLESPERPIXEL,
+                 static_cast<std::uint16_t>(layout == Layout::Rgb ? 3 : 1));
     TIFFSetField(t, TIFFTAG_PLANARCONFIG, PLANARCONFIG_CONTIG);
     TIFFSetField(t, TIFFTAG_ORIENTATION, ORIENTATION_TOPLEFT);
     TIFFSetField(t, TIFFTAG_RESOLUTIONUNIT, RESUNIT_INCH);
@@ -137,7 +138,8 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
     case Layout::Palette: {
         TIFFSetField(t, TIFFTAG_PHOTOMETRIC, PHOTOMETRIC_PALETTE);
         const std::size_t n = std::size_t{1} << bits;
-        for (auto& m : map) m.assign(n, 0);
+        for (auto& m : map)
+            m.assign(n, 0);
         const auto& pal = picture.palette();
         for (std::size_t i = 0; i < n && i < pal.size(); ++i) {
             map[0][i] = static_cast<std::uint16_t>(pal[i].red * 257);
