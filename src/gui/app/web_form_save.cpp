@@ -6,7 +6,6 @@
 #include "core/editing/undo_backup.h"
 #include "core/input/imagelib/imagelib.h"
 #include "core/output/jpeg_encoder.h"
-#include "core/output/save_depth.h"
 #include "core/output/save_rules.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
@@ -75,13 +74,11 @@ void TWebForm::mnuSaveClick() {
     // The picture goes out device-independent: 24 bits above 8, and an 8-bit
     // picture of a 256-colour screen keeps its 8 bits.
     auto makeDib = [&](int toBits) {
-        if (!picture.deviceDependent()) return true;
-        auto dib = ChangeDepthLossless(picture, toBits);
-        if (!dib) {
-            ShowMessage(QString::fromStdString(dib.message()), false);
+        if (auto st = core::editing::ConvertToDib(picture, toBits); !st) {
+            ShowMessage(QString::fromStdString(st.message()), false);
             return false;
         }
-        dur95_->SetBitmap(std::move(dib.value()));
+        dur95_->PictureChanged();
         return true;
     };
     if (bits > 8 && !makeDib(24)) return StatusReady();
