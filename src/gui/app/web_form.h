@@ -9,6 +9,7 @@
 #include "core/editing/undo_backup.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
+#include "core/output/save_rules.h"
 #include "core/view/selection.h"
 #include "gui/app/help_window.h"
 #include "gui/app/menu_set.h"
@@ -22,6 +23,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QScrollArea;
@@ -36,6 +38,9 @@ namespace gui {
 
 class TPix;
 class StatusPanels;
+class TSaveDialogEx;
+class TFXdlg;
+class JpegWizard;
 
 
 // Who asked for an open: the open dialog (the file is probed), the
@@ -207,6 +212,30 @@ class TWebForm : public QMainWindow {
     using RectDialogFn = std::function<QRect(const QRect& initial)>;
     void setRectDialog(RectDialogFn fn) { rectDialog_ = std::move(fn); }
 
+    // Save As (web_form_save.cpp).
+    void mnuSaveClick();
+    void SaveDialogTypeChange(int index);
+    TSaveDialogEx* saveDialog();
+    int lastSaveIndex() const { return lastSaveIndex_; }
+    QString saveDir() const { return saveDir_; }
+    // Tests fill the save dialog in this instead of showing it (false = Cancel),
+    // and may say how much room the target's volume has.
+    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) {
+        saveRunner_ = std::move(runner);
+    }
+    void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
+        freeSpace_ = std::move(probe);
+    }
+    // The JPEG compression wizard; its settings are read at its first use in
+    // a run (nullopt until then) and stored when the window closes.
+    void mnuCompress1Click();
+    const std::optional<core::output::WizardSettings>& wizardSettings() const { return wizard_; }
+    void StoreWizardSettings() const;
+    // Tests drive the wizard's dialog (shown, not modal) through this.
+    void setWizardRunner(std::function<void(TFXdlg&, JpegWizard&)> runner) {
+        wizardRunner_ = std::move(runner);
+    }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -335,6 +364,14 @@ class TWebForm : public QMainWindow {
     void WireEditCommands();
     void ApplyToPicture(const QString& status,
                         const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation);
+
+    // Save As.
+    TSaveDialogEx* saveDialog_ = nullptr;
+    int lastSaveIndex_ = 0; // remembered for the run, not stored
+    std::function<bool(TSaveDialogEx&)> saveRunner_;
+    std::function<qint64(const QString&)> freeSpace_;
+    std::optional<core::output::WizardSettings> wizard_;
+    std::function<void(TFXdlg&, JpegWizard&)> wizardRunner_;
 };
 
 } // namespace gui
