@@ -1,6 +1,7 @@
 // vistrel-cli: the open pipeline without a window, for users and for checks.
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
+#include "bookmarks_command.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
 #include "core/input/imagelib/imagelib.h"
@@ -24,10 +25,12 @@ void PrintUsage(std::FILE* to) {
     std::fputs("usage:\n"
                "  vistrel-cli info FILE [--page N] [--fax-quality N]\n"
                "  vistrel-cli convert IN OUT [--page N] [--fax-quality N] [--decode-box WxH]\n"
+               "  vistrel-cli bookmarks FILE.vsl\n"
                "\n"
                "info prints the picture as the window shows it (key: value lines).\n"
                "convert writes the decoded picture at its depth; OUT's extension picks\n"
-               "the format (.bmp .dib .png).\n",
+               "the format (.bmp .dib .png).\n"
+               "bookmarks prints a bookmark list's entries (index<TAB>entry lines).\n",
                to);
 }
 
@@ -217,6 +220,7 @@ int main(int argc, char** argv) {
     }
     if (o.command == "info") return Info(o);
     if (o.command == "convert") return Convert(o);
+    if (o.command == "bookmarks") return BookmarksCommand(o.files);
     if (o.command == "--help" || o.command == "-h" || o.command == "help") {
         PrintUsage(stdout);
         return kExitOk;

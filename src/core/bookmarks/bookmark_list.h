@@ -24,7 +24,9 @@ class BookmarkList {
     void select(int index) { selected_ = (index >= 0 && index < count()) ? index : -1; }
     std::string selectedText() const { return selected_ >= 0 ? entries_[selected_] : std::string(); }
 
-    // Next and previous wrap around; from no selection both start at 0 / the end.
+    // Next and previous wrap around; -1 (nothing to do) with fewer than two
+    // entries. From no selection, next goes to the first and previous to the
+    // last entry.
     int NextIndex() const;
     int PreviousIndex() const;
 
@@ -32,6 +34,20 @@ class BookmarkList {
     // Copy to, Move to, Unmark) and at least two (stepping through it).
     bool hasEntries() const { return !entries_.empty(); }
     bool canStep() const { return entries_.size() > 1; }
+
+    void Clear();
+    // Replaces the whole list (a loaded bookmark file); nothing selected.
+    void Replace(std::vector<std::string> entries);
+
+    // Sorts ignoring case; only exact duplicates are dropped, since names that
+    // differ in case are different files here. Entries equal apart from case
+    // keep a fixed (byte) order. Selects the first entry.
+    void Sort();
+
+    // Removes the selected entry and selects the one before it. Returns the
+    // new selection: -1 when the first entry was removed (the caller shows
+    // the empty picture) or when nothing was selected (nothing removed).
+    int RemoveSelected();
 
   private:
     std::vector<std::string> entries_;
