@@ -1,4 +1,4 @@
-#include "bookmarks_command.h"
+#include "cli/bookmarks_command.h"
 
 #include "core/bookmarks/bookmark_file.h"
 

@@ -1,7 +1,8 @@
 // vistrel-cli: the open pipeline without a window, for users and for checks.
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
-#include "bookmarks_command.h"
+#include "cli/bookmarks_command.h"
+#include "cli/edit_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
 #include "core/input/imagelib/imagelib.h"
@@ -32,6 +33,7 @@ void PrintUsage(std::FILE* to) {
                "the format (.bmp .dib .png).\n"
                "bookmarks prints a bookmark list's entries (index<TAB>entry lines).\n",
                to);
+    cli::PrintEditUsage(to);
 }
 
 struct Options {
@@ -40,6 +42,7 @@ struct Options {
     int page = 1;
     int faxQuality = 1;
     std::optional<std::pair<int, int>> decodeBox;
+    std::vector<cli::EditStep> edits;
 };
 
 bool ParseInt(const char* text, int lo, int hi, int* out) {
@@ -86,6 +89,9 @@ bool ParseArgs(int argc, char** argv, Options* o) {
                 return false;
             }
             o->decodeBox = std::make_pair(w, h);
+        } else if (const cli::EditParse e = cli::ParseEditOption(argc, argv, i, o->edits);
+                   e != cli::EditParse::NotEdit) {
+            if (e == cli::EditParse::Bad) return false;
         } else if (a == "--") {
             for (++i; i < argc; ++i) o->files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
@@ -200,7 +206,11 @@ int Convert(const Options& o) {
     }
     auto opened = OpenPicture(o, o.files[0]);
     if (!opened) return kExitFailed;
-    const core::Bitmap& picture = opened->decoded.picture;
+    core::Bitmap& picture = opened->decoded.picture;
+    if (auto st = cli::ApplyEdits(picture, o.edits); !st) {
+        std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
+        return kExitFailed;
+    }
     const int rc = ext == ".PNG" ? core::imagelib::WritePNG(out, picture, false)
                                  : core::imagelib::WriteBMP(out, picture);
     if (rc < 0) {
