@@ -16,7 +16,8 @@ std::pair<int, std::string> Bookmarks(const std::string& arg) {
     std::string out;
     std::array<char, 4096> buf{};
     std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p.get())) > 0) out.append(buf.data(), n);
+    while ((n = std::fread(buf.data(), 1, buf.size(), p.get())) > 0)
+        out.append(buf.data(), n);
     const int rc = pclose(p.release());
     return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
 }
@@ -26,8 +27,8 @@ std::pair<int, std::string> Bookmarks(const std::string& arg) {
 TEST(CliBookmarks, PrintsIndexedEntries) {
     const auto dir = testsupport::TempDir("cli-vsl");
     const auto file = dir / "list.vsl";
-    testsupport::WriteBytes(file, {'a', '\r', '\n', '\r', '\n', 'b', '\n', '\r', 0xC3, 0xA4,
-                                   0, 'x', '\n'});
+    testsupport::WriteBytes(
+        file, {'a', '\r', '\n', '\r', '\n', 'b', '\n', '\r', 0xC3, 0xA4, 0, 'x', '\n'});
     auto [rc, out] = Bookmarks(file.string());
     EXPECT_EQ(rc, 0);
     EXPECT_EQ(out, "0\ta\n1\t\n2\tb\n3\t\n4\t\xC3\xA4\n");

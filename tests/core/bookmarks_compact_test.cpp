@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 namespace {
-int Chars(const std::string& s) { return static_cast<int>(s.size()); }
+int Chars(const std::string& s) {
+    return static_cast<int>(s.size());
+}
 } // namespace
 
 TEST(CompactPath, LosesOneLeadingFolderPerStep) {
@@ -29,5 +31,8 @@ TEST(CompactPath, OtherTextIsCutAtTheEnd) {
     EXPECT_EQ(core::CompactText("Network", 6, Chars), "Net...");
     EXPECT_EQ(core::CompactText("Network", 2, Chars), "...");
     // Never inside a UTF-8 character.
-    EXPECT_EQ(core::CompactText("ab\xC3\xBC" "cd", 5, Chars), "ab...");
+    EXPECT_EQ(core::CompactText("ab\xC3\xBC"
+                                "cd",
+                                5, Chars),
+              "ab...");
 }

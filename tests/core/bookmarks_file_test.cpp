@@ -33,7 +33,8 @@ TEST(BookmarkFile, LineEndsAndTerminators) {
     EXPECT_EQ(ParseBookmarkText("a\r\nb\0c\r\nd"s), (Lines{"a", "b"}));
     EXPECT_EQ(ParseBookmarkText("\0a"s), Lines{});
     // Bytes other than CR, LF and NUL are kept as they are (UTF-8 names, tabs).
-    EXPECT_EQ(ParseBookmarkText("/f\xC3\xBC\x72/\t x \r\n/a/a"), (Lines{"/f\xC3\xBC\x72/\t x ", "/a/a"}));
+    EXPECT_EQ(ParseBookmarkText("/f\xC3\xBC\x72/\t x \r\n/a/a"),
+              (Lines{"/f\xC3\xBC\x72/\t x ", "/a/a"}));
     // Duplicates stay.
     EXPECT_EQ(ParseBookmarkText("x\nx\n"), (Lines{"x", "x"}));
 }

@@ -56,7 +56,10 @@ TEST(Trash, HomeTrashFollowsTheDataFolder) {
     ::setenv("XDG_DATA_HOME", "relative", 1); // ignored: not absolute
     ::setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/root", 1);
     EXPECT_EQ(core::HomeTrashDir(), std::string(std::getenv("HOME")) + "/.local/share/Trash");
-    if (old) ::setenv("XDG_DATA_HOME", keep.c_str(), 1); else ::unsetenv("XDG_DATA_HOME");
+    if (old)
+        ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
+    else
+        ::unsetenv("XDG_DATA_HOME");
 }
 
 TEST(FileTransfer, CopyMoveAndTheirRefusals) {

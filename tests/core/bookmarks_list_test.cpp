@@ -34,7 +34,8 @@ TEST(BookmarkList, SeveralFilesAddLastFirstAndLeaveTheFirstToOpen) {
 TEST(BookmarkList, StepsWrapAround) {
     core::BookmarkList list;
     EXPECT_EQ(list.NextIndex(), -1);
-    for (const char* f : {"a", "b", "c"}) list.UpdateHistory(f);
+    for (const char* f : {"a", "b", "c"})
+        list.UpdateHistory(f);
     EXPECT_EQ(list.NextIndex(), 0); // from the last, wraps to the first
     list.select(0);
     EXPECT_EQ(list.PreviousIndex(), 2);
@@ -45,7 +46,8 @@ TEST(BookmarkList, StepsWrapAround) {
 TEST(BookmarkList, ReopeningAndStepping) {
     core::BookmarkList list;
     // a, b, then a again while b is selected: three entries; Reload adds nothing.
-    for (const char* f : {"/p/a.jpg", "/p/b.jpg", "/p/a.jpg", "/p/a.jpg"}) list.UpdateHistory(f);
+    for (const char* f : {"/p/a.jpg", "/p/b.jpg", "/p/a.jpg", "/p/a.jpg"})
+        list.UpdateHistory(f);
     ASSERT_EQ(list.entries(), (std::vector<std::string>{"/p/a.jpg", "/p/b.jpg", "/p/a.jpg"}));
     EXPECT_EQ(list.PreviousIndex(), 1);
     // One entry: nothing to step to.

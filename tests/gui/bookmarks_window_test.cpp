@@ -29,7 +29,8 @@ class BookmarksWindow : public ::testing::Test {
     QString Current() const { return QString::fromStdString(form->document().CurrentFile); }
     QStringList Entries() const {
         QStringList out;
-        for (const auto& e : form->bookmarks().entries()) out.append(QString::fromStdString(e));
+        for (const auto& e : form->bookmarks().entries())
+            out.append(QString::fromStdString(e));
         return out;
     }
     QStringList BoxItems() const {
@@ -39,7 +40,8 @@ class BookmarksWindow : public ::testing::Test {
         return out;
     }
     void OpenAll() {
-        for (const QString& f : files) guitest::OpenThroughDialog(*form, {f});
+        for (const QString& f : files)
+            guitest::OpenThroughDialog(*form, {f});
     }
     static QByteArray Bytes(const QString& path) {
         QFile f(path);
@@ -188,7 +190,8 @@ TEST_F(BookmarksWindow, BookmarkFilesSaveAndLoad) {
     guitest::OpenThroughDialog(*form, {files[0]});
     guitest::OpenThroughDialog(*form, {files[1]});
     const QString list = dir.filePath("two.vsl");
-    form->setBookmarkFileChooser([&](bool save) { return save ? list : dir.filePath("three.vsl"); });
+    form->setBookmarkFileChooser(
+        [&](bool save) { return save ? list : dir.filePath("three.vsl"); });
     form->mnuHistorySaveClick();
     EXPECT_EQ(Bytes(list), (files[0] + "\r\n" + files[1] + "\r\n").toUtf8());
 
@@ -243,7 +246,10 @@ TEST_F(BookmarksWindow, DeleteToTheTrashAndForGood) {
     // Nothing selected now: Delete does nothing.
     form->mnuDeleteClick(true);
     EXPECT_TRUE(QFileInfo::exists(files[1]));
-    if (oldData.isNull()) qunsetenv("XDG_DATA_HOME"); else qputenv("XDG_DATA_HOME", oldData);
+    if (oldData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", oldData);
 }
 
 TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
@@ -252,11 +258,12 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
     ASSERT_TRUE(QDir(dir.path()).mkdir("target"));
     QStringList initials, prompts;
     QString answer = target;
-    form->setFolderChooser([&](const QString& initial, const QString& caption, const QString& prompt) {
-        initials.append(initial);
-        prompts.append(caption + "|" + prompt);
-        return answer;
-    });
+    form->setFolderChooser(
+        [&](const QString& initial, const QString& caption, const QString& prompt) {
+            initials.append(initial);
+            prompts.append(caption + "|" + prompt);
+            return answer;
+        });
 
     // Copy: the copy is made, the entry leaves the list, the previous one shows.
     form->mnuFMoveClick(false);
@@ -325,4 +332,28 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
     EXPECT_TRUE(QFileInfo::exists(files[0]));
     EXPECT_EQ(form->bookmarks().count(), 2);
     EXPECT_EQ(form->messagesShown().last(), "The selected bookmark is not the file shown.");
+}
+
+TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {
+    form->DropFiles(files);
+    form->WaitIdle();
+    // Every file but the first, last first; then the first is opened.
+    EXPECT_EQ(Entries(), (QStringList{files[2], files[1], files[0]}));
+    EXPECT_EQ(BoxItems(), Entries());
+    EXPECT_EQ(form->historyBox()->currentIndex(), 2);
+    EXPECT_EQ(Current(), files[0]);
+
+    // On the panel: left 54, top 2, 22 high, at least 64 wide.
+    EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "PanelHistory");
+    EXPECT_EQ(form->historyBox()->geometry().topLeft(), QPoint(54, 2));
+    EXPECT_EQ(form->historyBox()->height(), 22);
+    form->resize(200, 300);
+    QCoreApplication::processEvents();
+    EXPECT_GE(form->historyBox()->width(), 64);
+    // Without the Win98 style it moves onto the tool bar.
+    form->settings().Win98Style = 0;
+    form->resize(500, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "Toolbar1");
+    EXPECT_GE(form->historyBox()->width(), 64);
 }

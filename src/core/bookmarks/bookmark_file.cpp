@@ -44,7 +44,8 @@ Result<std::vector<std::string>> ReadBookmarkFile(const std::string& path) {
     std::string bytes;
     char buf[65536];
     std::size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0) bytes.append(buf, n);
+    while ((n = std::fread(buf, 1, sizeof buf, f.get())) > 0)
+        bytes.append(buf, n);
     if (std::ferror(f.get())) return Fail("Cannot read %s: %s", path.c_str(), std::strerror(errno));
     return ParseBookmarkText(bytes);
 }

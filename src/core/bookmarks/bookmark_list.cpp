@@ -12,7 +12,8 @@ void BookmarkList::UpdateHistory(const std::string& currentFile) {
 }
 
 void BookmarkList::AddSeveral(const std::vector<std::string>& names) {
-    for (std::size_t i = names.size(); i-- > 1;) entries_.push_back(names[i]);
+    for (std::size_t i = names.size(); i-- > 1;)
+        entries_.push_back(names[i]);
 }
 
 int BookmarkList::NextIndex() const {

@@ -22,7 +22,9 @@ class BookmarkList {
     const std::vector<std::string>& entries() const { return entries_; }
     int selected() const { return selected_; }
     void select(int index) { selected_ = (index >= 0 && index < count()) ? index : -1; }
-    std::string selectedText() const { return selected_ >= 0 ? entries_[selected_] : std::string(); }
+    std::string selectedText() const {
+        return selected_ >= 0 ? entries_[selected_] : std::string();
+    }
 
     // Next and previous wrap around; -1 (nothing to do) with fewer than two
     // entries. From no selection, next goes to the first and previous to the

@@ -18,7 +18,8 @@ bool IsSep(char c) {
 // inside a character.
 std::size_t LastCharLength(const std::string& s) {
     std::size_t n = 1;
-    while (n < s.size() && (static_cast<unsigned char>(s[s.size() - n]) & 0xC0) == 0x80) ++n;
+    while (n < s.size() && (static_cast<unsigned char>(s[s.size() - n]) & 0xC0) == 0x80)
+        ++n;
     return n;
 }
 
@@ -27,7 +28,8 @@ std::size_t LastCharLength(const std::string& s) {
 std::string CompactPath(const std::string& path, int maxWidth, const TextWidthFn& width) {
     if (width(path) <= maxWidth) return path;
     std::string p = path;
-    while (p.size() > 1 && IsSep(p.back())) p.pop_back();
+    while (p.size() > 1 && IsSep(p.back()))
+        p.pop_back();
 
     // Drive ("C:" on Windows; none on Linux), the folders, and the last name.
     std::string drive;
@@ -55,7 +57,8 @@ std::string CompactPath(const std::string& path, int maxWidth, const TextWidthFn
     // One folder more replaced by "..." each step, then the drive, then all.
     for (std::size_t dropped = 1; dropped <= parts.size(); ++dropped) {
         std::string candidate = lead + "..." + sep;
-        for (std::size_t i = dropped; i < parts.size(); ++i) candidate += parts[i] + sep;
+        for (std::size_t i = dropped; i < parts.size(); ++i)
+            candidate += parts[i] + sep;
         candidate += name;
         if (width(candidate) <= maxWidth) return candidate;
     }

@@ -9,7 +9,6 @@
 #include <filesystem>
 #include <system_error>
 
-
 namespace core {
 
 namespace fs = std::filesystem;
@@ -70,8 +69,8 @@ Status TransferFile(const std::string& source, const std::string& target, bool m
                     ec.message().c_str());
     if (auto copied = CopyReplacing(source, target); !copied) return copied;
     if (!fs::remove(source, ec))
-        return Fail("%s was copied to %s but cannot be removed: %s", source.c_str(),
-                    target.c_str(), ec ? ec.message().c_str() : "not found");
+        return Fail("%s was copied to %s but cannot be removed: %s", source.c_str(), target.c_str(),
+                    ec ? ec.message().c_str() : "not found");
     return Ok();
 }
 

@@ -93,8 +93,8 @@ bool WriteInfo(const std::string& trash, const std::string& original, std::strin
                std::string* why) {
     const fs::path base = fs::path(original).filename();
     const std::string stem = base.stem().string(), ext = base.extension().string();
-    const std::string content =
-        "[Trash Info]\nPath=" + PercentEncoded(original) + "\nDeletionDate=" + DeletionDate() + "\n";
+    const std::string content = "[Trash Info]\nPath=" + PercentEncoded(original) +
+                                "\nDeletionDate=" + DeletionDate() + "\n";
     for (int n = 1; n < 10000; ++n) {
         *name = n == 1 ? base.string() : stem + "." + std::to_string(n) + ext;
         const std::string info = trash + "/info/" + *name + ".trashinfo";
@@ -111,8 +111,8 @@ bool WriteInfo(const std::string& trash, const std::string& original, std::strin
             ::unlink(info.c_str());
             continue;
         }
-        const bool written = ::write(fd, content.data(), content.size()) ==
-                             static_cast<ssize_t>(content.size());
+        const bool written =
+            ::write(fd, content.data(), content.size()) == static_cast<ssize_t>(content.size());
         const int error = errno;
         const bool closed = ::close(fd) == 0;
         if (!written || !closed) {

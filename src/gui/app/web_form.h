@@ -199,6 +199,7 @@ class TWebForm : public QMainWindow {
     void BuildHistory();
     void SyncHistoryBox();
     void PlaceHistory();
+    void HistoryExit();
     bool HistoryKeyPress(QKeyEvent* event);
     void ShowUntitled();
     bool AskOkCancel(const QString& text);

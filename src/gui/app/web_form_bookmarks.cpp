@@ -19,6 +19,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QAbstractItemView>
+#include <QScrollArea>
 #include <QToolBar>
 
 namespace gui {
@@ -27,7 +29,9 @@ namespace {
 
 const char* const kListFilter = "Vistrel List (*.vsl)";
 
-QString Q(const std::string& s) { return QString::fromStdString(s); }
+QString Q(const std::string& s) {
+    return QString::fromStdString(s);
+}
 
 // Keeps the box on PanelHistory at its place whenever the panel resizes.
 class PanelResizeFilter : public QObject {
@@ -66,6 +70,12 @@ void TWebForm::BuildHistory() {
             [this, popup](const QPoint& p) { popup(history_->mapToGlobal(p)); });
     connect(history_->lineEdit(), &QWidget::customContextMenuRequested, this,
             [this, popup](const QPoint& p) { popup(history_->lineEdit()->mapToGlobal(p)); });
+    connect(history_, &TComboBoxEx::Exit, this, [this] { Guard([this] { HistoryExit(); }); });
+    connect(history_, &TComboBoxEx::DropDown, this, [this] {
+        // On the tool bar the open list spans the whole bar.
+        if (history_->parentWidget() == toolbar1_)
+            history_->view()->setMinimumWidth(toolbar1_->contentsRect().width());
+    });
     panelHistory_->installEventFilter(new PanelResizeFilter(this, [this] { PlaceHistory(); }));
 
     shBrowseDlg1_ = new TSHBrowseDlg(this);
@@ -89,7 +99,9 @@ void TWebForm::BuildHistory() {
     on("mnuFCopy", [this] { mnuFMoveClick(false); });
     on("mnuFMove", [this] { mnuFMoveClick(true); });
     for (QMenu* m : {menus_.barMenu("mnuBookmarks"), menus_.popupMenu("mnuBookmarks")})
-        if (m) connect(m, &QMenu::aboutToShow, this, [this] { Guard([this] { mnuBookmarksClick(); }); });
+        if (m)
+            connect(m, &QMenu::aboutToShow, this,
+                    [this] { Guard([this] { mnuBookmarksClick(); }); });
     PlaceHistory();
 }
 
@@ -113,11 +125,20 @@ void TWebForm::PlaceHistory() {
     }
 }
 
+void TWebForm::HistoryExit() {
+    // Only on the tool bar, where the box takes the width the buttons leave
+    // (its size policy): the list shrinks back and the keys go to the picture.
+    if (!history_ || history_->parentWidget() != toolbar1_) return;
+    history_->view()->setMinimumWidth(0);
+    if (isVisible()) scrollBox_->setFocus();
+}
+
 void TWebForm::SyncHistoryBox() {
     if (!history_) return;
     const QSignalBlocker block(history_);
     history_->clear();
-    for (const std::string& e : bookmarks_.entries()) history_->addItem(Q(e));
+    for (const std::string& e : bookmarks_.entries())
+        history_->addItem(Q(e));
     history_->setCurrentIndex(bookmarks_.selected());
     if (bookmarks_.selected() < 0) history_->setEditText(QString());
 }
@@ -148,9 +169,13 @@ void TWebForm::ShowUntitled() {
 
 // --- Stepping ---
 
-void TWebForm::btnNextImageClick() { NextBookmark(bookmarks_.NextIndex()); }
+void TWebForm::btnNextImageClick() {
+    NextBookmark(bookmarks_.NextIndex());
+}
 
-void TWebForm::btnPrevImageClick() { NextBookmark(bookmarks_.PreviousIndex()); }
+void TWebForm::btnPrevImageClick() {
+    NextBookmark(bookmarks_.PreviousIndex());
+}
 
 void TWebForm::mnuFirstImageClick(bool last) {
     if (history_ && history_->HaveFocus()) {
@@ -167,6 +192,7 @@ void TWebForm::HistoryClick(int index) {
         SyncHistoryBox();
         return;
     }
+    HistoryExit();
     if (bookmarks_.entries()[index] != doc_.CurrentFile) {
         NextBookmark(index);
     } else {
@@ -210,7 +236,9 @@ void TWebForm::HistoryEnter(const QString& text) {
 
 // --- The list commands ---
 
-void TWebForm::mnuBookmarksClick() { menus_.SetEnabled("mnuHistorySort", bookmarks_.count() > 1); }
+void TWebForm::mnuBookmarksClick() {
+    menus_.SetEnabled("mnuHistorySort", bookmarks_.count() > 1);
+}
 
 void TWebForm::mnuHistoryClearClick() {
     if (pictureChanged_ && !ConfirmUnsaved()) return;
@@ -327,8 +355,8 @@ void TWebForm::mnuDeleteClick(bool permanent) {
     }
     if (!bookmarks_.hasEntries() || !SelectedIsShownFile()) return;
     const std::string path = doc_.CurrentFile;
-    const QString question = permanent ? "Delete " + Q(path) + " permanently?"
-                                       : "Move " + Q(path) + " to the trash?";
+    const QString question =
+        permanent ? "Delete " + Q(path) + " permanently?" : "Move " + Q(path) + " to the trash?";
     if (!AskOkCancel(question)) return;
     const bool changed = pictureChanged_;
     if (changed && !ConfirmUnsaved()) return;

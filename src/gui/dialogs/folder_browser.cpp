@@ -82,14 +82,18 @@ void TSHBrowseDlg::SetEnableOK(bool on) {
     if (ok_) ok_->setEnabled(on);
 }
 
-QString TSHBrowseDlg::Caption() const { return dialog_ ? dialog_->windowTitle() : caption_; }
+QString TSHBrowseDlg::Caption() const {
+    return dialog_ ? dialog_->windowTitle() : caption_;
+}
 
 void TSHBrowseDlg::SetCaption(const QString& text) {
     caption_ = text;
     if (dialog_ && !text.isEmpty()) dialog_->setWindowTitle(text);
 }
 
-QString TSHBrowseDlg::ShownStatus() const { return status_ ? status_->text() : QString(); }
+QString TSHBrowseDlg::ShownStatus() const {
+    return status_ ? status_->text() : QString();
+}
 
 void TSHBrowseDlg::SetStatusWidth(int pixels) {
     if (!status_) return;
@@ -161,7 +165,8 @@ bool TSHBrowseDlg::Execute() {
     tree_->setObjectName("tree");
     tree_->setModel(&model);
     tree_->setRootIndex(model.index(rootPath));
-    for (int c = 1; c < model.columnCount(); ++c) tree_->hideColumn(c);
+    for (int c = 1; c < model.columnCount(); ++c)
+        tree_->hideColumn(c);
     tree_->header()->hide();
     layout->addWidget(tree_, 1);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);

@@ -11,7 +11,6 @@
 
 #include <functional>
 
-
 class QLabel;
 class QPushButton;
 class QTreeView;
@@ -27,11 +26,36 @@ class TSHBrowseDlg : public QObject {
     // here (the network, printers, the control panel …) show the home folder;
     // the desktop and the drives show the whole file system.
     enum class TRootID {
-        idDesktop, idInternet, idPrograms, idControlPanel, idPrinters, idPersonal, idFavorites,
-        idStartup, idRecent, idSendTo, idRecycleBin, idStartMenu, idDesktopDirectory, idDrives,
-        idNetwork, idNetHood, idFonts, idTemplates, idCommonStartMenu, idCommonPrograms,
-        idCommonStartup, idCommonDesktopDirectory, idAppData, idPrintHood, idDesktopExpanded,
-        idHome, idPictures, idMusic, idMovies, idDownloads
+        idDesktop,
+        idInternet,
+        idPrograms,
+        idControlPanel,
+        idPrinters,
+        idPersonal,
+        idFavorites,
+        idStartup,
+        idRecent,
+        idSendTo,
+        idRecycleBin,
+        idStartMenu,
+        idDesktopDirectory,
+        idDrives,
+        idNetwork,
+        idNetHood,
+        idFonts,
+        idTemplates,
+        idCommonStartMenu,
+        idCommonPrograms,
+        idCommonStartup,
+        idCommonDesktopDirectory,
+        idAppData,
+        idPrintHood,
+        idDesktopExpanded,
+        idHome,
+        idPictures,
+        idMusic,
+        idMovies,
+        idDownloads
     };
     enum TBrowseFlag : unsigned {
         bfDirectoriesOnly = 0x0001,
