@@ -48,20 +48,6 @@ TEST(Trash, FileAndInfoArriveEvenWhenTheTrashFolderIsMissing) {
     EXPECT_FALSE(fs::exists(trash + "/info/gone.jpg.trashinfo"));
 }
 
-TEST(Trash, HomeTrashFollowsTheDataFolder) {
-    const char* old = std::getenv("XDG_DATA_HOME");
-    const std::string keep = old ? old : "";
-    ::setenv("XDG_DATA_HOME", "/tmp/xdg-data", 1);
-    EXPECT_EQ(core::HomeTrashDir(), "/tmp/xdg-data/Trash");
-    ::setenv("XDG_DATA_HOME", "relative", 1); // ignored: not absolute
-    ::setenv("HOME", std::getenv("HOME") ? std::getenv("HOME") : "/root", 1);
-    EXPECT_EQ(core::HomeTrashDir(), std::string(std::getenv("HOME")) + "/.local/share/Trash");
-    if (old)
-        ::setenv("XDG_DATA_HOME", keep.c_str(), 1);
-    else
-        ::unsetenv("XDG_DATA_HOME");
-}
-
 TEST(FileTransfer, CopyMoveAndTheirRefusals) {
     const auto dir = testsupport::TempDir("transfer");
     const fs::path from = dir / "from", to = dir / "to";

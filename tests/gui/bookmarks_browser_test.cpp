@@ -54,11 +54,3 @@ TEST(FolderBrowser, PresetSelectionStatusLineAndResult) {
     EXPECT_FALSE(browser.Execute());
     EXPECT_TRUE(browser.Selection().isEmpty());
 }
-
-TEST(FolderBrowser, RootsAreFoldersOfThisDesktop) {
-    using R = gui::TSHBrowseDlg::TRootID;
-    EXPECT_EQ(gui::TSHBrowseDlg::RootPath(R::idDesktop), QDir::rootPath());
-    for (R r : {R::idPersonal, R::idDesktopDirectory, R::idPictures, R::idNetwork, R::idPrinters})
-        EXPECT_FALSE(gui::TSHBrowseDlg::RootPath(r).isEmpty());
-    EXPECT_EQ(gui::TSHBrowseDlg::RootPath(R::idPrinters), QDir::homePath());
-}

@@ -23,6 +23,9 @@
 #include <QScrollArea>
 #include <QToolBar>
 
+#include <filesystem>
+#include <system_error>
+
 namespace gui {
 
 namespace {
@@ -339,7 +342,8 @@ bool TWebForm::SelectedIsShownFile() {
         ShowMessage("The selected bookmark is not the file shown.", true);
         return false;
     }
-    if (!QFileInfo(Q(path)).isFile()) {
+    std::error_code ec; // the path's own bytes, whatever their encoding
+    if (!std::filesystem::is_regular_file(path, ec)) {
         ShowMessage(Q(path) + " was not found.", true);
         return false;
     }
