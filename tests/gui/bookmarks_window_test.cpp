@@ -354,6 +354,13 @@ TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {
     form->settings().Win98Style = 0;
     form->resize(500, 300);
     QCoreApplication::processEvents();
-    EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "Toolbar1");
+    EXPECT_EQ(form->historyBox()->parentWidget()->parentWidget()->objectName(), "Toolbar1");
+    EXPECT_TRUE(form->historyBox()->isVisibleTo(form.get()));
     EXPECT_GE(form->historyBox()->width(), 64);
+    // And back.
+    form->settings().Win98Style = 1;
+    form->resize(520, 300);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "PanelHistory");
+    EXPECT_EQ(form->historyBox()->geometry().topLeft(), QPoint(54, 2));
 }

@@ -9,17 +9,18 @@
 #include "gui/dialogs/combo_box_ex.h"
 #include "gui/dialogs/folder_browser.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
+#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
-#include <QAbstractItemView>
 #include <QScrollArea>
 #include <QToolBar>
 
@@ -76,10 +77,14 @@ void TWebForm::BuildHistory() {
     connect(history_, &TComboBoxEx::Exit, this, [this] { Guard([this] { HistoryExit(); }); });
     connect(history_, &TComboBoxEx::DropDown, this, [this] {
         // On the tool bar the open list spans the whole bar.
-        if (history_->parentWidget() == toolbar1_)
+        if (history_->parentWidget() != panelHistory_)
             history_->view()->setMinimumWidth(toolbar1_->contentsRect().width());
     });
-    panelHistory_->installEventFilter(new PanelResizeFilter(this, [this] { PlaceHistory(); }));
+    // The panel's resizes place the box on it; the tool bar's (it follows the
+    // window) notice a change of style while the panel is hidden.
+    auto* place = new PanelResizeFilter(this, [this] { PlaceHistory(); });
+    panelHistory_->installEventFilter(place);
+    toolbar1_->installEventFilter(place);
 
     shBrowseDlg1_ = new TSHBrowseDlg(this);
     shBrowseDlg1_->SetOptions(TSHBrowseDlg::bfDirectoriesOnly | TSHBrowseDlg::bfDomainOnly |
@@ -110,20 +115,38 @@ void TWebForm::BuildHistory() {
 
 void TWebForm::PlaceHistory() {
     if (!history_) return;
+    // The box's place on the tool bar: a holder added once, shown or hidden,
+    // so the box itself can move back and forth without the tool bar owning it.
+    QWidget* holder = toolbar1_->findChild<QWidget*>("HistoryHolder");
+    QAction* holderAction = nullptr;
+    for (QAction* a : toolbar1_->actions())
+        if (holder && toolbar1_->widgetForAction(a) == holder) holderAction = a;
     if (settings_.Win98Style) {
         // On the panel: left 54, top 2, at least 64 wide, 22 high.
         if (history_->parentWidget() != panelHistory_) {
             history_->setParent(panelHistory_);
             history_->show();
+            if (holderAction) holderAction->setVisible(false);
+            panelHistory_->setVisible(settings_.ShowToolbar != 0);
         }
         history_->setGeometry(54, 2, std::max(panelHistory_->contentsRect().width() - 56, 64), 22);
         return;
     }
-    // Without the Win98 style the box sits on the tool bar and the panel goes.
-    if (history_->parentWidget() != toolbar1_) {
+    // Without the Win98 style the box sits on the tool bar, taking the width
+    // the buttons leave (at least 64), and the panel goes.
+    if (!holder) {
+        holder = new QWidget(toolbar1_);
+        holder->setObjectName("HistoryHolder");
+        auto* layout = new QHBoxLayout(holder);
+        layout->setContentsMargins(0, 0, 0, 0);
+        holder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+        holderAction = toolbar1_->addWidget(holder);
+    }
+    if (history_->parentWidget() != holder) {
         history_->setMinimumWidth(64);
-        history_->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        toolbar1_->addWidget(history_)->setVisible(true);
+        holder->layout()->addWidget(history_);
+        history_->show();
+        holderAction->setVisible(true);
         panelHistory_->hide();
     }
 }
@@ -131,7 +154,7 @@ void TWebForm::PlaceHistory() {
 void TWebForm::HistoryExit() {
     // Only on the tool bar, where the box takes the width the buttons leave
     // (its size policy): the list shrinks back and the keys go to the picture.
-    if (!history_ || history_->parentWidget() != toolbar1_) return;
+    if (!history_ || history_->parentWidget() == panelHistory_) return;
     history_->view()->setMinimumWidth(0);
     if (isVisible()) scrollBox_->setFocus();
 }
