@@ -75,6 +75,10 @@ void TWebForm::BuildHistory() {
     connect(history_->lineEdit(), &QWidget::customContextMenuRequested, this,
             [this, popup](const QPoint& p) { popup(history_->lineEdit()->mapToGlobal(p)); });
     connect(history_, &TComboBoxEx::Exit, this, [this] { Guard([this] { HistoryExit(); }); });
+    // After a close-up on the tool bar the widened list shrinks back.
+    connect(history_, &TComboBoxEx::Change, this, [this] {
+        if (!history_->DroppedDown()) Guard([this] { HistoryExit(); });
+    });
     connect(history_, &TComboBoxEx::DropDown, this, [this] {
         // On the tool bar the open list spans the whole bar.
         if (history_->parentWidget() != panelHistory_)
