@@ -89,3 +89,28 @@ TEST(BookmarkList, RemovingTheSelectedEntry) {
     list.Clear();
     EXPECT_FALSE(list.hasEntries());
 }
+
+TEST(BookmarkList, RevisionChangesWithTheEntriesOnly) {
+    core::BookmarkList list;
+    unsigned r = list.revision();
+    auto changed = [&] {
+        const bool c = list.revision() != r;
+        r = list.revision();
+        return c;
+    };
+    list.UpdateHistory("a");
+    EXPECT_TRUE(changed());
+    list.UpdateHistory("a"); // the selected entry: nothing added
+    list.select(-1);
+    EXPECT_FALSE(changed());
+    for (auto step : {+[](core::BookmarkList& l) {
+                          l.AddSeveral({"x", "y"});
+                      },
+                      +[](core::BookmarkList& l) { l.Sort(); },
+                      +[](core::BookmarkList& l) { l.RemoveSelected(); },
+                      +[](core::BookmarkList& l) { l.Replace({"q"}); },
+                      +[](core::BookmarkList& l) { l.Clear(); }}) {
+        step(list);
+        EXPECT_TRUE(changed());
+    }
+}

@@ -9,11 +9,13 @@ void BookmarkList::UpdateHistory(const std::string& currentFile) {
     if (selectedText() == currentFile && selected_ >= 0) return;
     entries_.push_back(currentFile);
     selected_ = count() - 1;
+    ++revision_;
 }
 
 void BookmarkList::AddSeveral(const std::vector<std::string>& names) {
     for (std::size_t i = names.size(); i-- > 1;)
         entries_.push_back(names[i]);
+    ++revision_;
 }
 
 int BookmarkList::NextIndex() const {
@@ -29,11 +31,13 @@ int BookmarkList::PreviousIndex() const {
 void BookmarkList::Clear() {
     entries_.clear();
     selected_ = -1;
+    ++revision_;
 }
 
 void BookmarkList::Replace(std::vector<std::string> entries) {
     entries_ = std::move(entries);
     selected_ = -1;
+    ++revision_;
 }
 
 namespace {
@@ -58,11 +62,13 @@ void BookmarkList::Sort() {
     });
     entries_.erase(std::unique(entries_.begin(), entries_.end()), entries_.end());
     selected_ = entries_.empty() ? -1 : 0;
+    ++revision_;
 }
 
 int BookmarkList::RemoveSelected() {
     if (selected_ < 0) return -1;
     entries_.erase(entries_.begin() + selected_);
+    ++revision_;
     selected_ = selected_ - 1 >= 0 ? selected_ - 1 : -1;
     return selected_;
 }

@@ -51,9 +51,14 @@ class BookmarkList {
     // the empty picture) or when nothing was selected (nothing removed).
     int RemoveSelected();
 
+    // Changes whenever the entries change (not the selection), so a view
+    // of the list knows when to refill itself.
+    unsigned revision() const { return revision_; }
+
   private:
     std::vector<std::string> entries_;
     int selected_ = -1;
+    unsigned revision_ = 0;
 };
 
 } // namespace core

@@ -226,6 +226,7 @@ class TWebForm : public QMainWindow {
     StatusPanels* panels_ = nullptr;
     QPointer<HelpWindow> help_;
     TComboBoxEx* history_ = nullptr;
+    unsigned historyRevision_ = ~0u; // the list's revision the box shows
     TSHBrowseDlg* shBrowseDlg1_ = nullptr;
     QString lastTarget_; // the last folder of Copy to / Move to, for this run
     std::function<QString(bool)> bookmarkFileChooser_;

@@ -166,9 +166,16 @@ void TWebForm::HistoryExit() {
 void TWebForm::SyncHistoryBox() {
     if (!history_) return;
     const QSignalBlocker block(history_);
-    history_->clear();
-    for (const std::string& e : bookmarks_.entries())
-        history_->addItem(Q(e));
+    // Refilled only when the entries changed: long lists stay quick to step through.
+    if (historyRevision_ != bookmarks_.revision()) {
+        historyRevision_ = bookmarks_.revision();
+        QStringList items;
+        items.reserve(bookmarks_.count());
+        for (const std::string& e : bookmarks_.entries())
+            items.append(Q(e));
+        history_->clear();
+        history_->addItems(items);
+    }
     history_->setCurrentIndex(bookmarks_.selected());
     if (bookmarks_.selected() < 0) history_->setEditText(QString());
 }
