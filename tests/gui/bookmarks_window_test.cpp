@@ -350,15 +350,12 @@ TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {
     form->resize(200, 300);
     QCoreApplication::processEvents();
     EXPECT_GE(form->historyBox()->width(), 64);
-    // Without the Win98 style it moves onto the tool bar.
-    form->settings().Win98Style = 0;
-    form->resize(500, 300);
-    QCoreApplication::processEvents();
-    EXPECT_EQ(form->historyBox()->parentWidget()->parentWidget()->objectName(), "Toolbar1");
+    // Without the Win98 style it sits on the tool bar, and comes back.
+    form->mnuWin98styleClick();
+    EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "Toolbar1");
     EXPECT_TRUE(form->historyBox()->isVisibleTo(form.get()));
     EXPECT_GE(form->historyBox()->width(), 64);
-    // And back.
-    form->settings().Win98Style = 1;
+    form->mnuWin98styleClick();
     form->resize(520, 300);
     QCoreApplication::processEvents();
     EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "PanelHistory");

@@ -16,7 +16,6 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
@@ -84,11 +83,7 @@ void TWebForm::BuildHistory() {
         if (history_->parentWidget() != panelHistory_)
             history_->view()->setMinimumWidth(toolbar1_->contentsRect().width());
     });
-    // The panel's resizes place the box on it; the tool bar's (it follows the
-    // window) notice a change of style while the panel is hidden.
-    auto* place = new PanelResizeFilter(this, [this] { PlaceHistory(); });
-    panelHistory_->installEventFilter(place);
-    toolbar1_->installEventFilter(place);
+    panelHistory_->installEventFilter(new PanelResizeFilter(this, [this] { PlaceHistory(); }));
 
     shBrowseDlg1_ = new TSHBrowseDlg(this);
     shBrowseDlg1_->SetOptions(TSHBrowseDlg::bfDirectoriesOnly | TSHBrowseDlg::bfDomainOnly |
@@ -119,40 +114,19 @@ void TWebForm::BuildHistory() {
 
 void TWebForm::PlaceHistory() {
     if (!history_) return;
-    // The box's place on the tool bar: a holder added once, shown or hidden,
-    // so the box itself can move back and forth without the tool bar owning it.
-    QWidget* holder = toolbar1_->findChild<QWidget*>("HistoryHolder");
-    QAction* holderAction = nullptr;
-    for (QAction* a : toolbar1_->actions())
-        if (holder && toolbar1_->widgetForAction(a) == holder) holderAction = a;
-    if (settings_.Win98Style) {
-        // On the panel: left 54, top 2, at least 64 wide, 22 high.
-        if (history_->parentWidget() != panelHistory_) {
-            history_->setParent(panelHistory_);
-            history_->show();
-            if (holderAction) holderAction->setVisible(false);
-            panelHistory_->setVisible(settings_.ShowToolbar != 0);
-        }
-        history_->setGeometry(54, 2, std::max(panelHistory_->contentsRect().width() - 56, 64), 22);
+    if (history_->parentWidget() == panelHistory_ && !settings_.Win98Style) {
+        // Started without the Win98 style: the box goes to the tool bar's
+        // start, as the style switch puts it, and the panel stays hidden.
+        const QList<QAction*> actions = toolbar1_->actions();
+        history_->setParent(nullptr);
+        history_->setMinimumWidth(64);
+        toolbar1_->insertWidget(actions.size() > 1 ? actions[1] : nullptr, history_);
+        history_->show();
         return;
     }
-    // Without the Win98 style the box sits on the tool bar, taking the width
-    // the buttons leave (at least 64), and the panel goes.
-    if (!holder) {
-        holder = new QWidget(toolbar1_);
-        holder->setObjectName("HistoryHolder");
-        auto* layout = new QHBoxLayout(holder);
-        layout->setContentsMargins(0, 0, 0, 0);
-        holder->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
-        holderAction = toolbar1_->addWidget(holder);
-    }
-    if (history_->parentWidget() != holder) {
-        history_->setMinimumWidth(64);
-        holder->layout()->addWidget(history_);
-        history_->show();
-        holderAction->setVisible(true);
-        panelHistory_->hide();
-    }
+    // On the panel: left 54, top 2, at least 64 wide, 22 high.
+    if (history_->parentWidget() == panelHistory_)
+        history_->setGeometry(54, 2, std::max(panelHistory_->contentsRect().width() - 56, 64), 22);
 }
 
 void TWebForm::HistoryExit() {
