@@ -351,6 +351,8 @@ TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {
     QCoreApplication::processEvents();
     EXPECT_GE(form->historyBox()->width(), 64);
     // Without the Win98 style it sits on the tool bar, and comes back.
+    form->resize(700, 300);
+    QCoreApplication::processEvents();
     form->mnuWin98styleClick();
     EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "Toolbar1");
     EXPECT_TRUE(form->historyBox()->isVisibleTo(form.get()));
