@@ -244,6 +244,7 @@ class TWebForm : public QMainWindow {
     void SyncHistoryBox();
     void PlaceHistory();
     void HistoryExit();
+    void FitHistoryToToolbar();
     bool HistoryKeyPress(QKeyEvent* event);
     void ShowUntitled();
     bool AskOkCancel(const QString& text);

@@ -21,6 +21,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QScrollArea>
+#include <QStyle>
 #include <QToolBar>
 
 #include <filesystem>
@@ -84,6 +85,7 @@ void TWebForm::BuildHistory() {
             history_->view()->setMinimumWidth(toolbar1_->contentsRect().width());
     });
     panelHistory_->installEventFilter(new PanelResizeFilter(this, [this] { PlaceHistory(); }));
+    toolbar1_->installEventFilter(new PanelResizeFilter(this, [this] { FitHistoryToToolbar(); }));
 
     shBrowseDlg1_ = new TSHBrowseDlg(this);
     shBrowseDlg1_->SetOptions(TSHBrowseDlg::bfDirectoriesOnly | TSHBrowseDlg::bfDomainOnly |
@@ -130,11 +132,31 @@ void TWebForm::PlaceHistory() {
 }
 
 void TWebForm::HistoryExit() {
-    // Only on the tool bar, where the box takes the width the buttons leave
-    // (its size policy): the list shrinks back and the keys go to the picture.
+    // Only on the tool bar: the box takes the width the buttons leave (at
+    // least 64), its list shrinks back, and the keys go back to the picture.
     if (!history_ || history_->parentWidget() == panelHistory_) return;
+    FitHistoryToToolbar();
     history_->view()->setMinimumWidth(0);
     if (isVisible()) scrollBox_->setFocus();
+}
+
+void TWebForm::FitHistoryToToolbar() {
+    if (!history_ || history_->parentWidget() != toolbar1_) return;
+    // From the second item on, each with the bar's spacing; the box itself
+    // does not count. Room is kept for the bar's margins and extension button.
+    const int spacing =
+        toolbar1_->style()->pixelMetric(QStyle::PM_ToolBarItemSpacing, nullptr, toolbar1_);
+    int buttons =
+        2 * toolbar1_->style()->pixelMetric(QStyle::PM_ToolBarItemMargin, nullptr, toolbar1_) +
+        toolbar1_->style()->pixelMetric(QStyle::PM_ToolBarExtensionExtent, nullptr, toolbar1_);
+    const QList<QAction*> actions = toolbar1_->actions();
+    for (int i = 1; i < actions.size(); ++i) {
+        QWidget* w = toolbar1_->widgetForAction(actions[i]);
+        if (actions[i]->isVisible() && w && w != history_)
+            buttons += std::max(w->width(), w->sizeHint().width()) + spacing;
+    }
+    const int width = std::max(toolbar1_->contentsRect().width() - buttons - spacing, 64);
+    if (history_->width() != width) history_->setFixedWidth(width);
 }
 
 void TWebForm::SyncHistoryBox() {
