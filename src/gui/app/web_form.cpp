@@ -83,6 +83,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     BuildPanels();
     BuildToolbar();
     WireCommands();
+    WireEditCommands();
     ApplySettings();
     BuildHistory();
 

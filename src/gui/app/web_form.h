@@ -5,11 +5,14 @@
 
 #include "core/app/settings.h"
 #include "core/bookmarks/bookmark_list.h"
+#include "core/editing/color_lut.h"
+#include "core/editing/undo_backup.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 #include "core/view/selection.h"
 #include "gui/app/help_window.h"
 #include "gui/app/menu_set.h"
+#include "gui/editing/effect_dialog.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -202,6 +205,34 @@ class TWebForm : public QMainWindow {
             chooser);
     TComboBoxEx* historyBox() const { return history_; }
     QString lastTargetFolder() const { return lastTarget_; }
+    // Editing: the undo backup, the memory guard, depth changes, the colour
+    // and filter commands and the clipboard (web_form_edit.cpp).
+    bool AutoBackUp(bool useStream);
+    void mnuUndoClick();
+    bool EnoughMemory(int shift);
+    std::uint64_t ImageMemSize() const;
+    void MakeDIB24();
+    void MakeDIB8();
+    void MakeDIB4();
+    bool WarnSVGA();
+    void AutoConvert();
+    void mnuGammaFilterClick(bool rgb);
+    void mnuBrightnessClick(int mode); // 110, 111, 120, 121
+    void mnuNegativeClick();
+    void FilterCommand(int mode);      // sharpen, smooth and despeckle by their dialog mode
+    void mnuCopyClick();
+    void mnuCopyMaskClick(bool trim);
+    void mnuPasteClick();
+    void mnuEmptyClick();
+    void mnuRegion1Click();
+    const core::editing::UndoBackup& undoBackup() const { return undo_; }
+    const core::editing::ColorLuts& colorLuts() const { return luts_; }
+    // Tests answer the effect dialog and the selection dialog of Mask.
+    using EffectDialogFn = std::function<int(const QString& caption, const EffectRequest& request,
+                                             EffectChannels* channels)>;
+    void setEffectDialog(EffectDialogFn fn) { effectDialog_ = std::move(fn); }
+    using RectDialogFn = std::function<QRect(const QRect& initial)>;
+    void setRectDialog(RectDialogFn fn) { rectDialog_ = std::move(fn); }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -332,6 +363,20 @@ class TWebForm : public QMainWindow {
     bool answer_ = true;
     int questionsAsked_ = 0;
     QStringList messages_;
+
+    // Editing.
+    core::editing::UndoBackup undo_;
+    core::editing::ColorLuts luts_ = core::editing::ColorLuts::Identity();
+    EffectChannels channels_;
+    bool warnSvgaOff_ = false;
+    EffectDialogFn effectDialog_;
+    RectDialogFn rectDialog_;
+    int RunEffectDialog(const QString& caption, const QString& low, const QString& high,
+                        const EffectRequest& request);
+    bool PrepareEdit(); // warning, guard, backup, 24 bits
+    void WireEditCommands();
+    void ApplyToPicture(const QString& status,
+                        const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation);
 };
 
 } // namespace gui
