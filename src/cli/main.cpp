@@ -2,6 +2,7 @@
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
 #include "cli/convert_command.h"
+#include "cli/bookmarks_command.h"
 #include "cli/edit_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
@@ -29,12 +30,14 @@ void PrintUsage(std::FILE* to) {
                "        [--jpeg-compression N] [--jpeg-gray] [--progressive] [--depth 1|4|8|24]\n"
                "  vistrel-cli jpeg IN OUT --scale S [--subsample] [--no-optimize] [--no-float]\n"
                "        [--smoothing S] [--progressive]\n"
+               "  vistrel-cli bookmarks FILE.vsl\n"
                "\n"
                "info prints the picture as the window shows it (key: value lines).\n"
                "convert writes the decoded picture at its depth (or --depth); OUT's\n"
                "extension picks the format (.bmp .dib .pcx .tif .tiff .png .jpg .jpeg);\n"
                "JPEG compression is the save dialog's 1 (least) to 100 (most), default 50.\n"
-               "jpeg encodes as the compression wizard does, at the linear quality scale S.\n",
+               "jpeg encodes as the compression wizard does, at the linear quality scale S.\n"
+               "bookmarks prints a bookmark list's entries (index<TAB>entry lines).\n",
                to);
     cli::PrintEditUsage(to);
 }
@@ -244,6 +247,7 @@ int main(int argc, char** argv) {
     if (o.command == "info") return Info(o);
     if (o.command == "convert") return Convert(o);
     if (o.command == "jpeg") return Jpeg(o);
+    if (o.command == "bookmarks") return BookmarksCommand(o.files);
     if (o.command == "--help" || o.command == "-h" || o.command == "help") {
         PrintUsage(stdout);
         return kExitOk;

@@ -85,6 +85,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     WireCommands();
     WireEditCommands();
     ApplySettings();
+    BuildHistory();
 
     // The command line: all arguments joined with blanks name one file.
     doc_.PreviousFile.assign(1, '*'); // "*": started without a file
@@ -213,10 +214,10 @@ void TWebForm::WireCommands() {
     on("mnuHelpSlideshows", [this] { mnuHelpContextClick(300); });
     on("mnuFitWindow", [this] { mnuFitWindowClick(); });
     on("mnuOptimizeWindow", [this] { mnuOptimizeWindowClick(); });
-    on("mnuNextImage", [this] { NextBookmark(bookmarks_.NextIndex()); });
-    on("mnuPrevImage", [this] { NextBookmark(bookmarks_.PreviousIndex()); });
-    on("mnuFirstImage", [this] { NextBookmark(0); });
-    on("mnuLastImage", [this] { NextBookmark(bookmarks_.count() - 1); });
+    on("mnuNextImage", [this] { btnNextImageClick(); });
+    on("mnuPrevImage", [this] { btnPrevImageClick(); });
+    on("mnuFirstImage", [this] { mnuFirstImageClick(false); });
+    on("mnuLastImage", [this] { mnuFirstImageClick(true); });
     // Viewing: magnification, fitting, full screen, layouts, tools.
     on("mnuToolbar", [this] { mnuToolbarClick(); });
     on("mnuStatusbar", [this] { mnuStatusbarClick(); });
@@ -239,8 +240,8 @@ void TWebForm::WireCommands() {
         connect(toolButton(button), &QToolButton::clicked, this, [this, handler] { Guard(handler); });
     };
     click("btnExplore", [this] { BtnOpenClick(OpenSender::User); });
-    click("btnPrevImage", [this] { NextBookmark(bookmarks_.PreviousIndex()); });
-    click("btnNextImage", [this] { NextBookmark(bookmarks_.NextIndex()); });
+    click("btnPrevImage", [this] { btnPrevImageClick(); });
+    click("btnNextImage", [this] { btnNextImageClick(); });
     click("btnFitWindow", [this] { mnuFitWindowClick(); });
     click("btnAdjust", [this] { mnuOptimizeWindowClick(); });
     click("btnZoomUp", [this] { btnZoomUpClick(); });

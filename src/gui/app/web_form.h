@@ -41,6 +41,8 @@ class StatusPanels;
 class TSaveDialogEx;
 class TFXdlg;
 class JpegWizard;
+class TComboBoxEx;
+class TSHBrowseDlg;
 
 
 // Who asked for an open: the open dialog (the file is probed), the
@@ -183,6 +185,31 @@ class TWebForm : public QMainWindow {
     HelpWindow* helpWindow() const { return help_; }
     QString openDir() const { return openDir_; }
 
+    // Bookmarks: the list box, stepping through it, bookmark files, and
+    // copying, moving and deleting the file shown.
+    void btnNextImageClick();
+    void btnPrevImageClick();
+    void mnuFirstImageClick(bool last);
+    void mnuHistoryClearClick();
+    void mnuHistorySortClick();
+    void mnuBookmarkUnmarkClick();
+    void mnuBookmarksClick();
+    void mnuHistorySaveClick();
+    void mnuHistoryLoadClick();
+    bool SaveBookmarks(const QString& path);
+    void LoadBookmarks(const QString& path);
+    void mnuDeleteClick(bool permanent);
+    void mnuFMoveClick(bool move);
+    void HistoryClick(int index);
+    void HistoryEnter(const QString& text);
+    void HistoryChangeUpdate();
+    // Stand-ins for the bookmark file dialogs and the folder browser in tests.
+    void setBookmarkFileChooser(std::function<QString(bool save)> chooser);
+    void setFolderChooser(
+        std::function<QString(const QString& initial, const QString& caption, const QString& prompt)>
+            chooser);
+    TComboBoxEx* historyBox() const { return history_; }
+    QString lastTargetFolder() const { return lastTarget_; }
     // Editing: the undo backup, the memory guard, depth changes, the colour
     // and filter commands and the clipboard (web_form_edit.cpp).
     bool AutoBackUp(bool useStream);
@@ -273,6 +300,15 @@ class TWebForm : public QMainWindow {
     void ShowZoomState();
     void ApplyZoom(int percent);
     void NextBookmark(int index);
+    void BuildHistory();
+    void SyncHistoryBox();
+    void PlaceHistory();
+    void HistoryExit();
+    void FitHistoryToToolbar();
+    bool HistoryKeyPress(QKeyEvent* event);
+    void ShowUntitled();
+    bool AskOkCancel(const QString& text);
+    bool SelectedIsShownFile();
 
     // Viewing: geometry, the mouse on the picture, full screen and layouts.
     int ScrollTop() const;
@@ -319,6 +355,12 @@ class TWebForm : public QMainWindow {
     TPix* dur95_ = nullptr;
     StatusPanels* panels_ = nullptr;
     QPointer<HelpWindow> help_;
+    TComboBoxEx* history_ = nullptr;
+    unsigned historyRevision_ = ~0u; // the list's revision the box shows
+    TSHBrowseDlg* shBrowseDlg1_ = nullptr;
+    QString lastTarget_; // the last folder of Copy to / Move to, for this run
+    std::function<QString(bool)> bookmarkFileChooser_;
+    std::function<QString(const QString&, const QString&, const QString&)> folderChooser_;
 
     int screenBits_ = 32;
     int zoomPercent_ = 100;

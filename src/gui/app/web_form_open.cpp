@@ -368,6 +368,7 @@ void TWebForm::NextBookmark(int index) {
     if (index < 0 || index >= bookmarks_.count()) return;
     if (pictureChanged_ && !ConfirmUnsaved()) return;
     bookmarks_.select(index);
+    SyncHistoryBox();
     BeginAttempt(bookmarks_.selectedText());
     BtnOpenEx(OpenSender::Application);
 }

@@ -80,6 +80,7 @@ void TWebForm::HistoryControls() {
     toolButton("btnNextImage")->setEnabled(two);
     for (const char* n : {"mnuDelete", "mnuFCopy", "mnuFMove", "mnuBookmarkUnmark", "mnuRecycle1"})
         menus_.SetEnabled(n, one);
+    SyncHistoryBox();
 }
 
 void TWebForm::ApplyDepthRules() {
