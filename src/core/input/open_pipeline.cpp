@@ -18,11 +18,29 @@ std::string LzwRefusalText() {
            "See help file regarding GIF Controversy.";
 }
 
-OpenPipeline::~OpenPipeline() { CloseLibraryImage(); }
+OpenPipeline::~OpenPipeline() {
+    CloseLibraryImage();
+    KeepProbedImage(0, {});
+}
 
 void OpenPipeline::CloseLibraryImage() {
     if (library_) ImgClose(library_);
     library_ = 0;
+}
+
+void OpenPipeline::KeepProbedImage(HIMAGE image, const std::string& file) {
+    if (probed_) ImgClose(probed_);
+    probed_ = image;
+    probedFile_ = file;
+}
+
+HIMAGE OpenPipeline::TakeProbedImage(const std::string& file) {
+    HIMAGE image = 0;
+    if (probed_ && probedFile_ == file) image = probed_;
+    else if (probed_) ImgClose(probed_);
+    probed_ = 0;
+    probedFile_.clear();
+    return image;
 }
 
 namespace {
@@ -136,9 +154,14 @@ ProbeResult OpenPipeline::ProbeFile(DocumentState& doc, const OpenEnvironment& e
     }
     BitmapInfoHeader info;
     const int got = ImgGetInfoStruct(probeImage, &info, nullptr);
-    const std::string infoError = ImgErrorString();
-    ImgClose(probeImage);
-    if (!got) return Failed(ProbeMessage::LibraryError, infoError);
+    if (!got) {
+        const std::string infoError = ImgErrorString();
+        ImgClose(probeImage);
+        return Failed(ProbeMessage::LibraryError, infoError);
+    }
+    // The decode that follows takes this image over instead of reading the
+    // file again.
+    KeepProbedImage(probeImage, doc.CurrentFile);
     doc.PictureWidth = doc.FullWidth = info.biWidth;
     doc.PictureHeight = doc.FullHeight = info.biHeight;
     doc.PictureBits = info.biBitCount;
@@ -198,6 +221,7 @@ Result<DecodedPicture> OpenPipeline::DecodeImageMan(DocumentState& doc, const Op
     DecodedPicture out;
 
     if (doc.CurrentExt == ".TGA" && doc.typeText == "3") {
+        KeepProbedImage(0, {});
         auto bytes = ReadWholeFile(doc.CurrentFile);
         if (!bytes) return bytes.error();
         auto gray = ReadGrayTGA(bytes.value());
@@ -207,6 +231,7 @@ Result<DecodedPicture> OpenPipeline::DecodeImageMan(DocumentState& doc, const Op
         return out;
     }
 
+    if (!library_) library_ = TakeProbedImage(doc.CurrentFile);
     if (!library_) {
         library_ = ImgOpenSolo(doc.CurrentFile);
         if (!library_) return Error{ImgErrorString()};
@@ -377,6 +402,7 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
         doc.JpegLoaded = false;
     }
 
+    KeepProbedImage(0, {}); // a probed image the decode did not need
     if (!result) {
         // The failure tail: put back the previous name and depth.
         doc.JpegFallback = false;

@@ -111,8 +111,14 @@ class OpenPipeline {
     Result<DecodedPicture> DecodeJpeg(DocumentState& doc, const OpenEnvironment& env,
                                       const ProgressFn& progress);
 
+    // The probe's opened image, kept for the decode of the same file.
+    void KeepProbedImage(imageman::HIMAGE image, const std::string& file);
+    imageman::HIMAGE TakeProbedImage(const std::string& file);
+
     JpegDecoder& jpeg_;
     imageman::HIMAGE library_ = 0;
+    imageman::HIMAGE probed_ = 0;
+    std::string probedFile_;
     bool initialised_ = false;
 };
 

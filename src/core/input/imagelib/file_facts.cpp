@@ -101,15 +101,28 @@ Status TgaFacts(std::span<const std::uint8_t> d, FileFacts* f) {
 
 } // namespace
 
+// Headers sit at the start of every format but TIFF (its directory may be
+// anywhere), a DCX (pages at offsets) and a JPEG with large metadata before
+// its frame header: those read on when the first block is not enough.
+constexpr std::size_t kFactsPrefix = 256 * 1024;
+
 int GetFileFacts(const std::string& fileName, FileFacts* facts) {
-    auto bytes = imageman::ReadWholeFile(fileName);
+    auto bytes = imageman::ReadFilePrefix(fileName, kFactsPrefix);
     if (!bytes) {
         SetLastError(bytes.message());
         return -1;
     }
+    const FileKind kind = imageman::SniffFile(bytes.value(), fileName);
+    if (bytes->size() == kFactsPrefix &&
+        (kind == FileKind::Tiff || kind == FileKind::Dcx || kind == FileKind::Jpeg)) {
+        bytes = imageman::ReadWholeFile(fileName);
+        if (!bytes) {
+            SetLastError(bytes.message());
+            return -1;
+        }
+    }
     const auto& d = bytes.value();
     FileFacts f;
-    const FileKind kind = imageman::SniffFile(d, fileName);
     f.typeText = imageman::FileKindName(kind);
     Status st = Ok();
     switch (kind) {

@@ -3,13 +3,13 @@
 // data and shows the rest as mid gray; it fails only when there is no header.
 #include "core/common/memory.h"
 #include "core/input/imagelib/imagelib.h"
+
+#include "core/input/imageman/document.h"
 #include "core/input/jpeg_cmyk.h"
 #include "core/input/jpeg_session.h"
 
 #include <algorithm>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 
 namespace core::imagelib {
 
@@ -121,15 +121,6 @@ class TolerantRun {
     bool gray_ = false, cmyk_ = false, inverted_ = false;
 };
 
-Result<std::vector<std::uint8_t>> ReadWholeFile(const std::string& fileName) {
-    std::ifstream in(fileName, std::ios::binary);
-    if (!in) return Fail("Cannot open %s.", fileName.c_str());
-    std::vector<std::uint8_t> bytes{std::istreambuf_iterator<char>(in),
-                                    std::istreambuf_iterator<char>()};
-    if (in.bad()) return Fail("Cannot read %s.", fileName.c_str());
-    return bytes;
-}
-
 } // namespace
 
 Result<Bitmap> DecodeJpegTolerant(std::span<const std::uint8_t> file,
@@ -140,7 +131,7 @@ Result<Bitmap> DecodeJpegTolerant(std::span<const std::uint8_t> file,
 
 int JpegToDIB(const std::string& fileName, int /*bits*/, PackedDib* dib,
               const DecodeOptions& options) {
-    auto bytes = ReadWholeFile(fileName);
+    auto bytes = imageman::ReadWholeFile(fileName);
     if (!bytes) {
         SetLastError(bytes.message());
         return -1;

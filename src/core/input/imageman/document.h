@@ -72,5 +72,7 @@ Result<DocumentPtr> OpenPngDocument(Bytes file);
 
 // Reads a whole file; a clear message when it cannot.
 Result<Bytes> ReadWholeFile(const std::string& path);
+// At most the first `limit` bytes of a file (headers, without reading a large file whole).
+Result<Bytes> ReadFilePrefix(const std::string& path, std::size_t limit);
 
 } // namespace core::imageman
