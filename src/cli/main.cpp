@@ -1,9 +1,9 @@
 // vistrel-cli: the open pipeline without a window, for users and for checks.
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
+#include "cli/transform_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
-#include "core/editing/transform_ops.h"
 #include "core/input/imagelib/imagelib.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
@@ -25,32 +25,21 @@ void PrintUsage(std::FILE* to) {
     std::fputs("usage:\n"
                "  vistrel-cli info FILE [--page N] [--fax-quality N]\n"
                "  vistrel-cli convert IN OUT [--page N] [--fax-quality N] [--decode-box WxH]\n"
-               "                     [--flip-h] [--flip-v] [--rotate A] [--resize WxH[:MODE]]\n"
-               "                     [--resample WxH] [--promote 4|8|24]\n"
-               "                     [--reduce 256|16|2[:METHOD]] [--gray]\n"
                "\n"
                "info prints the picture as the window shows it (key: value lines).\n"
                "convert writes the decoded picture at its depth; OUT's extension picks\n"
-               "the format (.bmp .dib .png). The edit flags apply in the order given:\n"
-               "--rotate turns clockwise by A/100 degrees (1..35999); --resize MODE is\n"
-               "0 Normal, 1 Preserve Black, 2 Preserve White; --reduce METHOD 0 is\n"
-               "\"Regular\" up to the highest, \"Optimal\" (the default).\n",
+               "the format (.bmp .dib .png).\n",
                to);
+    cli::PrintTransformUsage(to);
 }
 
-// One edit of convert, applied in the order given.
-struct Step {
-    enum Kind { FlipH, FlipV, Rotate, Resize, Resample, Promote, Reduce, Gray } kind;
-    int a = 0, b = 0, c = -1;
-};
-
 struct Options {
-    std::vector<Step> steps;
     std::string command;
     std::vector<std::string> files;
     int page = 1;
     int faxQuality = 1;
     std::optional<std::pair<int, int>> decodeBox;
+    std::vector<cli::TransformStep> transforms;
 };
 
 bool ParseInt(const char* text, int lo, int hi, int* out) {
@@ -97,55 +86,9 @@ bool ParseArgs(int argc, char** argv, Options* o) {
                 return false;
             }
             o->decodeBox = std::make_pair(w, h);
-        } else if (a == "--flip-h" || a == "--flip-v" || a == "--gray") {
-            o->steps.push_back({a == "--gray" ? Step::Gray : a == "--flip-h" ? Step::FlipH : Step::FlipV});
-        } else if (a == "--rotate") {
-            const char* v = value("--rotate");
-            Step st{Step::Rotate};
-            if (!v || !ParseInt(v, 1, 35999, &st.a)) {
-                if (v) std::fprintf(stderr, "vistrel-cli: the angle must be 1 to 35999\n");
-                return false;
-            }
-            o->steps.push_back(st);
-        } else if (a == "--resize" || a == "--resample") {
-            const char* v = value(a.c_str());
-            if (!v) return false;
-            Step st{a == "--resize" ? Step::Resize : Step::Resample};
-            char x = 0, colon = 0, extra = 0;
-            const int n = std::sscanf(v, "%d%c%d%c%d%c", &st.a, &x, &st.b, &colon, &st.c, &extra);
-            const bool modeOk = n == 3 || (n == 5 && colon == ':' && st.kind == Step::Resize);
-            if (!modeOk || (x != 'x' && x != 'X') || st.a < 1 || st.a > 16384 || st.b < 1 ||
-                st.b > 16384 || (n == 5 && (st.c < 0 || st.c > 2))) {
-                std::fprintf(stderr, "vistrel-cli: bad size '%s' (WxH, 1..16384%s)\n", v,
-                             st.kind == Step::Resize ? ", :MODE 0..2" : "");
-                return false;
-            }
-            if (n == 3) st.c = -1;
-            o->steps.push_back(st);
-        } else if (a == "--promote") {
-            const char* v = value("--promote");
-            Step st{Step::Promote};
-            if (!v || !ParseInt(v, 4, 24, &st.a) || (st.a != 4 && st.a != 8 && st.a != 24)) {
-                if (v) std::fprintf(stderr, "vistrel-cli: --promote takes 4, 8 or 24\n");
-                return false;
-            }
-            o->steps.push_back(st);
-        } else if (a == "--reduce") {
-            const char* v = value("--reduce");
-            if (!v) return false;
-            Step st{Step::Reduce};
-            char colon = 0, extra = 0;
-            const int n = std::sscanf(v, "%d%c%d%c", &st.a, &colon, &st.b, &extra);
-            const int kind = st.a == 256 ? 8 : st.a == 16 ? 4 : st.a == 2 ? 1 : -1;
-            if (n == 1) st.b = core::HighestReduceMethod(kind);
-            if (kind < 0 || (n != 1 && (n != 3 || colon != ':')) || st.b < 0 ||
-                st.b > core::HighestReduceMethod(kind)) {
-                std::fprintf(stderr, "vistrel-cli: bad reduction '%s' (256, 16 or 2, :METHOD up to %d)\n",
-                             v, kind < 0 ? 3 : core::HighestReduceMethod(kind));
-                return false;
-            }
-            st.a = kind;
-            o->steps.push_back(st);
+        } else if (const cli::TransformParse t = cli::ParseTransformOption(argc, argv, i, o->transforms);
+                   t != cli::TransformParse::NotTransform) {
+            if (t == cli::TransformParse::Bad) return false;
         } else if (a == "--") {
             for (++i; i < argc; ++i) o->files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
@@ -261,34 +204,11 @@ int Convert(const Options& o) {
     auto opened = OpenPicture(o, o.files[0]);
     if (!opened) return kExitFailed;
     core::Bitmap& picture = opened->decoded.picture;
-    for (const Step& st : o.steps) {
-        core::Result<core::Bitmap> next = core::Error{};
-        bool skipped = false;
-        switch (st.kind) {
-        case Step::FlipH: next = core::FlipPicture(picture, false); break;
-        case Step::FlipV: next = core::FlipPicture(picture, true); break;
-        case Step::Rotate: next = core::RotateClockwise(picture, st.a); break;
-        case Step::Resize:
-            next = core::ResizePicture(picture, st.a, st.b,
-                                       st.c >= 0 ? st.c : core::DefaultCopyMode(picture.bits()));
-            break;
-        case Step::Resample:
-            next = core::ResamplePicture(picture, st.a, st.b, &skipped);
-            if (skipped) std::fprintf(stderr, "vistrel-cli: resample to 15 pixels or less: unchanged\n");
-            break;
-        case Step::Promote: next = core::PromotePicture(picture, st.a); break;
-        case Step::Reduce:
-        case Step::Gray:
-            next = core::ReducePicture(
-                picture, core::ChooseReduction(st.kind == Step::Gray ? 0 : st.a, st.b, picture.bits()));
-            break;
-        }
-        if (!next) {
-            std::fprintf(stderr, "vistrel-cli: %s\n", next.message().c_str());
+    for (const cli::TransformStep& step : o.transforms)
+        if (auto st = cli::ApplyTransform(picture, step); !st) {
+            std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
             return kExitFailed;
         }
-        picture = std::move(next).value();
-    }
     const int rc = ext == ".PNG" ? core::imagelib::WritePNG(out, picture, false)
                                  : core::imagelib::WriteBMP(out, picture);
     if (rc < 0) {
