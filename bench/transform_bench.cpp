@@ -28,6 +28,7 @@ const core::Bitmap& Photo24() {
 }
 
 void BM_Rotate30(benchmark::State& state) {
+    Photo24(); // made before the clock runs
     for (auto _ : state)
         benchmark::DoNotOptimize(core::imageman::RotatePicture(Photo24(), 3000, core::Rgbq{255, 255, 255, 0}));
 }

@@ -4,6 +4,7 @@
 
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace cli {
 
@@ -87,25 +88,28 @@ TransformParse ParseTransformOption(int argc, char** argv, int& i, std::vector<T
 }
 
 core::Status ApplyTransform(core::Bitmap& picture, const TransformStep& st) {
+    // The picture moves into the step (no copy of a large picture); the
+    // program stops on a failure, so nothing needs it back.
+    const int bits = picture.bits();
+    core::Bitmap in = std::move(picture);
     core::Result<core::Bitmap> next = core::Error{};
     bool skipped = false;
-        switch (st.kind) {
-    case TransformStep::FlipH: next = core::FlipPicture(picture, false); break;
-    case TransformStep::FlipV: next = core::FlipPicture(picture, true); break;
-    case TransformStep::Rotate: next = core::RotateClockwise(picture, st.a); break;
+    switch (st.kind) {
+    case TransformStep::FlipH: next = core::FlipPicture(std::move(in), false); break;
+    case TransformStep::FlipV: next = core::FlipPicture(std::move(in), true); break;
+    case TransformStep::Rotate: next = core::RotateClockwise(std::move(in), st.a); break;
     case TransformStep::Resize:
-        next = core::ResizePicture(picture, st.a, st.b,
-                                   st.c >= 0 ? st.c : core::DefaultCopyMode(picture.bits()));
+        next = core::ResizePicture(std::move(in), st.a, st.b, st.c >= 0 ? st.c : core::DefaultCopyMode(bits));
         break;
     case TransformStep::Resample:
-        next = core::ResamplePicture(picture, st.a, st.b, &skipped);
+        next = core::ResamplePicture(std::move(in), st.a, st.b, &skipped);
         if (skipped) std::fprintf(stderr, "vistrel-cli: resample to 15 pixels or less: unchanged\n");
         break;
-    case TransformStep::Promote: next = core::PromotePicture(picture, st.a); break;
+    case TransformStep::Promote: next = core::PromotePicture(std::move(in), st.a); break;
     case TransformStep::Reduce:
     case TransformStep::Gray:
-        next = core::ReducePicture(
-            picture, core::ChooseReduction(st.kind == TransformStep::Gray ? 0 : st.a, st.b, picture.bits()));
+        next = core::ReducePicture(std::move(in),
+                                   core::ChooseReduction(st.kind == TransformStep::Gray ? 0 : st.a, st.b, bits));
         break;
     }
     if (!next) return next.error();

@@ -5,6 +5,7 @@
 
 #include "core/app/settings.h"
 #include "core/bookmarks/bookmark_list.h"
+#include "core/editing/transform_ops.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 #include "gui/app/help_window.h"
@@ -18,6 +19,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QScrollArea;
@@ -68,6 +70,22 @@ class TWebForm : public QMainWindow {
     void mnuHelpContextClick(int context);
     void mnuFitWindowClick();
     void mnuOptimizeWindowClick();
+
+    // Image and Colors commands: flips, rotation, size, depth (web_form_transform.cpp).
+    void mnuImage1Click();
+    void mnuMirrorVertClick(bool vertical);
+    void mnuRotateClick();
+    void mnuResizeClick();
+    void mnuResample1Click();
+    void ImagePromote(int target);
+    // kind 8, 4, 1 (Reduce to) or 0 (Gray shades); from AutoConvert the
+    // backup is already taken.
+    void ImageReduce(int kind, bool fromAutoConvert = false);
+    // Tests answer the value dialogs (caption, initial value → value or −999).
+    void setValueAnswer(std::function<int(const QString&, int)> answer) { valueAnswer_ = std::move(answer); }
+    int lastLibraryAngle() const { return lastLibraryAngle_; }
+    const core::ReduceChoice& lastReduction() const { return lastReduction_; }
+    bool backupHeld() const { return backup_.has_value(); }
 
     // Caption, status and commands.
     void UpdateCaption();
@@ -141,6 +159,24 @@ class TWebForm : public QMainWindow {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
+    // Transform helpers (web_form_transform.cpp). AutoBackUp and AskValue stand
+    // in for the undo backup and the value dialog until those are in.
+    int AskValue(const QString& caption, int lo, int hi, int initial);
+    bool EnoughMemoryFor(int shift);
+    bool AutoBackUp(bool asStream);
+    core::Bitmap PictureForLibrary() const;
+    void TransformFailed(const std::string& why);
+    void TakeTransformed(core::Bitmap picture, bool readFacts);
+    void TransformChanged();
+    bool AskNewSize(int* width, int* height, int* copyMode);
+    void ImageLibReduce();
+    std::function<int(const QString&, int)> valueAnswer_;
+    std::optional<core::Bitmap> backup_;
+    std::vector<std::uint8_t> backupStream_;
+    int backupBits_ = 0;
+    int lastLibraryAngle_ = 0;
+    core::ReduceChoice lastReduction_;
+
     void BuildMenus();
     void BuildToolbar();
     void BuildPanels();

@@ -380,6 +380,19 @@ int ImgGamma(HIMAGE h, int gammaTenths) {
     return SetStatus(IMG_OK);
 }
 
+int ImgTakePicture(HIMAGE h, Bitmap* picture) {
+    auto img = Find(h);
+    if (!img) return 0;
+    if (!img->ownPicture) {
+        const int rc = ImgPrintImage(h, picture);
+        ImgClose(h);
+        return rc;
+    }
+    *picture = std::move(*img->picture);
+    ImgClose(h);
+    return SetStatus(IMG_OK);
+}
+
 int ImgGetStatus() { return t_status; }
 std::string ImgErrorString() {
     if (t_status == IMG_OK) return {};

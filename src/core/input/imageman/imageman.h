@@ -98,6 +98,9 @@ HIMAGE ImgReduceColors(HIMAGE h, int colors, int mode, const ProgressFn& progres
 HIMAGE ImgReduceColorsPal(HIMAGE h, int mode, const std::vector<Rgbq>& palette);
 // Gamma correction in place, gamma in tenths (10 = unchanged; see gamma.h).
 int ImgGamma(HIMAGE h, int gammaTenths);
+// Like ImgPrintImage, but moves the picture out of an image made by the
+// library (no copy of a large picture); the image is closed.
+int ImgTakePicture(HIMAGE h, Bitmap* picture);
 
 // Room for the calls that the slideshow and scanning commands add:
 // ImgDrawImage, ImgDrawImageFX, ScanIsTWAINAvailable, ScanSelectSource,

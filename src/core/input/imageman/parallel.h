@@ -9,9 +9,10 @@
 
 namespace core::imageman {
 
-// Calls body(begin, end) on consecutive row ranges that cover 0..rows.
-// Returns false when a body threw (the rows it had not done are undefined).
-template <class Body> bool ParallelRows(int rows, Body&& body) {
+// Calls body(begin, end) on consecutive row ranges that cover 0..rows, each
+// at most `band` rows (0: one range a thread), handed out to the threads in
+// turn. Returns false when a body threw (the rows it had not done are undefined).
+template <class Body> bool ParallelRows(int rows, Body&& body, int band = 0) {
     const unsigned hw = std::max(1u, std::min(8u, std::thread::hardware_concurrency()));
     std::atomic<bool> ok{true};
     auto run = [&](int b, int e) {
@@ -26,16 +27,19 @@ template <class Body> bool ParallelRows(int rows, Body&& body) {
         return ok;
     }
     const int parts = static_cast<int>(hw);
+    if (band <= 0) band = (rows + parts - 1) / parts;
+    // Bands are taken from a shared counter, so a slow thread does fewer.
+    std::atomic<int> next{0};
+    auto worker = [&] {
+        for (int b; (b = next.fetch_add(band)) < rows;) run(b, std::min(rows, b + band));
+    };
     std::vector<std::thread> threads;
     try {
-        for (int p = 1; p < parts; ++p)
-            threads.emplace_back(run, rows * p / parts, rows * (p + 1) / parts);
+        for (int p = 1; p < parts; ++p) threads.emplace_back(worker);
     } catch (...) {
-        // No thread to be had: do the remaining parts here.
-        for (int p = static_cast<int>(threads.size()) + 1; p < parts; ++p)
-            run(rows * p / parts, rows * (p + 1) / parts);
+        // No further thread to be had: this one does the rest.
     }
-    run(0, rows / parts);
+    worker();
     for (auto& t : threads) t.join();
     return ok;
 }

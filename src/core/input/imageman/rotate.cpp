@@ -11,6 +11,7 @@ namespace core::imageman {
 namespace {
 
 constexpr double kPi = 3.14159265358979323846;
+constexpr int kTile = 64; // output rows and columns done together
 
 int Normalise(int a) {
     a %= 36000;
@@ -38,19 +39,21 @@ Result<Bitmap> QuarterTurn(const Bitmap& src, int angle) {
             *sy = h - 1 - oy;
         }
     };
+    // In tiles, so that the source columns read stay in the cache.
     ParallelRows(oh, [&](int y0, int y1) {
-        for (int oy = y0; oy < y1; ++oy) {
-            std::uint8_t* o = out.row(oy);
-            int sx = 0, sy = 0;
-            for (int ox = 0; ox < ow; ++ox) {
-                source(ox, oy, &sx, &sy);
-                if (bits == 24)
-                    std::memcpy(o + 3 * ox, src.row(sy) + 3 * sx, 3);
-                else
-                    SetIndex(o, ox, bits, GetIndex(src.row(sy), sx, bits));
+        for (int tx = 0; tx < ow; tx += kTile)
+            for (int oy = y0; oy < y1; ++oy) {
+                std::uint8_t* o = out.row(oy);
+                int sx = 0, sy = 0;
+                for (int ox = tx; ox < std::min(ow, tx + kTile); ++ox) {
+                    source(ox, oy, &sx, &sy);
+                    if (bits == 24)
+                        std::memcpy(o + 3 * ox, src.row(sy) + 3 * sx, 3);
+                    else
+                        SetIndex(o, ox, bits, GetIndex(src.row(sy), sx, bits));
+                }
             }
-        }
-    });
+    }, kTile);
     return out;
 }
 
@@ -117,13 +120,17 @@ Result<Bitmap> RotatePicture(const Bitmap& src, int angleHundredths, Rgbq fill) 
     if (bits == 24) {
         const std::uint8_t fb = fill.blue, fg = fill.green, fr = fill.red;
         ParallelRows(oh, [&](int y0, int y1) {
+            // Bands of kTile rows walked in kTile-wide tiles keep the source
+            // lines a tile reads in the cache.
+            for (int tx = 0; tx < ow; tx += kTile)
             for (int oy = y0; oy < y1; ++oy) {
                 const double dy = oy - ocy, dx = -ocx;
                 // +1 keeps positions just left of/above the picture non-negative for the shift.
-                std::int64_t fx = std::llround((cx + dx * cs - dy * sn + 1.0) * kOne);
-                std::int64_t fy = std::llround((cy + dx * sn + dy * cs + 1.0) * kOne);
-                std::uint8_t* o = out.row(oy);
-                for (int ox = 0; ox < ow; ++ox, fx += stepX, fy += stepY, o += 3) {
+                std::int64_t fx = std::llround((cx + dx * cs - dy * sn + 1.0) * kOne) + tx * stepX;
+                std::int64_t fy = std::llround((cy + dx * sn + dy * cs + 1.0) * kOne) + tx * stepY;
+                std::uint8_t* o = out.row(oy) + 3 * tx;
+                const int txEnd = std::min(ow, tx + kTile);
+                for (int ox = tx; ox < txEnd; ++ox, fx += stepX, fy += stepY, o += 3) {
                     if (fx < 0 || fy < 0) {
                         o[0] = fb, o[1] = fg, o[2] = fr;
                         continue;
@@ -158,7 +165,7 @@ Result<Bitmap> RotatePicture(const Bitmap& src, int angleHundredths, Rgbq fill) 
                     }
                 }
             }
-        });
+        }, kTile);
         return out;
     }
 
