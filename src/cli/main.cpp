@@ -1,6 +1,7 @@
 // vistrel-cli: the open pipeline without a window, for users and for checks.
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
+#include "cli/edit_options.h"
 #include "cli/transform_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
@@ -30,6 +31,7 @@ void PrintUsage(std::FILE* to) {
                "convert writes the decoded picture at its depth; OUT's extension picks\n"
                "the format (.bmp .dib .png).\n",
                to);
+    cli::PrintEditUsage(to);
     cli::PrintTransformUsage(to);
 }
 
@@ -39,7 +41,10 @@ struct Options {
     int page = 1;
     int faxQuality = 1;
     std::optional<std::pair<int, int>> decodeBox;
+    std::vector<cli::EditStep> edits;
     std::vector<cli::TransformStep> transforms;
+    // Edits and transforms in the order given: (is a transform, index).
+    std::vector<std::pair<bool, std::size_t>> order;
 };
 
 bool ParseInt(const char* text, int lo, int hi, int* out) {
@@ -86,9 +91,14 @@ bool ParseArgs(int argc, char** argv, Options* o) {
                 return false;
             }
             o->decodeBox = std::make_pair(w, h);
+        } else if (const cli::EditParse e = cli::ParseEditOption(argc, argv, i, o->edits);
+                   e != cli::EditParse::NotEdit) {
+            if (e == cli::EditParse::Bad) return false;
+            o->order.emplace_back(false, o->edits.size() - 1);
         } else if (const cli::TransformParse t = cli::ParseTransformOption(argc, argv, i, o->transforms);
                    t != cli::TransformParse::NotTransform) {
             if (t == cli::TransformParse::Bad) return false;
+            o->order.emplace_back(true, o->transforms.size() - 1);
         } else if (a == "--") {
             for (++i; i < argc; ++i) o->files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
@@ -204,11 +214,14 @@ int Convert(const Options& o) {
     auto opened = OpenPicture(o, o.files[0]);
     if (!opened) return kExitFailed;
     core::Bitmap& picture = opened->decoded.picture;
-    for (const cli::TransformStep& step : o.transforms)
-        if (auto st = cli::ApplyTransform(picture, step); !st) {
+    for (const auto& [isTransform, index] : o.order) {
+        const core::Status st = isTransform ? cli::ApplyTransform(picture, o.transforms[index])
+                                            : cli::ApplyEdits(picture, {o.edits[index]});
+        if (!st) {
             std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
             return kExitFailed;
         }
+    }
     const int rc = ext == ".PNG" ? core::imagelib::WritePNG(out, picture, false)
                                  : core::imagelib::WriteBMP(out, picture);
     if (rc < 0) {

@@ -1,0 +1,57 @@
+// The edit options of vistrel-cli convert: ranges and order, and that each
+// gives what the core routine gives on the same picture.
+#include "core/editing/color_lut.h"
+#include "core/editing/effect_modes.h"
+#include "core/editing/undo_backup.h"
+#include "core/test_support.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+int Cli(const std::string& args) {
+    const int rc = std::system((std::string(VISTREL_CLI) + " " + args + " 2>/dev/null").c_str());
+    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+}
+
+std::string Sample() { return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg"; }
+
+core::Bitmap ReadBmp(const std::filesystem::path& p) {
+    return core::editing::DibFileToPicture(testsupport::ReadBytes(p)).value();
+}
+
+} // namespace
+
+TEST(CliEdits, ValuesOutsideTheDialogRangesAreUsageErrors) {
+    const auto dir = testsupport::TempDir("cli_edits_range");
+    const std::string out = (dir / "o.bmp").string();
+    for (const char* bad : {"--gamma 0", "--gamma 501", "--brightness -128", "--contrast 128",
+                            "--gamma-rgb 100,100", "--gamma-rgb 100,100,100,1", "--mean-removal 9",
+                            "--highpass-light 5", "--soften 0", "--defocus 256", "--despeckle 10",
+                            "--outlier x", "--gaussian"})
+        EXPECT_EQ(Cli("convert " + Sample() + " " + out + " " + bad), 2) << bad;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+TEST(CliEdits, StepsRunInOrderAsTheCoreRoutines) {
+    const auto dir = testsupport::TempDir("cli_edits_order");
+    ASSERT_EQ(Cli("convert " + Sample() + " " + (dir / "plain.bmp").string()), 0);
+    ASSERT_EQ(Cli("convert " + Sample() + " " + (dir / "a.bmp").string() +
+                  " --brightness-rgb 20,0,-20 --defocus 200 --negative --despeckle 3 --outlier 255"),
+              0);
+    core::Bitmap expect = ReadBmp(dir / "plain.bmp");
+    using namespace core::editing;
+    ApplyEffect(expect, kModeBrightnessRgb, 20, 0, -20);
+    ApplyEffect(expect, kModeDefocus, 200);
+    InvertPixels(expect);
+    ApplyEffect(expect, kModeDespeckle, 3);
+    ApplyEffect(expect, kModeOutlier, 255);
+    const core::Bitmap got = ReadBmp(dir / "a.bmp");
+    ASSERT_EQ(got.width(), expect.width());
+    for (int y = 0; y < got.height(); ++y)
+        ASSERT_EQ(std::memcmp(got.row(y), expect.row(y), static_cast<std::size_t>(got.width()) * 3), 0) << y;
+}
