@@ -1,6 +1,7 @@
 // The transforms of the Image and Colors menus on a 24-megapixel picture.
 #include "core/input/imagelib/imagelib.h"
 #include "core/editing/transform_ops.h"
+#include "core/editing/undo_backup.h"
 #include "core/input/imageman/reduce_colors.h"
 #include "core/input/imageman/resample.h"
 #include "core/input/imageman/rotate.h"
@@ -61,7 +62,7 @@ void BM_Reduce(benchmark::State& state) {
 BENCHMARK(BM_Reduce)->Arg(20)->Arg(36)->Arg(4)->Unit(benchmark::kMillisecond)->Iterations(1);
 
 void BM_ReduceImageLib(benchmark::State& state) {
-    const auto file = core::BmpFileImage(Photo24()).value();
+    const auto file = core::editing::PictureToDibFile(Photo24()).value();
     for (auto _ : state) {
         core::Bitmap out;
         benchmark::DoNotOptimize(core::imagelib::ReduceBmpColors(file, 8, 1, &out, {}));

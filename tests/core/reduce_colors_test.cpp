@@ -1,6 +1,7 @@
 // Colour reduction: the fixed palettes and their nearest-colour search, the
 // dithers, gray shades, the adaptive palettes and the method table.
 #include "core/editing/transform_ops.h"
+#include "core/editing/undo_backup.h"
 #include "core/input/imagelib/imagelib.h"
 #include "core/input/imageman/median_cut.h"
 #include "core/input/imageman/reduce_colors.h"
@@ -145,7 +146,7 @@ TEST(ReduceColors, AdaptivePalettes) {
         }
     auto own = im::ReduceColors(blocks, 16, im::kReduceOptimal);
     ASSERT_TRUE(own);
-    auto file = core::BmpFileImage(blocks);
+    auto file = core::editing::PictureToDibFile(blocks);
     ASSERT_TRUE(file);
     Bitmap viaLib;
     ASSERT_EQ(core::imagelib::ReduceBmpColors(*file, 8, 1, &viaLib, {}), 1)
@@ -171,7 +172,7 @@ TEST(ReduceColors, BadInputAndStopping) {
     EXPECT_LT(core::imagelib::ReduceBmpColors(junk, 8, 1, &out, {}), 0);
     EXPECT_FALSE(core::imagelib::LastError().empty());
     EXPECT_TRUE(out.empty());
-    auto file = core::BmpFileImage(Photo(64, 64));
+    auto file = core::editing::PictureToDibFile(Photo(64, 64));
     ASSERT_TRUE(file);
     EXPECT_LT(core::imagelib::ReduceBmpColors(*file, 8, 1, &out, [](int) { return false; }), 0);
     EXPECT_TRUE(out.empty());

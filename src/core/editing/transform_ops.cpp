@@ -1,6 +1,7 @@
 #include "core/editing/transform_ops.h"
 
 #include "core/common/dib.h"
+#include "core/editing/undo_backup.h"
 #include "core/input/imagelib/imagelib.h"
 #include "core/input/imageman/imageman.h"
 #include "core/input/imageman/pixels.h"
@@ -151,27 +152,11 @@ ReduceChoice ChooseReduction(int kind, int method, int pictureBits) {
     return {colors, modes[method], false};
 }
 
-Result<std::vector<std::uint8_t>> BmpFileImage(const Bitmap& picture) {
-    auto dib = PictureToPackedDIB(picture);
-    if (!dib) return dib.error();
-    std::vector<std::uint8_t> file(14);
-    file[0] = 'B';
-    file[1] = 'M';
-    WriteLE32(file.data() + 2, static_cast<std::uint32_t>(14 + dib->size()));
-    // biClrUsed 0 means the full table of the depth.
-    std::size_t table = ReadLE32(dib->data() + 32);
-    const int bits = ReadLE16(dib->data() + 14);
-    if (table == 0 && bits <= 8) table = std::size_t{1} << bits;
-    WriteLE32(file.data() + 10, static_cast<std::uint32_t>(14 + ReadLE32(dib->data()) + 4 * table));
-    file.insert(file.end(), dib->begin(), dib->end());
-    return file;
-}
-
 Result<Bitmap> ReducePicture(Bitmap picture, const ReduceChoice& choice,
                              const ProgressFn& progress) {
     if (choice.colors == 0) return Error{"Unknown reduction method."};
     if (choice.imageLib) {
-        auto file = BmpFileImage(picture);
+        auto file = editing::PictureToDibFile(picture);
         if (!file) return file.error();
         Bitmap out;
         if (imagelib::ReduceBmpColors(*file, 8, 1, &out, progress) < 0)

@@ -47,8 +47,4 @@ Result<Bitmap> ReducePicture(Bitmap picture, const ReduceChoice& choice,
 // back at that depth with its exact colours when they fit; otherwise as held.
 Bitmap PictureAtDepth(const Bitmap& held, int pictureBits);
 
-// The picture as a BMP file image (file header + packed DIB), as the undo
-// stream holds it.
-Result<std::vector<std::uint8_t>> BmpFileImage(const Bitmap& picture);
-
 } // namespace core

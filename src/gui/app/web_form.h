@@ -6,6 +6,7 @@
 #include "core/app/settings.h"
 #include "core/bookmarks/bookmark_list.h"
 #include "core/editing/transform_ops.h"
+#include "core/editing/undo_backup.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 #include "gui/app/help_window.h"
@@ -19,7 +20,6 @@
 #include <atomic>
 #include <functional>
 #include <memory>
-#include <optional>
 #include <thread>
 
 class QScrollArea;
@@ -85,7 +85,7 @@ class TWebForm : public QMainWindow {
     void setValueAnswer(std::function<int(const QString&, int)> answer) { valueAnswer_ = std::move(answer); }
     int lastLibraryAngle() const { return lastLibraryAngle_; }
     const core::ReduceChoice& lastReduction() const { return lastReduction_; }
-    bool backupHeld() const { return backup_.has_value(); }
+    bool backupHeld() const { return backup_.held(); }
 
     // Caption, status and commands.
     void UpdateCaption();
@@ -171,9 +171,7 @@ class TWebForm : public QMainWindow {
     bool AskNewSize(int* width, int* height, int* copyMode);
     void ImageLibReduce();
     std::function<int(const QString&, int)> valueAnswer_;
-    std::optional<core::Bitmap> backup_;
-    std::vector<std::uint8_t> backupStream_;
-    int backupBits_ = 0;
+    core::editing::UndoBackup backup_;
     int lastLibraryAngle_ = 0;
     core::ReduceChoice lastReduction_;
 

@@ -44,19 +44,7 @@ bool TWebForm::EnoughMemoryFor(int shift) {
 
 bool TWebForm::AutoBackUp(bool asStream) {
     const core::Bitmap& pic = dur95_->Bitmap();
-    backup_.reset();
-    backupStream_.clear();
-    try {
-        if (asStream) {
-            auto file = core::BmpFileImage(pic);
-            if (!file) throw std::bad_alloc();
-            backupStream_ = std::move(file).value();
-        }
-        backup_ = pic;
-        backupBits_ = doc_.PictureBits;
-    } catch (const std::bad_alloc&) {
-        backup_.reset();
-        backupStream_.clear();
+    if (auto st = backup_.Take(pic, doc_.PictureBits, asStream, pic.bits() <= 8 || screenBits_ == 8); !st) {
         ShowMessage("Insufficient memory; backup failed.", false);
         return false;
     }
@@ -201,7 +189,7 @@ void TWebForm::ImageLibReduce() {
     ShowBusy("Converting...");
     ProgressBegin();
     core::Bitmap out;
-    const int rc = core::imagelib::ReduceBmpColors(backupStream_, 8, 1, &out, [this](int pct) {
+    const int rc = core::imagelib::ReduceBmpColors(backup_.stream(), 8, 1, &out, [this](int pct) {
         ProgressStep(pct);
         QCoreApplication::processEvents();
         return !closing_;
