@@ -1,5 +1,6 @@
 #include "core/input/imageman/median_cut.h"
 
+#include "core/input/imageman/palette_search.h"
 #include "core/input/imageman/pixels.h"
 
 #include <algorithm>
@@ -133,17 +134,23 @@ std::vector<Rgbq> OptimalPalette(const Bitmap& src, int colors) {
     for (const Box& b : boxes) centres.push_back(MeanOf(bins, b.begin, b.end));
 
     // A few k-means rounds over the cells move each entry to the mean of the
-    // colours that actually map to it.
+    // colours that actually map to it (cells matched at whole-number colours).
+    auto toPalette = [&] {
+        std::vector<Rgbq> p;
+        for (const auto& c : centres) {
+            auto v = [](double x) { return static_cast<std::uint8_t>(std::clamp(std::lround(x), 0L, 255L)); };
+            p.push_back(Rgbq{v(c[2]), v(c[1]), v(c[0]), 0});
+        }
+        return p;
+    };
     for (int round = 0; round < 4; ++round) {
+        const std::vector<Rgbq> current = toPalette();
+        PaletteSearch nearest(current);
         std::vector<std::array<double, 4>> acc(centres.size());
         for (const Bin& b : bins) {
-            std::size_t best = 0;
-            double bestD = 1e300;
-            for (std::size_t i = 0; i < centres.size(); ++i) {
-                double d = 0;
-                for (int c = 0; c < 3; ++c) d += (b.mean[c] - centres[i][c]) * (b.mean[c] - centres[i][c]);
-                if (d < bestD) bestD = d, best = i;
-            }
+            const auto best = static_cast<std::size_t>(nearest(static_cast<int>(std::lround(b.mean[0])),
+                                                               static_cast<int>(std::lround(b.mean[1])),
+                                                               static_cast<int>(std::lround(b.mean[2]))));
             for (int c = 0; c < 3; ++c) acc[best][c] += b.w * b.mean[c];
             acc[best][3] += b.w;
         }
@@ -151,12 +158,7 @@ std::vector<Rgbq> OptimalPalette(const Bitmap& src, int colors) {
             if (acc[i][3] > 0)
                 for (int c = 0; c < 3; ++c) centres[i][c] = acc[i][c] / acc[i][3];
     }
-    std::vector<Rgbq> pal;
-    for (const auto& c : centres) {
-        auto v = [](double x) { return static_cast<std::uint8_t>(std::clamp(std::lround(x), 0L, 255L)); };
-        pal.push_back(Rgbq{v(c[2]), v(c[1]), v(c[0]), 0});
-    }
-    return pal;
+    return toPalette();
 }
 
 } // namespace core::imageman

@@ -1,6 +1,7 @@
 #include "core/input/imageman/reduce_colors.h"
 
 #include "core/input/imageman/median_cut.h"
+#include "core/input/imageman/palette_search.h"
 #include "core/input/imageman/pixels.h"
 
 #include <algorithm>
@@ -34,29 +35,6 @@ std::vector<Rgbq> CubePalette() {
 int Dist(int r, int g, int b, const Rgbq& q) {
     return (r - q.red) * (r - q.red) + (g - q.green) * (g - q.green) + (b - q.blue) * (b - q.blue);
 }
-
-// Nearest entry of any palette, exact, with a cache of recent answers.
-class PaletteSearch {
-  public:
-    explicit PaletteSearch(const std::vector<Rgbq>& pal) : pal_(pal), cache_(std::size_t{1} << 18, ~0ull) {}
-    int operator()(int r, int g, int b) {
-        const std::uint64_t rgb = (std::uint64_t(r) << 16) | (g << 8) | b;
-        const std::size_t key = ((r >> 2) << 12) | ((g >> 2) << 6) | (b >> 2);
-        std::uint64_t& e = cache_[key];
-        if ((e >> 8) == rgb) return static_cast<int>(e & 0xFF);
-        int best = 0, bestD = 1 << 30;
-        for (std::size_t i = 0; i < pal_.size(); ++i) {
-            const int d = Dist(r, g, b, pal_[i]);
-            if (d < bestD) bestD = d, best = static_cast<int>(i);
-        }
-        e = (rgb << 8) | static_cast<std::uint64_t>(best);
-        return best;
-    }
-
-  private:
-    const std::vector<Rgbq>& pal_;
-    std::vector<std::uint64_t> cache_;
-};
 
 // Nearest entry of the cube-and-grays palette in closed form: the cube's
 // nearest point is found per channel, the nearest gray from the mean.
