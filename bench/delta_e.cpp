@@ -28,7 +28,8 @@ std::vector<float> Load(const char* path, int* w, int* h) {
     for (int y = 0; y < *h; ++y) {
         core::imageman::ExpandRowBGR(pic, y, line.data());
         for (int x = 0; x < *w; ++x)
-            for (int c = 0; c < 3; ++c) rgb[3 * (static_cast<std::size_t>(y) * *w + x) + c] = line[3 * x + 2 - c];
+            for (int c = 0; c < 3; ++c)
+                rgb[3 * (static_cast<std::size_t>(y) * *w + x) + c] = line[3 * x + 2 - c];
     }
     return rgb;
 }
@@ -43,11 +44,13 @@ void Blur(std::vector<float>& v, int w, int h) {
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             for (int c = 0; c < 3; ++c)
-                t[3 * (static_cast<std::size_t>(y) * w + x) + c] = (at(v, x - 1, y, c) + 2 * at(v, x, y, c) + at(v, x + 1, y, c)) / 4;
+                t[3 * (static_cast<std::size_t>(y) * w + x) + c] =
+                    (at(v, x - 1, y, c) + 2 * at(v, x, y, c) + at(v, x + 1, y, c)) / 4;
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
             for (int c = 0; c < 3; ++c)
-                v[3 * (static_cast<std::size_t>(y) * w + x) + c] = (at(t, x, y - 1, c) + 2 * at(t, x, y, c) + at(t, x, y + 1, c)) / 4;
+                v[3 * (static_cast<std::size_t>(y) * w + x) + c] =
+                    (at(t, x, y - 1, c) + 2 * at(t, x, y, c) + at(t, x, y + 1, c)) / 4;
 }
 
 void Lab(const float* rgb, double* lab) {
@@ -59,7 +62,9 @@ void Lab(const float* rgb, double* lab) {
     const double X = (0.4124 * lin[0] + 0.3576 * lin[1] + 0.1805 * lin[2]) / 0.95047;
     const double Y = 0.2126 * lin[0] + 0.7152 * lin[1] + 0.0722 * lin[2];
     const double Z = (0.0193 * lin[0] + 0.1192 * lin[1] + 0.9505 * lin[2]) / 1.08883;
-    auto f = [](double t) { return t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116; };
+    auto f = [](double t) {
+        return t > 216.0 / 24389 ? std::cbrt(t) : (24389.0 / 27 * t + 16) / 116;
+    };
     lab[0] = 116 * f(Y) - 16;
     lab[1] = 500 * (f(X) - f(Y));
     lab[2] = 200 * (f(Y) - f(Z));
@@ -86,7 +91,8 @@ int main(int argc, char** argv) {
         double la[3], lb[3];
         Lab(&a[i], la);
         Lab(&b[i], lb);
-        sum += std::sqrt((la[0] - lb[0]) * (la[0] - lb[0]) + (la[1] - lb[1]) * (la[1] - lb[1]) + (la[2] - lb[2]) * (la[2] - lb[2]));
+        sum += std::sqrt((la[0] - lb[0]) * (la[0] - lb[0]) + (la[1] - lb[1]) * (la[1] - lb[1]) +
+                         (la[2] - lb[2]) * (la[2] - lb[2]));
     }
     std::printf("%.4f\n", sum / (a.size() / 3));
     return 0;

@@ -1,7 +1,7 @@
 // The transforms of the Image and Colors menus on a 24-megapixel picture.
-#include "core/input/imagelib/imagelib.h"
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
+#include "core/input/imagelib/imagelib.h"
 #include "core/input/imageman/reduce_colors.h"
 #include "core/input/imageman/resample.h"
 #include "core/input/imageman/rotate.h"
@@ -31,7 +31,8 @@ const core::Bitmap& Photo24() {
 void BM_Rotate30(benchmark::State& state) {
     Photo24(); // made before the clock runs
     for (auto _ : state)
-        benchmark::DoNotOptimize(core::imageman::RotatePicture(Photo24(), 3000, core::Rgbq{255, 255, 255, 0}));
+        benchmark::DoNotOptimize(
+            core::imageman::RotatePicture(Photo24(), 3000, core::Rgbq{255, 255, 255, 0}));
 }
 BENCHMARK(BM_Rotate30)->Unit(benchmark::kMillisecond);
 
@@ -43,21 +44,25 @@ BENCHMARK(BM_Rotate90)->Unit(benchmark::kMillisecond);
 
 void BM_ResampleHalf(benchmark::State& state) {
     for (auto _ : state)
-        benchmark::DoNotOptimize(core::imageman::Resample(Photo24(), core::imageman::Rect{0, 0, 6000, 4000}, 3000, 2000));
+        benchmark::DoNotOptimize(core::imageman::Resample(
+            Photo24(), core::imageman::Rect{0, 0, 6000, 4000}, 3000, 2000));
 }
 BENCHMARK(BM_ResampleHalf)->Unit(benchmark::kMillisecond);
 
 void BM_ResampleDouble(benchmark::State& state) {
     const core::Bitmap quarter =
-        core::imageman::Resample(Photo24(), core::imageman::Rect{0, 0, 6000, 4000}, 3000, 2000).value();
+        core::imageman::Resample(Photo24(), core::imageman::Rect{0, 0, 6000, 4000}, 3000, 2000)
+            .value();
     for (auto _ : state)
-        benchmark::DoNotOptimize(core::imageman::Resample(quarter, core::imageman::Rect{0, 0, 3000, 2000}, 6000, 4000));
+        benchmark::DoNotOptimize(
+            core::imageman::Resample(quarter, core::imageman::Rect{0, 0, 3000, 2000}, 6000, 4000));
 }
 BENCHMARK(BM_ResampleDouble)->Unit(benchmark::kMillisecond);
 
 void BM_Reduce(benchmark::State& state) {
     const int mode = static_cast<int>(state.range(0));
-    for (auto _ : state) benchmark::DoNotOptimize(core::imageman::ReduceColors(Photo24(), 256, mode));
+    for (auto _ : state)
+        benchmark::DoNotOptimize(core::imageman::ReduceColors(Photo24(), 256, mode));
 }
 BENCHMARK(BM_Reduce)->Arg(20)->Arg(36)->Arg(4)->Unit(benchmark::kMillisecond)->Iterations(1);
 

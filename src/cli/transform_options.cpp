@@ -20,7 +20,8 @@ bool ParseInt(const char* text, int lo, int hi, int* out) {
 
 } // namespace
 
-TransformParse ParseTransformOption(int argc, char** argv, int& i, std::vector<TransformStep>& steps) {
+TransformParse ParseTransformOption(int argc, char** argv, int& i,
+                                    std::vector<TransformStep>& steps) {
     const std::string a = argv[i];
     auto value = [&](const char* name) -> const char* {
         if (i + 1 >= argc) {
@@ -30,7 +31,9 @@ TransformParse ParseTransformOption(int argc, char** argv, int& i, std::vector<T
         return argv[++i];
     };
     if (a == "--flip-h" || a == "--flip-v" || a == "--gray") {
-        steps.push_back({a == "--gray" ? TransformStep::Gray : a == "--flip-h" ? TransformStep::FlipH : TransformStep::FlipV});
+        steps.push_back({a == "--gray"     ? TransformStep::Gray
+                         : a == "--flip-h" ? TransformStep::FlipH
+                                           : TransformStep::FlipV});
         return TransformParse::Taken;
     } else if (a == "--rotate") {
         const char* v = value("--rotate");
@@ -76,8 +79,9 @@ TransformParse ParseTransformOption(int argc, char** argv, int& i, std::vector<T
         if (n == 1) st.b = core::HighestReduceMethod(kind);
         if (kind < 0 || (n != 1 && (n != 3 || colon != ':')) || st.b < 0 ||
             st.b > core::HighestReduceMethod(kind)) {
-            std::fprintf(stderr, "vistrel-cli: bad reduction '%s' (256, 16 or 2, :METHOD up to %d)\n",
-                         v, kind < 0 ? 3 : core::HighestReduceMethod(kind));
+            std::fprintf(stderr,
+                         "vistrel-cli: bad reduction '%s' (256, 16 or 2, :METHOD up to %d)\n", v,
+                         kind < 0 ? 3 : core::HighestReduceMethod(kind));
             return TransformParse::Bad;
         }
         st.a = kind;
@@ -95,21 +99,32 @@ core::Status ApplyTransform(core::Bitmap& picture, const TransformStep& st) {
     core::Result<core::Bitmap> next = core::Error{};
     bool skipped = false;
     switch (st.kind) {
-    case TransformStep::FlipH: next = core::FlipPicture(std::move(in), false); break;
-    case TransformStep::FlipV: next = core::FlipPicture(std::move(in), true); break;
-    case TransformStep::Rotate: next = core::RotateClockwise(std::move(in), st.a); break;
+    case TransformStep::FlipH:
+        next = core::FlipPicture(std::move(in), false);
+        break;
+    case TransformStep::FlipV:
+        next = core::FlipPicture(std::move(in), true);
+        break;
+    case TransformStep::Rotate:
+        next = core::RotateClockwise(std::move(in), st.a);
+        break;
     case TransformStep::Resize:
-        next = core::ResizePicture(std::move(in), st.a, st.b, st.c >= 0 ? st.c : core::DefaultCopyMode(bits));
+        next = core::ResizePicture(std::move(in), st.a, st.b,
+                                   st.c >= 0 ? st.c : core::DefaultCopyMode(bits));
         break;
     case TransformStep::Resample:
         next = core::ResamplePicture(std::move(in), st.a, st.b, &skipped);
-        if (skipped) std::fprintf(stderr, "vistrel-cli: resample to 15 pixels or less: unchanged\n");
+        if (skipped)
+            std::fprintf(stderr, "vistrel-cli: resample to 15 pixels or less: unchanged\n");
         break;
-    case TransformStep::Promote: next = core::PromotePicture(std::move(in), st.a); break;
+    case TransformStep::Promote:
+        next = core::PromotePicture(std::move(in), st.a);
+        break;
     case TransformStep::Reduce:
     case TransformStep::Gray:
-        next = core::ReducePicture(std::move(in),
-                                   core::ChooseReduction(st.kind == TransformStep::Gray ? 0 : st.a, st.b, bits));
+        next = core::ReducePicture(
+            std::move(in),
+            core::ChooseReduction(st.kind == TransformStep::Gray ? 0 : st.a, st.b, bits));
         break;
     }
     if (!next) return next.error();

@@ -20,7 +20,8 @@ enum class TransformParse { NotTransform, Taken, Bad };
 
 // Looks at argv[i]; takes it (and its value, advancing i) when it is a
 // transform option. A bad or out-of-range value prints a message and gives Bad.
-TransformParse ParseTransformOption(int argc, char** argv, int& i, std::vector<TransformStep>& steps);
+TransformParse ParseTransformOption(int argc, char** argv, int& i,
+                                    std::vector<TransformStep>& steps);
 
 // Applies one step to the picture; the picture is unchanged on failure.
 core::Status ApplyTransform(core::Bitmap& picture, const TransformStep& step);

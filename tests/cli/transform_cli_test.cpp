@@ -15,7 +15,9 @@ int Cli(const std::string& args) {
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
-std::string Sample() { return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg"; }
+std::string Sample() {
+    return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg";
+}
 
 core::Bitmap ReadBmp(const std::filesystem::path& p) {
     return core::editing::DibFileToPicture(testsupport::ReadBytes(p)).value();
@@ -42,8 +44,11 @@ TEST(CliTransforms, StepsRunInTheOrderGiven) {
     EXPECT_EQ(pa.width(), 32);
     EXPECT_EQ(pa.height(), 48);
     // Gray shades of a picture below 8 bits ask for 16 shades: the order decides the depth.
-    ASSERT_EQ(Cli("convert " + Sample() + " " + b.string() + " --resample 48x32 --gray --reduce 2:0"), 0);
+    ASSERT_EQ(
+        Cli("convert " + Sample() + " " + b.string() + " --resample 48x32 --gray --reduce 2:0"), 0);
     EXPECT_EQ(ReadBmp(b).bits(), 1);
-    ASSERT_EQ(Cli("convert " + Sample() + " " + c.string() + " --resample 48x32 --reduce 2:0 --negative --gray"), 0);
+    ASSERT_EQ(Cli("convert " + Sample() + " " + c.string() +
+                  " --resample 48x32 --reduce 2:0 --negative --gray"),
+              0);
     EXPECT_EQ(ReadBmp(c).bits(), 4);
 }

@@ -32,14 +32,16 @@ Bitmap Photo(int w, int h) {
 Bitmap Flat(int w, int h, std::uint8_t r, std::uint8_t g, std::uint8_t b) {
     Bitmap bm = Bitmap::Create(w, h, 24).value();
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) bm.row(y)[3 * x] = b, bm.row(y)[3 * x + 1] = g, bm.row(y)[3 * x + 2] = r;
+        for (int x = 0; x < w; ++x)
+            bm.row(y)[3 * x] = b, bm.row(y)[3 * x + 1] = g, bm.row(y)[3 * x + 2] = r;
     return bm;
 }
 
 double MeanChannel(const Bitmap& bm, int shift) {
     double s = 0;
     for (int y = 0; y < bm.height(); ++y)
-        for (int x = 0; x < bm.width(); ++x) s += (bm.rgb(x, y) >> shift) & 0xFF;
+        for (int x = 0; x < bm.width(); ++x)
+            s += (bm.rgb(x, y) >> shift) & 0xFF;
     return s / (bm.width() * bm.height());
 }
 
@@ -49,7 +51,8 @@ TEST(ReduceColors, FixedPalettesMapToTheNearestEntry) {
     std::mt19937 rng(4);
     Bitmap noise = Bitmap::Create(64, 64, 24).value();
     for (int y = 0; y < 64; ++y)
-        for (int i = 0; i < 192; ++i) noise.row(y)[i] = static_cast<std::uint8_t>(rng());
+        for (int i = 0; i < 192; ++i)
+            noise.row(y)[i] = static_cast<std::uint8_t>(rng());
     for (int colors : {256, 16}) {
         auto out = im::ReduceColors(noise, colors, im::kReduceFixed);
         ASSERT_TRUE(out);
@@ -59,15 +62,18 @@ TEST(ReduceColors, FixedPalettesMapToTheNearestEntry) {
             for (int x = 0; x < 64; ++x) {
                 const std::uint32_t c = noise.rgb(x, y), o = out->rgb(x, y);
                 const int r = c >> 16, g = (c >> 8) & 0xFF, b = c & 0xFF;
-                const int d = (r - int(o >> 16)) * (r - int(o >> 16)) + (g - int((o >> 8) & 0xFF)) * (g - int((o >> 8) & 0xFF)) +
+                const int d = (r - int(o >> 16)) * (r - int(o >> 16)) +
+                              (g - int((o >> 8) & 0xFF)) * (g - int((o >> 8) & 0xFF)) +
                               (b - int(o & 0xFF)) * (b - int(o & 0xFF));
-                ASSERT_EQ(d, reference::NearestDistance(pal, r, g, b)) << colors << " at " << x << "," << y;
+                ASSERT_EQ(d, reference::NearestDistance(pal, r, g, b))
+                    << colors << " at " << x << "," << y;
             }
     }
     // The 256-colour palette: the cube and 40 further grays, all distinct.
     const auto pal = im::FixedPalette(256);
     std::set<std::uint32_t> distinct;
-    for (const Rgbq& q : pal) distinct.insert((q.red << 16) | (q.green << 8) | q.blue);
+    for (const Rgbq& q : pal)
+        distinct.insert((q.red << 16) | (q.green << 8) | q.blue);
     EXPECT_EQ(distinct.size(), 256u);
 }
 
@@ -93,7 +99,8 @@ TEST(ReduceColors, ErrorDiffusionKeepsTheMeanColour) {
 TEST(ReduceColors, BlackAndWhiteModes) {
     Bitmap ramp = Bitmap::Create(256, 8, 8).value(); // gray palette: index = level
     for (int y = 0; y < 8; ++y)
-        for (int x = 0; x < 256; ++x) ramp.row(y)[x] = static_cast<std::uint8_t>(x);
+        for (int x = 0; x < 256; ++x)
+            ramp.row(y)[x] = static_cast<std::uint8_t>(x);
     auto th = im::ReduceColors(ramp, 2, im::kReduceThreshold);
     ASSERT_TRUE(th);
     EXPECT_EQ(th->rgb(127, 0), 0u);
@@ -163,7 +170,8 @@ TEST(ReduceColors, AdaptivePalettes) {
     EXPECT_EQ(pal.size(), 256u);
     auto reduced = im::ReduceColors(photo, 256, im::kReduceOptimal);
     ASSERT_TRUE(reduced);
-    for (int shift : {0, 8, 16}) EXPECT_NEAR(MeanChannel(*reduced, shift), MeanChannel(photo, shift), 1.0);
+    for (int shift : {0, 8, 16})
+        EXPECT_NEAR(MeanChannel(*reduced, shift), MeanChannel(photo, shift), 1.0);
 }
 
 TEST(ReduceColors, BadInputAndStopping) {
@@ -176,5 +184,6 @@ TEST(ReduceColors, BadInputAndStopping) {
     ASSERT_TRUE(file);
     EXPECT_LT(core::imagelib::ReduceBmpColors(*file, 8, 1, &out, [](int) { return false; }), 0);
     EXPECT_TRUE(out.empty());
-    EXPECT_FALSE(im::ReduceColors(Photo(64, 64), 256, im::kReduceFixedDiffused, [](int) { return false; }));
+    EXPECT_FALSE(
+        im::ReduceColors(Photo(64, 64), 256, im::kReduceFixedDiffused, [](int) { return false; }));
 }

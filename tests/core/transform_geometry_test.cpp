@@ -21,9 +21,12 @@ Bitmap Noise(int w, int h, int bits, unsigned seed) {
     Bitmap bm = Bitmap::Create(w, h, bits).value();
     std::mt19937 rng(seed);
     for (int y = 0; y < h; ++y)
-        for (std::size_t i = 0; i < bm.stride(); ++i) bm.row(y)[i] = static_cast<std::uint8_t>(rng());
+        for (std::size_t i = 0; i < bm.stride(); ++i)
+            bm.row(y)[i] = static_cast<std::uint8_t>(rng());
     if (bits <= 8)
-        for (auto& q : bm.palette()) q = Rgbq{static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()), 0};
+        for (auto& q : bm.palette())
+            q = Rgbq{static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()),
+                     static_cast<std::uint8_t>(rng()), 0};
     return bm;
 }
 
@@ -43,7 +46,8 @@ int MaxDiff(const Bitmap& a, const Bitmap& b) {
     if (a.width() != b.width() || a.height() != b.height()) return 999;
     int m = 0;
     for (int y = 0; y < a.height(); ++y)
-        for (int i = 0; i < 3 * a.width(); ++i) m = std::max(m, std::abs(a.row(y)[i] - b.row(y)[i]));
+        for (int i = 0; i < 3 * a.width(); ++i)
+            m = std::max(m, std::abs(a.row(y)[i] - b.row(y)[i]));
     return m;
 }
 
@@ -67,11 +71,13 @@ TEST(TransformGeometry, QuarterTurnsAreExactAtEveryDepth) {
         ASSERT_EQ(cw->height(), 3);
         EXPECT_EQ(cw->bits(), bits);
         for (int y = 0; y < 3; ++y)
-            for (int x = 0; x < 2; ++x) EXPECT_EQ(cw->pixel(x, y), src.pixel(y, 1 - x)) << bits;
+            for (int x = 0; x < 2; ++x)
+                EXPECT_EQ(cw->pixel(x, y), src.pixel(y, 1 - x)) << bits;
         auto half = core::RotateClockwise(src, 18000);
         ASSERT_TRUE(half);
         for (int y = 0; y < 2; ++y)
-            for (int x = 0; x < 3; ++x) EXPECT_EQ(half->pixel(x, y), src.pixel(2 - x, 1 - y));
+            for (int x = 0; x < 3; ++x)
+                EXPECT_EQ(half->pixel(x, y), src.pixel(2 - x, 1 - y));
         auto back = core::RotateClockwise(*cw, 27000);
         ASSERT_TRUE(back);
         EXPECT_TRUE(SamePixels(*back, src)) << bits;
@@ -123,30 +129,37 @@ TEST(TransformGeometry, ResampleFollowsTheReference) {
     }
     // Flat areas stay exactly flat, also where bicubic weights go negative.
     Bitmap flat = Bitmap::Create(9, 9, 24).value();
-    for (int y = 0; y < 9; ++y) std::fill(flat.row(y), flat.row(y) + 27, 201);
+    for (int y = 0; y < 9; ++y)
+        std::fill(flat.row(y), flat.row(y) + 27, 201);
     auto big = im::Resample(flat, im::Rect{0, 0, 9, 9}, 31, 5);
     ASSERT_TRUE(big);
     for (int y = 0; y < 5; ++y)
-        for (int i = 0; i < 93; ++i) ASSERT_EQ(big->row(y)[i], 201);
+        for (int i = 0; i < 93; ++i)
+            ASSERT_EQ(big->row(y)[i], 201);
 }
 
 TEST(TransformGeometry, PreserveModesKeepThinLines) {
     // White 1-bit page with one black vertical line and one black row.
     Bitmap page = Bitmap::Create(64, 64, 1).value();
     page.palette() = {Rgbq{0, 0, 0, 0}, Rgbq{255, 255, 255, 0}};
-    for (int y = 0; y < 64; ++y) std::fill(page.row(y), page.row(y) + page.stride(), 0xFF);
-    for (int y = 0; y < 64; ++y) page.row(y)[2] &= static_cast<std::uint8_t>(~0x04); // x = 21
+    for (int y = 0; y < 64; ++y)
+        std::fill(page.row(y), page.row(y) + page.stride(), 0xFF);
+    for (int y = 0; y < 64; ++y)
+        page.row(y)[2] &= static_cast<std::uint8_t>(~0x04); // x = 21
     std::fill(page.row(37), page.row(37) + page.stride(), 0);
     auto black = im::PreservingCopy(page, im::Rect{0, 0, 64, 64}, 16, 16, true);
     ASSERT_TRUE(black);
     EXPECT_EQ(black->bits(), 1);
-    for (int y = 0; y < 16; ++y) EXPECT_EQ(black->pixel(5, y), 0u) << y;
-    for (int x = 0; x < 16; ++x) EXPECT_EQ(black->pixel(x, 9), 0u) << x;
+    for (int y = 0; y < 16; ++y)
+        EXPECT_EQ(black->pixel(5, y), 0u) << y;
+    for (int x = 0; x < 16; ++x)
+        EXPECT_EQ(black->pixel(x, 9), 0u) << x;
     EXPECT_EQ(black->pixel(0, 0), 1u);
     // Preserve White drops the dark lines; Normal is a nearest copy.
     auto white = im::PreservingCopy(page, im::Rect{0, 0, 64, 64}, 16, 16, false);
     ASSERT_TRUE(white);
-    for (int y = 0; y < 16; ++y) EXPECT_EQ(white->pixel(5, y), 1u);
+    for (int y = 0; y < 16; ++y)
+        EXPECT_EQ(white->pixel(5, y), 1u);
     // Enlarging is a nearest copy in every mode.
     auto up = im::PreservingCopy(page, im::Rect{0, 0, 64, 64}, 128, 128, true);
     ASSERT_TRUE(up);

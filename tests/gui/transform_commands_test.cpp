@@ -33,7 +33,8 @@ class TransformCommandsTest : public ::testing::Test {
 core::Bitmap Indexed(int w, int h, int bits) {
     core::Bitmap bm = core::Bitmap::Create(w, h, bits).value();
     for (int y = 0; y < h; ++y)
-        for (std::size_t i = 0; i < bm.stride(); ++i) bm.row(y)[i] = static_cast<std::uint8_t>(i * 37 + y * 11);
+        for (std::size_t i = 0; i < bm.stride(); ++i)
+            bm.row(y)[i] = static_cast<std::uint8_t>(i * 37 + y * 11);
     return bm;
 }
 
@@ -41,7 +42,7 @@ core::Bitmap Indexed(int w, int h, int bits) {
 void AnswerResize(QLineEdit* gui::TResizeForm::*box, const QString& text) {
     gui::TResizeForm::s_beforeExec = [box, text](gui::TResizeForm& f) {
         (f.*box)->setText(text);
-        emit (f.*box)->editingFinished();
+        emit(f.*box)->editingFinished();
         f.BtnOKClick();
     };
 }
@@ -105,7 +106,8 @@ TEST_F(TransformCommandsTest, DepthCommandsAndMenus) {
     four->ImagePromote(24);
     EXPECT_EQ(four->document().PictureBits, 24);
     for (int y = 0; y < 20; ++y)
-        for (int x = 0; x < 20; ++x) ASSERT_EQ(four->pix()->Bitmap().rgb(x, y), before.rgb(x, y));
+        for (int x = 0; x < 20; ++x)
+            ASSERT_EQ(four->pix()->Bitmap().rgb(x, y), before.rgb(x, y));
 
     auto gray = Open(Indexed(20, 20, 4));
     gray->ImageReduce(0);

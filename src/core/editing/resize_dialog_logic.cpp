@@ -12,13 +12,16 @@ namespace {
 constexpr int kSpinLimit = 32760;
 
 // To the nearest integer, ties to even (the default rounding mode).
-std::int64_t Nearest(double v) { return static_cast<std::int64_t>(std::nearbyint(v)); }
+std::int64_t Nearest(double v) {
+    return static_cast<std::int64_t>(std::nearbyint(v));
+}
 
 } // namespace
 
 int LeadingInt(const std::string& text) {
     std::size_t i = 0;
-    while (i < text.size() && text[i] == ' ') ++i;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
     bool neg = false;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) neg = text[i++] == '-';
     std::int64_t v = 0;
@@ -36,8 +39,8 @@ double LeadingReal(const std::string& text) {
 }
 
 ResizeDialogLogic::ResizeDialogLogic(const ResizeRequest& r)
-    : selection_(r.bits == 0), bits_(r.bits), x_(r.x), y_(r.y), w_(r.width), h_(r.height),
-      x0_(r.x), y0_(r.y), w0_(r.width), h0_(r.height), wMax_(r.maxWidth), hMax_(r.maxHeight) {}
+    : selection_(r.bits == 0), bits_(r.bits), x_(r.x), y_(r.y), w_(r.width), h_(r.height), x0_(r.x),
+      y0_(r.y), w0_(r.width), h0_(r.height), wMax_(r.maxWidth), hMax_(r.maxHeight) {}
 
 void ResizeDialogLogic::activate() {
     x0_ = x_, y0_ = y_, w0_ = w_, h0_ = h_;
@@ -228,7 +231,8 @@ int ResizeDialogLogic::percent(bool xAxis) const {
 std::optional<std::string> ResizeDialogLogic::percentText(bool xAxis, const std::string& current,
                                                           bool focused) const {
     const int p = percent(xAxis);
-    if (focused && std::llabs(static_cast<long long>(LeadingInt(current)) - p) <= 1) return std::nullopt;
+    if (focused && std::llabs(static_cast<long long>(LeadingInt(current)) - p) <= 1)
+        return std::nullopt;
     return std::to_string(p);
 }
 

@@ -58,13 +58,14 @@ class ResizeDialogLogic {
     // The truncated percentage of w (or h) against the opening size.
     int percent(bool xAxis) const;
     // The text a percentage box should show, or nothing to leave it as typed.
-    std::optional<std::string> percentText(bool xAxis, const std::string& current, bool focused) const;
+    std::optional<std::string> percentText(bool xAxis, const std::string& current,
+                                           bool focused) const;
 
     // OK: the size fits the limits.
     bool acceptable() const;
 
   private:
-    bool setWidth(int v);  // resize mode: clamp, then the aspect rule
+    bool setWidth(int v); // resize mode: clamp, then the aspect rule
     bool setHeight(int v);
     void heightFollows();
     void widthFollows();

@@ -80,12 +80,15 @@ Result<Bitmap> FlipPicture(Bitmap picture, bool vertical) {
 Result<Bitmap> RotateClockwise(Bitmap picture, int angle) {
     if (angle < 1 || angle > 35999) return Error{"The angle must be 1 to 35999."};
     // The library turns counter-clockwise.
-    return Through(std::move(picture), [&](HIMAGE h) { return ImgRotate(h, 36000 - angle, Rgbq{255, 255, 255, 0}); });
+    return Through(std::move(picture), [&](HIMAGE h) {
+        return ImgRotate(h, 36000 - angle, Rgbq{255, 255, 255, 0});
+    });
 }
 
 Result<Bitmap> ResizePicture(Bitmap picture, int width, int height, int copyMode) {
     if (copyMode < 0 || copyMode > 2) return Error{"Unknown copy mode."};
-    return Through(std::move(picture), [&](HIMAGE h) { return ImgCopy(h, width, height, nullptr, copyMode); });
+    return Through(std::move(picture),
+                   [&](HIMAGE h) { return ImgCopy(h, width, height, nullptr, copyMode); });
 }
 
 Result<Bitmap> ResamplePicture(Bitmap picture, int width, int height, bool* skipped) {
@@ -117,7 +120,8 @@ Result<Bitmap> PromotePicture(Bitmap picture, int target) {
 Bitmap PictureAtDepth(const Bitmap& held, int pictureBits) {
     Bitmap copy = held;
     copy.setDeviceDependent(false);
-    if (held.bits() != 24 || (pictureBits != 1 && pictureBits != 4 && pictureBits != 8)) return copy;
+    if (held.bits() != 24 || (pictureBits != 1 && pictureBits != 4 && pictureBits != 8))
+        return copy;
     const std::size_t room = std::size_t{1} << pictureBits;
     std::unordered_map<std::uint32_t, std::uint32_t> index;
     for (int y = 0; y < held.height(); ++y)
@@ -133,11 +137,14 @@ Bitmap PictureAtDepth(const Bitmap& held, int pictureBits) {
         out.palette()[i] = Rgbq{static_cast<std::uint8_t>(rgb), static_cast<std::uint8_t>(rgb >> 8),
                                 static_cast<std::uint8_t>(rgb >> 16), 0};
     for (int y = 0; y < held.height(); ++y)
-        for (int x = 0; x < held.width(); ++x) imageman::SetIndex(out.row(y), x, pictureBits, index[held.pixel(x, y)]);
+        for (int x = 0; x < held.width(); ++x)
+            imageman::SetIndex(out.row(y), x, pictureBits, index[held.pixel(x, y)]);
     return out;
 }
 
-int HighestReduceMethod(int kind) { return kind == 8 ? 3 : kind == 4 || kind == 1 ? 2 : -1; }
+int HighestReduceMethod(int kind) {
+    return kind == 8 ? 3 : kind == 4 || kind == 1 ? 2 : -1;
+}
 
 ReduceChoice ChooseReduction(int kind, int method, int pictureBits) {
     if (kind == 0) return {pictureBits < 8 ? 16 : 256, kReduceGray, false};
@@ -163,7 +170,9 @@ Result<Bitmap> ReducePicture(Bitmap picture, const ReduceChoice& choice,
             return Error{imagelib::LastError()};
         return out;
     }
-    return Through(std::move(picture), [&](HIMAGE h) { return ImgReduceColors(h, choice.colors, choice.mode, progress); });
+    return Through(std::move(picture), [&](HIMAGE h) {
+        return ImgReduceColors(h, choice.colors, choice.mode, progress);
+    });
 }
 
 } // namespace core

@@ -17,7 +17,9 @@ Result<Bitmap> RotateClockwise(Bitmap picture, int angle);
 // Copy modes 0 Normal, 1 Preserve Black, 2 Preserve White.
 Result<Bitmap> ResizePicture(Bitmap picture, int width, int height, int copyMode);
 // The copy mode the resize dialog starts with for a depth.
-inline int DefaultCopyMode(int bits) { return bits < 2 ? 1 : 0; }
+inline int DefaultCopyMode(int bits) {
+    return bits < 2 ? 1 : 0;
+}
 
 // Resample: pictures of 7 bits or fewer are resized (default copy mode);
 // otherwise made 24-bit and area averaged or bicubic-enlarged. A width or
@@ -31,8 +33,8 @@ Result<Bitmap> PromotePicture(Bitmap picture, int target);
 // in the dialog (0 "Regular" .. highest "Optimal"), kind 0 = gray shades.
 struct ReduceChoice {
     int colors = 0;
-    int mode = 0;           // the library's mode
-    bool imageLib = false;  // 256 colours, method 3: the codec library's reduction
+    int mode = 0;          // the library's mode
+    bool imageLib = false; // 256 colours, method 3: the codec library's reduction
 };
 // The highest method of a kind (3 for 256 colours, else 2); -1 for gray (no dialog).
 int HighestReduceMethod(int kind);

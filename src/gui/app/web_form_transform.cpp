@@ -22,7 +22,8 @@ constexpr int kSizeLimit = 16384;
 
 void TWebForm::mnuImage1Click() {
     // Sharpen and Smooth need at least 16 × 16 pixels and 8 bits.
-    const bool filters = doc_.PictureWidth >= 16 && doc_.PictureHeight >= 16 && doc_.PictureBits > 7;
+    const bool filters =
+        doc_.PictureWidth >= 16 && doc_.PictureHeight >= 16 && doc_.PictureBits > 7;
     menus_.SetVisible("mnuSharpen", filters);
     menus_.SetVisible("mnuSmooth", filters);
 }
@@ -36,7 +37,8 @@ int TWebForm::AskValue(const QString& caption, int lo, int hi, int initial) {
 
 bool TWebForm::EnoughMemoryFor(int shift) {
     const core::Bitmap& pic = dur95_->Bitmap();
-    if (core::EnoughMemory(core::ImageMemSize(pic.width(), pic.height(), pic.bits(), screenBits_, false), shift))
+    if (core::EnoughMemory(
+            core::ImageMemSize(pic.width(), pic.height(), pic.bits(), screenBits_, false), shift))
         return true;
     ShowMessage("Insufficient memory.", false);
     return false;
@@ -44,7 +46,9 @@ bool TWebForm::EnoughMemoryFor(int shift) {
 
 bool TWebForm::AutoBackUp(bool asStream) {
     const core::Bitmap& pic = dur95_->Bitmap();
-    if (auto st = backup_.Take(pic, doc_.PictureBits, asStream, pic.bits() <= 8 || screenBits_ == 8); !st) {
+    if (auto st =
+            backup_.Take(pic, doc_.PictureBits, asStream, pic.bits() <= 8 || screenBits_ == 8);
+        !st) {
         ShowMessage("Insufficient memory; backup failed.", false);
         return false;
     }
@@ -76,8 +80,11 @@ void TWebForm::TakeTransformed(core::Bitmap picture, bool readFacts) {
 void TWebForm::TransformChanged() {
     pictureChanged_ = true;
     dur95_->PictureChanged();
-    if (settings_.FitToWindow) ResizeImage();
-    else dur95_->resize(doc_.PictureWidth * zoomPercent_ / 100, doc_.PictureHeight * zoomPercent_ / 100);
+    if (settings_.FitToWindow)
+        ResizeImage();
+    else
+        dur95_->resize(doc_.PictureWidth * zoomPercent_ / 100,
+                       doc_.PictureHeight * zoomPercent_ / 100);
     UpdateScrollRanges();
     RefreshPicture();
     EnableControls();
@@ -108,7 +115,8 @@ bool TWebForm::AskNewSize(int* width, int* height, int* copyMode) {
     ResizeResult r;
     ShowResizeDialog(0, 0, doc_.PictureWidth, &r, doc_.PictureBits, kSizeLimit, kSizeLimit,
                      doc_.PictureHeight, this);
-    if (r.width == -1 || (r.width == doc_.PictureWidth && r.height == doc_.PictureHeight)) return false;
+    if (r.width == -1 || (r.width == doc_.PictureWidth && r.height == doc_.PictureHeight))
+        return false;
     *width = r.width;
     *height = r.height;
     *copyMode = r.copyMode;
@@ -176,7 +184,8 @@ void TWebForm::ImageReduce(int kind, bool fromAutoConvert) {
     doc_.PictureWidth = out.width();
     doc_.PictureHeight = out.height();
     doc_.PictureBits = out.bits();
-    if (auto st = core::MakeDeviceDependent(out, screenBits_); !st) return TransformFailed(st.message());
+    if (auto st = core::MakeDeviceDependent(out, screenBits_); !st)
+        return TransformFailed(st.message());
     dur95_->SetBitmap(std::move(out));
     dur95_->SetTwoColour(doc_.PictureBits == 1);
     TransformChanged();

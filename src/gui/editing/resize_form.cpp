@@ -24,7 +24,8 @@ TResizeForm::TResizeForm(const core::ResizeRequest& request, QWidget* parent)
     const bool sel = logic_.selectionMode();
     setWindowTitle(sel ? "Adjust Selection" : "Image Resize");
     auto* grid = new QGridLayout;
-    const char* labels[4] = {"&Width:", "&Height:", sel ? "&X Pos" : "&XScale:", sel ? "&Y Pos" : "&YScale:"};
+    const char* labels[4] = {
+        "&Width:", "&Height:", sel ? "&X Pos" : "&XScale:", sel ? "&Y Pos" : "&YScale:"};
     const char* names[4] = {"EditW", "EditH", "EditX", "EditY"};
     const char* spins[4] = {"SpinW", "SpinH", "SpinX", "SpinY"};
     QLineEdit** edits[4] = {&EditW, &EditH, &EditX, &EditY};
@@ -138,17 +139,27 @@ void TResizeForm::Typed(int box) {
     const std::string text = edits[box]->text().toStdString();
     bool corrected = false;
     switch (box) {
-    case 0: corrected = logic_.typeWidth(text); break;
-    case 1: corrected = logic_.typeHeight(text); break;
-    case 2: corrected = logic_.typeXBox(text); break;
-    default: corrected = logic_.typeYBox(text); break;
+    case 0:
+        corrected = logic_.typeWidth(text);
+        break;
+    case 1:
+        corrected = logic_.typeHeight(text);
+        break;
+    case 2:
+        corrected = logic_.typeXBox(text);
+        break;
+    default:
+        corrected = logic_.typeYBox(text);
+        break;
     }
     if (corrected) {
         Beep();
         // The corrected box is rewritten even while it has the focus.
         if (box < 2 || logic_.selectionMode())
-            edits[box]->setText(QString::number(box == 0 ? logic_.width() : box == 1 ? logic_.height()
-                                                : box == 2 ? logic_.x() : logic_.y()));
+            edits[box]->setText(QString::number(box == 0   ? logic_.width()
+                                                : box == 1 ? logic_.height()
+                                                : box == 2 ? logic_.x()
+                                                           : logic_.y()));
     }
     FillBoxes(false);
 }
@@ -173,10 +184,18 @@ void TResizeForm::Spin(int box, bool up) {
     }
     bool done = false;
     switch (box) {
-    case 0: done = logic_.spinWidth(up); break;
-    case 1: done = logic_.spinHeight(up); break;
-    case 2: done = logic_.spinXPos(up); break;
-    default: done = logic_.spinYPos(up); break;
+    case 0:
+        done = logic_.spinWidth(up);
+        break;
+    case 1:
+        done = logic_.spinHeight(up);
+        break;
+    case 2:
+        done = logic_.spinXPos(up);
+        break;
+    default:
+        done = logic_.spinYPos(up);
+        break;
     }
     if (!done) Beep();
     edits[box]->setFocus();
@@ -205,8 +224,10 @@ void TResizeForm::BtnOKClick() {
 }
 
 ResizeResult TResizeForm::result() const {
-    if (QDialog::result() != QDialog::Accepted) return ResizeResult{logic_.x(), logic_.y(), -1, -1, CopyOp->currentIndex()};
-    return ResizeResult{logic_.x(), logic_.y(), logic_.width(), logic_.height(), CopyOp->currentIndex()};
+    if (QDialog::result() != QDialog::Accepted)
+        return ResizeResult{logic_.x(), logic_.y(), -1, -1, CopyOp->currentIndex()};
+    return ResizeResult{logic_.x(), logic_.y(), logic_.width(), logic_.height(),
+                        CopyOp->currentIndex()};
 }
 
 void ShowResizeDialog(int x, int y, int width, ResizeResult* result, int bits, int maxHeight,

@@ -86,11 +86,14 @@ int ReduceBmpColors(std::span<const std::uint8_t> bmpFile, int bits, int /*flag*
     std::vector<std::uint8_t> indices;
     std::vector<unsigned char*> rowPtrs(static_cast<std::size_t>(src.height()));
     if (bits == 8) {
-        for (int y = 0; y < src.height(); ++y) rowPtrs[static_cast<std::size_t>(y)] = out.row(y);
-    } else {
-        indices.resize(static_cast<std::size_t>(src.width()) * static_cast<std::size_t>(src.height()));
         for (int y = 0; y < src.height(); ++y)
-            rowPtrs[static_cast<std::size_t>(y)] = indices.data() + static_cast<std::size_t>(y) * src.width();
+            rowPtrs[static_cast<std::size_t>(y)] = out.row(y);
+    } else {
+        indices.resize(static_cast<std::size_t>(src.width()) *
+                       static_cast<std::size_t>(src.height()));
+        for (int y = 0; y < src.height(); ++y)
+            rowPtrs[static_cast<std::size_t>(y)] =
+                indices.data() + static_cast<std::size_t>(y) * src.width();
     }
     const liq_error werr = liq_write_remapped_image_rows(result.get(), image.get(), rowPtrs.data());
     if (werr == LIQ_ABORTED) return Failed("Stopped.");

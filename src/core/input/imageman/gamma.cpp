@@ -22,7 +22,8 @@ void GammaPicture(Bitmap& picture, int gammaTenths) {
     }
     for (int y = 0; y < picture.height(); ++y) {
         std::uint8_t* r = picture.row(y);
-        for (int i = 0; i < 3 * picture.width(); ++i) r[i] = lut[r[i]];
+        for (int i = 0; i < 3 * picture.width(); ++i)
+            r[i] = lut[r[i]];
     }
 }
 

@@ -14,7 +14,8 @@ Result<Bitmap> IncreaseColors(const Bitmap& src, int bits) {
     Bitmap out = std::move(made).value();
     if (bits == 24) {
         ParallelRows(src.height(), [&](int y0, int y1) {
-            for (int y = y0; y < y1; ++y) ExpandRowBGR(src, y, out.row(y));
+            for (int y = y0; y < y1; ++y)
+                ExpandRowBGR(src, y, out.row(y));
         });
         return out;
     }

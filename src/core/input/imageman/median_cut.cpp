@@ -37,7 +37,8 @@ double BoxSse(const std::vector<Bin>& bins, std::size_t b, std::size_t e) {
     }
     if (w <= 0) return 0;
     double sse = 0;
-    for (int c = 0; c < 3; ++c) sse += kAxisWeight[c] * (q[c] - s[c] * s[c] / w);
+    for (int c = 0; c < 3; ++c)
+        sse += kAxisWeight[c] * (q[c] - s[c] * s[c] / w);
     return sse;
 }
 
@@ -72,7 +73,8 @@ std::size_t Split(std::vector<Bin>& bins, const Box& box) {
             ls[c] += bins[i].w * bins[i].mean[c];
             lq[c] += bins[i].w * bins[i].mean[c] * bins[i].mean[c];
             const double rs = s[c] - ls[c], rq = q[c] - lq[c], rw = w - lw;
-            sse += kAxisWeight[c] * ((lq[c] - ls[c] * ls[c] / lw) + (rw > 0 ? rq - rs * rs / rw : 0));
+            sse +=
+                kAxisWeight[c] * ((lq[c] - ls[c] * ls[c] / lw) + (rw > 0 ? rq - rs * rs / rw : 0));
         }
         if (bestSse < 0 || sse < bestSse) bestSse = sse, cut = i + 1;
     }
@@ -84,9 +86,11 @@ std::array<double, 3> MeanOf(const std::vector<Bin>& bins, std::size_t b, std::s
     std::array<double, 3> s{};
     for (std::size_t i = b; i < e; ++i) {
         w += bins[i].w;
-        for (int c = 0; c < 3; ++c) s[c] += bins[i].w * bins[i].mean[c];
+        for (int c = 0; c < 3; ++c)
+            s[c] += bins[i].w * bins[i].mean[c];
     }
-    for (double& v : s) v = w > 0 ? v / w : 0;
+    for (double& v : s)
+        v = w > 0 ? v / w : 0;
     return s;
 }
 
@@ -115,7 +119,8 @@ std::vector<Rgbq> OptimalPalette(const Bitmap& src, int colors) {
         if (!count[k]) continue;
         Bin b;
         b.w = count[k];
-        for (int c = 0; c < 3; ++c) b.mean[c] = static_cast<double>(sum[k][c]) / count[k];
+        for (int c = 0; c < 3; ++c)
+            b.mean[c] = static_cast<double>(sum[k][c]) / count[k];
         bins.push_back(b);
     }
     if (bins.empty()) return {Rgbq{}};
@@ -131,14 +136,17 @@ std::vector<Rgbq> OptimalPalette(const Bitmap& src, int colors) {
         boxes.push_back(Box{cut, box.end, BoxSse(bins, cut, box.end)});
     }
     std::vector<std::array<double, 3>> centres;
-    for (const Box& b : boxes) centres.push_back(MeanOf(bins, b.begin, b.end));
+    for (const Box& b : boxes)
+        centres.push_back(MeanOf(bins, b.begin, b.end));
 
     // A few k-means rounds over the cells move each entry to the mean of the
     // colours that actually map to it (cells matched at whole-number colours).
     auto toPalette = [&] {
         std::vector<Rgbq> p;
         for (const auto& c : centres) {
-            auto v = [](double x) { return static_cast<std::uint8_t>(std::clamp(std::lround(x), 0L, 255L)); };
+            auto v = [](double x) {
+                return static_cast<std::uint8_t>(std::clamp(std::lround(x), 0L, 255L));
+            };
             p.push_back(Rgbq{v(c[2]), v(c[1]), v(c[0]), 0});
         }
         return p;
@@ -148,15 +156,17 @@ std::vector<Rgbq> OptimalPalette(const Bitmap& src, int colors) {
         PaletteSearch nearest(current);
         std::vector<std::array<double, 4>> acc(centres.size());
         for (const Bin& b : bins) {
-            const auto best = static_cast<std::size_t>(nearest(static_cast<int>(std::lround(b.mean[0])),
-                                                               static_cast<int>(std::lround(b.mean[1])),
-                                                               static_cast<int>(std::lround(b.mean[2]))));
-            for (int c = 0; c < 3; ++c) acc[best][c] += b.w * b.mean[c];
+            const auto best = static_cast<std::size_t>(nearest(
+                static_cast<int>(std::lround(b.mean[0])), static_cast<int>(std::lround(b.mean[1])),
+                static_cast<int>(std::lround(b.mean[2]))));
+            for (int c = 0; c < 3; ++c)
+                acc[best][c] += b.w * b.mean[c];
             acc[best][3] += b.w;
         }
         for (std::size_t i = 0; i < centres.size(); ++i)
             if (acc[i][3] > 0)
-                for (int c = 0; c < 3; ++c) centres[i][c] = acc[i][c] / acc[i][3];
+                for (int c = 0; c < 3; ++c)
+                    centres[i][c] = acc[i][c] / acc[i][3];
     }
     return toPalette();
 }

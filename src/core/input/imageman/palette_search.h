@@ -18,10 +18,14 @@ inline int SquaredDistance(int r, int g, int b, const Rgbq& q) {
 // green and stops once the green distance alone exceeds the best so far.
 class PaletteSearch {
   public:
-    explicit PaletteSearch(const std::vector<Rgbq>& pal) : pal_(pal), cache_(std::size_t{1} << 18, ~0ull) {
-        for (std::size_t i = 0; i < pal.size(); ++i) order_.push_back(static_cast<int>(i));
-        std::sort(order_.begin(), order_.end(), [&](int a, int b) { return pal[a].green < pal[b].green; });
-        for (int i : order_) green_.push_back(pal[static_cast<std::size_t>(i)].green);
+    explicit PaletteSearch(const std::vector<Rgbq>& pal)
+        : pal_(pal), cache_(std::size_t{1} << 18, ~0ull) {
+        for (std::size_t i = 0; i < pal.size(); ++i)
+            order_.push_back(static_cast<int>(i));
+        std::sort(order_.begin(), order_.end(),
+                  [&](int a, int b) { return pal[a].green < pal[b].green; });
+        for (int i : order_)
+            green_.push_back(pal[static_cast<std::size_t>(i)].green);
     }
     int operator()(int r, int g, int b) {
         const std::uint64_t rgb = (std::uint64_t(r) << 16) | (g << 8) | b;
@@ -29,7 +33,8 @@ class PaletteSearch {
         std::uint64_t& e = cache_[key];
         if ((e >> 8) == rgb) return static_cast<int>(e & 0xFF);
         const int n = static_cast<int>(order_.size());
-        const int start = static_cast<int>(std::lower_bound(green_.begin(), green_.end(), g) - green_.begin());
+        const int start =
+            static_cast<int>(std::lower_bound(green_.begin(), green_.end(), g) - green_.begin());
         int best = order_[static_cast<std::size_t>(std::min(start, n - 1))], bestD = 1 << 30;
         for (int up = start, down = start - 1; up < n || down >= 0;) {
             bool any = false;

@@ -31,16 +31,19 @@ template <class Body> bool ParallelRows(int rows, Body&& body, int band = 0) {
     // Bands are taken from a shared counter, so a slow thread does fewer.
     std::atomic<int> next{0};
     auto worker = [&] {
-        for (int b; (b = next.fetch_add(band)) < rows;) run(b, std::min(rows, b + band));
+        for (int b; (b = next.fetch_add(band)) < rows;)
+            run(b, std::min(rows, b + band));
     };
     std::vector<std::thread> threads;
     try {
-        for (int p = 1; p < parts; ++p) threads.emplace_back(worker);
+        for (int p = 1; p < parts; ++p)
+            threads.emplace_back(worker);
     } catch (...) {
         // No further thread to be had: this one does the rest.
     }
     worker();
-    for (auto& t : threads) t.join();
+    for (auto& t : threads)
+        t.join();
     return ok;
 }
 

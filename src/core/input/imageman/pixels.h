@@ -11,9 +11,12 @@ namespace core::imageman {
 
 inline std::uint32_t GetIndex(const std::uint8_t* row, int x, int bits) {
     switch (bits) {
-    case 1: return (row[x >> 3] >> (7 - (x & 7))) & 1u;
-    case 4: return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
-    default: return row[x];
+    case 1:
+        return (row[x >> 3] >> (7 - (x & 7))) & 1u;
+    case 4:
+        return (x & 1) ? (row[x >> 1] & 0x0Fu) : (row[x >> 1] >> 4);
+    default:
+        return row[x];
     }
 }
 
@@ -28,7 +31,8 @@ inline void SetIndex(std::uint8_t* row, int x, int bits, std::uint32_t v) {
         row[x >> 1] = (x & 1) ? static_cast<std::uint8_t>((row[x >> 1] & 0xF0) | (v & 0x0F))
                               : static_cast<std::uint8_t>((row[x >> 1] & 0x0F) | (v << 4));
         break;
-    default: row[x] = static_cast<std::uint8_t>(v);
+    default:
+        row[x] = static_cast<std::uint8_t>(v);
     }
 }
 
@@ -50,6 +54,8 @@ inline void ExpandRowBGR(const Bitmap& src, int y, std::uint8_t* out) {
 }
 
 // Luminance 0..255 of an RGB colour (integer BT.601 weights).
-inline int Luma(int r, int g, int b) { return (77 * r + 150 * g + 29 * b + 128) >> 8; }
+inline int Luma(int r, int g, int b) {
+    return (77 * r + 150 * g + 29 * b + 128) >> 8;
+}
 
 } // namespace core::imageman

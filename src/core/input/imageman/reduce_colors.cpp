@@ -12,17 +12,22 @@ namespace core::imageman {
 
 namespace {
 
-int DepthFor(std::size_t entries) { return entries <= 2 ? 1 : entries <= 16 ? 4 : 8; }
+int DepthFor(std::size_t entries) {
+    return entries <= 2 ? 1 : entries <= 16 ? 4 : 8;
+}
 
 // The 46 gray levels k·255/45; every ninth is one of the cube's grays.
-int GrayLevel(int k) { return (k * 255 + 22) / 45; }
+int GrayLevel(int k) {
+    return (k * 255 + 22) / 45;
+}
 
 std::vector<Rgbq> CubePalette() {
     std::vector<Rgbq> pal;
     for (int r = 0; r < 6; ++r)
         for (int g = 0; g < 6; ++g)
             for (int b = 0; b < 6; ++b)
-                pal.push_back(Rgbq{static_cast<std::uint8_t>(51 * b), static_cast<std::uint8_t>(51 * g),
+                pal.push_back(Rgbq{static_cast<std::uint8_t>(51 * b),
+                                   static_cast<std::uint8_t>(51 * g),
                                    static_cast<std::uint8_t>(51 * r), 0});
     for (int k = 0; k <= 45; ++k)
         if (k % 9) {
@@ -65,16 +70,20 @@ Status Map(const Bitmap& src, Bitmap& out, const std::vector<Rgbq>& pal, bool di
         std::uint8_t* o = out.row(y);
         if (!diffuse) {
             for (int x = 0; x < w; ++x)
-                SetIndex(o, x, bits, static_cast<std::uint32_t>(nearest(line[3 * x + 2], line[3 * x + 1], line[3 * x])));
+                SetIndex(o, x, bits,
+                         static_cast<std::uint32_t>(
+                             nearest(line[3 * x + 2], line[3 * x + 1], line[3 * x])));
         } else {
             std::fill(errB.begin(), errB.end(), 0);
             const int dir = (y & 1) ? -1 : 1;
             for (int i = 0; i < w; ++i) {
                 const int x = dir > 0 ? i : w - 1 - i;
-                const std::size_t e = 3 * static_cast<std::size_t>(x + 1); // one cell of margin each side
+                const std::size_t e =
+                    3 * static_cast<std::size_t>(x + 1); // one cell of margin each side
                 int c[3];
                 for (int k = 0; k < 3; ++k) {
-                    const int v = line[3 * x + 2 - k] + (errA[e + k] + (errA[e + k] >= 0 ? 8 : -8)) / 16;
+                    const int v =
+                        line[3 * x + 2 - k] + (errA[e + k] + (errA[e + k] >= 0 ? 8 : -8)) / 16;
                     c[k] = std::clamp(v, 0, 255);
                 }
                 const int idx = nearest(c[0], c[1], c[2]);
@@ -121,7 +130,8 @@ const std::vector<Rgbq>& BlackWhite() {
 
 // Gray levels (or black and white) from the luminance; error diffusion on it
 // when asked.
-Result<Bitmap> ToGrayLevels(const Bitmap& src, int levels, bool diffuse, const ProgressFn& progress) {
+Result<Bitmap> ToGrayLevels(const Bitmap& src, int levels, bool diffuse,
+                            const ProgressFn& progress) {
     std::vector<Rgbq> pal = levels == 2 ? BlackWhite() : GrayPalette(levels == 16 ? 4 : 8);
     auto out = MakeOut(src, pal);
     if (!out) return out;
@@ -142,9 +152,11 @@ Result<Bitmap> ToGrayLevels(const Bitmap& src, int levels, bool diffuse, const P
     for (int y = 0; y < src.height(); ++y) {
         ExpandRowBGR(src, y, line.data());
         for (int x = 0; x < src.width(); ++x)
-            gray->row(y)[x] = static_cast<std::uint8_t>(Luma(line[3 * x + 2], line[3 * x + 1], line[3 * x]));
+            gray->row(y)[x] =
+                static_cast<std::uint8_t>(Luma(line[3 * x + 2], line[3 * x + 1], line[3 * x]));
     }
-    Status st = Map(*gray, *out, pal, true, [&](int r, int, int) { return (r * top + 127) / 255; }, progress);
+    Status st = Map(
+        *gray, *out, pal, true, [&](int r, int, int) { return (r * top + 127) / 255; }, progress);
     return Finish(std::move(out), std::move(st));
 }
 
@@ -152,10 +164,10 @@ Result<Bitmap> Ordered(const Bitmap& src, const ProgressFn& progress) {
     auto out = MakeOut(src, BlackWhite());
     if (!out) return out;
     static constexpr int m[8][8] = {
-        {0, 32, 8, 40, 2, 34, 10, 42},   {48, 16, 56, 24, 50, 18, 58, 26},
-        {12, 44, 4, 36, 14, 46, 6, 38},  {60, 28, 52, 20, 62, 30, 54, 22},
-        {3, 35, 11, 43, 1, 33, 9, 41},   {51, 19, 59, 27, 49, 17, 57, 25},
-        {15, 47, 7, 39, 13, 45, 5, 37},  {63, 31, 55, 23, 61, 29, 53, 21}};
+        {0, 32, 8, 40, 2, 34, 10, 42},  {48, 16, 56, 24, 50, 18, 58, 26},
+        {12, 44, 4, 36, 14, 46, 6, 38}, {60, 28, 52, 20, 62, 30, 54, 22},
+        {3, 35, 11, 43, 1, 33, 9, 41},  {51, 19, 59, 27, 49, 17, 57, 25},
+        {15, 47, 7, 39, 13, 45, 5, 37}, {63, 31, 55, 23, 61, 29, 53, 21}};
     std::vector<std::uint8_t> line(3 * static_cast<std::size_t>(src.width()));
     for (int y = 0; y < src.height(); ++y) {
         ExpandRowBGR(src, y, line.data());
@@ -176,9 +188,9 @@ std::vector<Rgbq> FixedPalette(int colors) {
     if (colors == 2) return BlackWhite();
     if (colors == 256) return CubePalette();
     if (colors != 16) return {};
-    static constexpr std::uint32_t vga[16] = {0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080,
-                                              0x808000, 0xC0C0C0, 0x808080, 0x0000FF, 0x00FF00, 0x00FFFF,
-                                              0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
+    static constexpr std::uint32_t vga[16] = {
+        0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
+        0x808080, 0x0000FF, 0x00FF00, 0x00FFFF, 0xFF0000, 0xFF00FF, 0xFFFF00, 0xFFFFFF};
     std::vector<Rgbq> pal;
     for (std::uint32_t c : vga)
         pal.push_back(Rgbq{static_cast<std::uint8_t>(c), static_cast<std::uint8_t>(c >> 8),
@@ -202,9 +214,12 @@ Result<Bitmap> ReduceColors(const Bitmap& src, int colors, int mode, const Progr
     if (colors != 2 && colors != 16 && colors != 256)
         return Fail("Cannot reduce to %d colours.", colors);
     switch (mode) {
-    case kReduceThreshold: return ToGrayLevels(src, 2, false, progress);
-    case kReduceOrdered: return Ordered(src, progress);
-    case kReduceGray: return ToGrayLevels(src, colors, true, progress);
+    case kReduceThreshold:
+        return ToGrayLevels(src, 2, false, progress);
+    case kReduceOrdered:
+        return Ordered(src, progress);
+    case kReduceGray:
+        return ToGrayLevels(src, colors, true, progress);
     case kReduceOptimal:
         if (colors == 2) return ToGrayLevels(src, 2, true, progress);
         return ReduceToPalette(src, OptimalPalette(src, colors), true, progress);
@@ -215,11 +230,13 @@ Result<Bitmap> ReduceColors(const Bitmap& src, int colors, int mode, const Progr
         const std::vector<Rgbq> pal = CubePalette();
         auto out = MakeOut(src, pal);
         if (!out) return out;
-        Status st = Map(src, *out, pal, diffuse, [&](int r, int g, int b) { return CubeNearest(r, g, b, pal); },
-                        progress);
+        Status st = Map(
+            src, *out, pal, diffuse, [&](int r, int g, int b) { return CubeNearest(r, g, b, pal); },
+            progress);
         return Finish(std::move(out), std::move(st));
     }
-    default: return Fail("Unknown colour reduction mode %d.", mode);
+    default:
+        return Fail("Unknown colour reduction mode %d.", mode);
     }
 }
 

@@ -65,7 +65,8 @@ std::vector<Taps> MakeTaps(int s, int d) {
     // the rest so that flat areas stay exactly flat.
     for (Taps& tp : t) {
         int sum = 0;
-        for (int v : tp.w) sum += v;
+        for (int v : tp.w)
+            sum += v;
         auto big = std::max_element(tp.w.begin(), tp.w.end());
         *big += (1 << kWeightBits) - sum;
     }
@@ -84,7 +85,8 @@ Result<Bitmap> Resample(const Bitmap& src, const Rect& source, int width, int he
     const int sw = source.width(), sh = source.height();
     const std::vector<Taps> xt = MakeTaps(sw, width), yt = MakeTaps(sh, height);
     std::size_t ring = 1;
-    for (const Taps& t : yt) ring = std::max(ring, t.w.size());
+    for (const Taps& t : yt)
+        ring = std::max(ring, t.w.size());
 
     const bool ok = ParallelRows(height, [&](int y0, int y1) {
         // Horizontally resampled source rows, kept in a small ring because
@@ -128,12 +130,14 @@ Result<Bitmap> Resample(const Bitmap& src, const Rect& source, int width, int he
             for (std::size_t k = 0; k < t.w.size(); ++k) {
                 const std::int32_t* h = horizontal(t.first + static_cast<int>(k));
                 const std::int32_t wv = t.w[k];
-                for (std::size_t i = 0; i < acc.size(); ++i) acc[i] += h[i] * wv;
+                for (std::size_t i = 0; i < acc.size(); ++i)
+                    acc[i] += h[i] * wv;
             }
             std::uint8_t* o = out.row(y);
             constexpr int shift = kWeightBits + 7;
             for (std::size_t i = 0; i < acc.size(); ++i)
-                o[i] = static_cast<std::uint8_t>(std::clamp((acc[i] + (1 << (shift - 1))) >> shift, 0, 255));
+                o[i] = static_cast<std::uint8_t>(
+                    std::clamp((acc[i] + (1 << (shift - 1))) >> shift, 0, 255));
         }
     });
     if (!ok) return Error{"Insufficient memory."};

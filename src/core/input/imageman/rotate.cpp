@@ -40,20 +40,23 @@ Result<Bitmap> QuarterTurn(const Bitmap& src, int angle) {
         }
     };
     // In tiles, so that the source columns read stay in the cache.
-    ParallelRows(oh, [&](int y0, int y1) {
-        for (int tx = 0; tx < ow; tx += kTile)
-            for (int oy = y0; oy < y1; ++oy) {
-                std::uint8_t* o = out.row(oy);
-                int sx = 0, sy = 0;
-                for (int ox = tx; ox < std::min(ow, tx + kTile); ++ox) {
-                    source(ox, oy, &sx, &sy);
-                    if (bits == 24)
-                        std::memcpy(o + 3 * ox, src.row(sy) + 3 * sx, 3);
-                    else
-                        SetIndex(o, ox, bits, GetIndex(src.row(sy), sx, bits));
+    ParallelRows(
+        oh,
+        [&](int y0, int y1) {
+            for (int tx = 0; tx < ow; tx += kTile)
+                for (int oy = y0; oy < y1; ++oy) {
+                    std::uint8_t* o = out.row(oy);
+                    int sx = 0, sy = 0;
+                    for (int ox = tx; ox < std::min(ow, tx + kTile); ++ox) {
+                        source(ox, oy, &sx, &sy);
+                        if (bits == 24)
+                            std::memcpy(o + 3 * ox, src.row(sy) + 3 * sx, 3);
+                        else
+                            SetIndex(o, ox, bits, GetIndex(src.row(sy), sx, bits));
+                    }
                 }
-            }
-    }, kTile);
+        },
+        kTile);
     return out;
 }
 
@@ -119,53 +122,65 @@ Result<Bitmap> RotatePicture(const Bitmap& src, int angleHundredths, Rgbq fill) 
 
     if (bits == 24) {
         const std::uint8_t fb = fill.blue, fg = fill.green, fr = fill.red;
-        ParallelRows(oh, [&](int y0, int y1) {
-            // Bands of kTile rows walked in kTile-wide tiles keep the source
-            // lines a tile reads in the cache.
-            for (int tx = 0; tx < ow; tx += kTile)
-            for (int oy = y0; oy < y1; ++oy) {
-                const double dy = oy - ocy, dx = -ocx;
-                // +1 keeps positions just left of/above the picture non-negative for the shift.
-                std::int64_t fx = std::llround((cx + dx * cs - dy * sn + 1.0) * kOne) + tx * stepX;
-                std::int64_t fy = std::llround((cy + dx * sn + dy * cs + 1.0) * kOne) + tx * stepY;
-                std::uint8_t* o = out.row(oy) + 3 * tx;
-                const int txEnd = std::min(ow, tx + kTile);
-                for (int ox = tx; ox < txEnd; ++ox, fx += stepX, fy += stepY, o += 3) {
-                    if (fx < 0 || fy < 0) {
-                        o[0] = fb, o[1] = fg, o[2] = fr;
-                        continue;
-                    }
-                    const int xi = static_cast<int>(fx >> 32) - 1, yi = static_cast<int>(fy >> 32) - 1;
-                    const unsigned ax = static_cast<unsigned>(fx >> 24) & 0xFF;
-                    const unsigned ay = static_cast<unsigned>(fy >> 24) & 0xFF;
-                    if (xi >= 0 && yi >= 0 && xi + 1 < w && yi + 1 < h) {
-                        const std::uint8_t* p = src.row(yi) + 3 * xi;
-                        const std::uint8_t* q = src.row(yi + 1) + 3 * xi;
-                        for (int c = 0; c < 3; ++c) {
-                            const unsigned top = p[c] * (256 - ax) + p[c + 3] * ax;
-                            const unsigned bot = q[c] * (256 - ax) + q[c + 3] * ax;
-                            o[c] = static_cast<std::uint8_t>((top * (256 - ay) + bot * ay + 32768) >> 16);
+        ParallelRows(
+            oh,
+            [&](int y0, int y1) {
+                // Bands of kTile rows walked in kTile-wide tiles keep the source
+                // lines a tile reads in the cache.
+                for (int tx = 0; tx < ow; tx += kTile)
+                    for (int oy = y0; oy < y1; ++oy) {
+                        const double dy = oy - ocy, dx = -ocx;
+                        // +1 keeps positions just left of/above the picture non-negative for the
+                        // shift.
+                        std::int64_t fx =
+                            std::llround((cx + dx * cs - dy * sn + 1.0) * kOne) + tx * stepX;
+                        std::int64_t fy =
+                            std::llround((cy + dx * sn + dy * cs + 1.0) * kOne) + tx * stepY;
+                        std::uint8_t* o = out.row(oy) + 3 * tx;
+                        const int txEnd = std::min(ow, tx + kTile);
+                        for (int ox = tx; ox < txEnd; ++ox, fx += stepX, fy += stepY, o += 3) {
+                            if (fx < 0 || fy < 0) {
+                                o[0] = fb, o[1] = fg, o[2] = fr;
+                                continue;
+                            }
+                            const int xi = static_cast<int>(fx >> 32) - 1,
+                                      yi = static_cast<int>(fy >> 32) - 1;
+                            const unsigned ax = static_cast<unsigned>(fx >> 24) & 0xFF;
+                            const unsigned ay = static_cast<unsigned>(fy >> 24) & 0xFF;
+                            if (xi >= 0 && yi >= 0 && xi + 1 < w && yi + 1 < h) {
+                                const std::uint8_t* p = src.row(yi) + 3 * xi;
+                                const std::uint8_t* q = src.row(yi + 1) + 3 * xi;
+                                for (int c = 0; c < 3; ++c) {
+                                    const unsigned top = p[c] * (256 - ax) + p[c + 3] * ax;
+                                    const unsigned bot = q[c] * (256 - ax) + q[c + 3] * ax;
+                                    o[c] = static_cast<std::uint8_t>(
+                                        (top * (256 - ay) + bot * ay + 32768) >> 16);
+                                }
+                                continue;
+                            }
+                            if (xi < -1 || yi < -1 || xi >= w || yi >= h) {
+                                o[0] = fb, o[1] = fg, o[2] = fr;
+                                continue;
+                            }
+                            // On the edge: neighbours outside the picture count as the
+                            // fill, which softens the border like the inside.
+                            const std::uint8_t fc[3] = {fb, fg, fr};
+                            auto at = [&](int x, int y, int c) -> unsigned {
+                                return (x < 0 || y < 0 || x >= w || y >= h) ? fc[c]
+                                                                            : src.row(y)[3 * x + c];
+                            };
+                            for (int c = 0; c < 3; ++c) {
+                                const unsigned top =
+                                    at(xi, yi, c) * (256 - ax) + at(xi + 1, yi, c) * ax;
+                                const unsigned bot =
+                                    at(xi, yi + 1, c) * (256 - ax) + at(xi + 1, yi + 1, c) * ax;
+                                o[c] = static_cast<std::uint8_t>(
+                                    (top * (256 - ay) + bot * ay + 32768) >> 16);
+                            }
                         }
-                        continue;
                     }
-                    if (xi < -1 || yi < -1 || xi >= w || yi >= h) {
-                        o[0] = fb, o[1] = fg, o[2] = fr;
-                        continue;
-                    }
-                    // On the edge: neighbours outside the picture count as the
-                    // fill, which softens the border like the inside.
-                    const std::uint8_t fc[3] = {fb, fg, fr};
-                    auto at = [&](int x, int y, int c) -> unsigned {
-                        return (x < 0 || y < 0 || x >= w || y >= h) ? fc[c] : src.row(y)[3 * x + c];
-                    };
-                    for (int c = 0; c < 3; ++c) {
-                        const unsigned top = at(xi, yi, c) * (256 - ax) + at(xi + 1, yi, c) * ax;
-                        const unsigned bot = at(xi, yi + 1, c) * (256 - ax) + at(xi + 1, yi + 1, c) * ax;
-                        o[c] = static_cast<std::uint8_t>((top * (256 - ay) + bot * ay + 32768) >> 16);
-                    }
-                }
-            }
-        }, kTile);
+            },
+            kTile);
         return out;
     }
 
