@@ -95,7 +95,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
                    e != cli::EditParse::NotEdit) {
             if (e == cli::EditParse::Bad) return false;
             o->order.emplace_back(false, o->edits.size() - 1);
-        } else if (const cli::TransformParse t = cli::ParseTransformOption(argc, argv, i, o->transforms);
+        } else if (const cli::TransformParse t =
+                       cli::ParseTransformOption(argc, argv, i, o->transforms);
                    t != cli::TransformParse::NotTransform) {
             if (t == cli::TransformParse::Bad) return false;
             o->order.emplace_back(true, o->transforms.size() - 1);

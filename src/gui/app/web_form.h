@@ -82,7 +82,9 @@ class TWebForm : public QMainWindow {
     // backup is already taken.
     void ImageReduce(int kind, bool fromAutoConvert = false);
     // Tests answer the value dialogs (caption, initial value → value or −999).
-    void setValueAnswer(std::function<int(const QString&, int)> answer) { valueAnswer_ = std::move(answer); }
+    void setValueAnswer(std::function<int(const QString&, int)> answer) {
+        valueAnswer_ = std::move(answer);
+    }
     int lastLibraryAngle() const { return lastLibraryAngle_; }
     const core::ReduceChoice& lastReduction() const { return lastReduction_; }
     bool backupHeld() const { return backup_.held(); }

@@ -293,11 +293,12 @@ HIMAGE ImgCopy(HIMAGE h, int width, int height, const Rect* source, int mode) {
     if (!pic) return 0;
     const Rect all{0, 0, pic->width(), pic->height()};
     const Rect& r = source ? *source : all;
-    Result<Bitmap> copy = mode == kCopyAverage32       ? AreaAverage(*pic, r, width, height, true)
-                          : mode == kCopyAverage4       ? Resample(*pic, r, width, height)
-                          : mode == kCopyPreserveBlack ? PreservingCopy(*pic, r, width, height, true)
-                          : mode == kCopyPreserveWhite ? PreservingCopy(*pic, r, width, height, false)
-                                                       : NearestCopy(*pic, r, width, height);
+    Result<Bitmap> copy =
+        mode == kCopyAverage32       ? AreaAverage(*pic, r, width, height, true)
+        : mode == kCopyAverage4      ? Resample(*pic, r, width, height)
+        : mode == kCopyPreserveBlack ? PreservingCopy(*pic, r, width, height, true)
+        : mode == kCopyPreserveWhite ? PreservingCopy(*pic, r, width, height, false)
+                                     : NearestCopy(*pic, r, width, height);
     if (!copy) {
         SetStatus(StatusFor(copy.error()), copy.message());
         return 0;
