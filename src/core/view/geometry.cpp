@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 
 namespace core {
 
@@ -84,9 +85,14 @@ ViewRect PlaceWindowRect(const ViewRect& screen, int currentLeft, int currentTop
 
 ViewRect RestoredWindowRect(const ViewRect& screen, const std::int32_t saved[4], int currentLeft,
                             int currentTop, bool autoSize, bool autoCenter) {
-    int left = std::max(saved[0], 0), top = std::max(saved[1], 0);
-    const int w = std::min(saved[2] - left, screen.width);
-    const int h = std::min(saved[3] - top, screen.height);
+    // "Negative taken as 0" means: not left of or above the screen it goes on,
+    // which may itself lie at negative coordinates on a multi-monitor desktop.
+    int left = std::max(saved[0], screen.left), top = std::max(saved[1], screen.top);
+    // 64 bits: a damaged settings record may hold any corners.
+    const int w =
+        static_cast<int>(std::min<std::int64_t>(std::int64_t{saved[2]} - left, screen.width));
+    const int h =
+        static_cast<int>(std::min<std::int64_t>(std::int64_t{saved[3]} - top, screen.height));
     if (w < 64 || h < 64)
         return PlaceWindowRect(screen, currentLeft, currentTop, screen.width / 2,
                                screen.height / 2, autoSize, autoCenter);
@@ -102,6 +108,11 @@ ViewSize WindowSizeForPicture(int pictureWidth, int pictureHeight, int frameWidt
     const int h = std::min(nonClientHeight + pictureHeight + panelsHeight, screen.height);
     w = std::max(w, std::min(minWidth, screen.width));
     return {w, h};
+}
+
+ViewRect FullScreenSavedRect(const ViewRect& bounds, bool onSomeScreen) {
+    if (onSomeScreen) return bounds;
+    return {std::abs(bounds.left), std::abs(bounds.top), bounds.width, bounds.height};
 }
 
 } // namespace core

@@ -48,11 +48,18 @@ int MagnifiedLength(int length, int percent);
 ViewRect PlaceWindowRect(const ViewRect& screen, int currentLeft, int currentTop, int w, int h,
                          bool autoSize, bool autoCenter);
 
-// The window rectangle restored from the settings (RestoreWindowRect). A
+// The window rectangle restored from the settings (RestoreWindowRect) onto
+// `screen` (the screen the saved rectangle lies on, else the window's own): a
 // saved size below 64 in either direction gives half the screen, placed by
-// PlaceWindowRect from the current position.
+// PlaceWindowRect from the current position; otherwise the rectangle is
+// limited to the screen and moved wholly onto it.
 ViewRect RestoredWindowRect(const ViewRect& screen, const std::int32_t saved[4], int currentLeft,
                             int currentTop, bool autoSize, bool autoCenter);
+
+// The normal window's rectangle kept while in full screen: a corner that
+// lies on no screen (a window pushed a few pixels off the desktop) is taken
+// by its absolute values; negative corners on a screen are kept.
+ViewRect FullScreenSavedRect(const ViewRect& bounds, bool onSomeScreen);
 
 // The window size that shows the picture at 100 % (SizeWindowToPicture):
 // frame plus picture plus the visible bars, limited to the screen, at least

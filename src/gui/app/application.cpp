@@ -55,6 +55,23 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 return c;
             }
             c.screenshot = arguments[++i];
+        } else if (options && a == "--zoom") {
+            bool ok = false;
+            c.zoom = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+            if (!ok || c.zoom <= 0) {
+                c.error = "--zoom needs a magnification in per cent";
+                return c;
+            }
+        } else if (options && a == "--fit") {
+            c.fit = true;
+        } else if (options && a == "--layout") {
+            c.layout = i + 1 < arguments.size() ? arguments[++i].toLower() : QString();
+            if (c.layout != "standard" && c.layout != "compact" && c.layout != "minimal") {
+                c.error = "--layout needs standard, compact or minimal";
+                return c;
+            }
+        } else if (options && a == "--fullscreen") {
+            c.fullScreen = true;
         } else if (options && a.startsWith("--")) {
             c.error = "unknown option " + a;
             return c;
@@ -74,6 +91,9 @@ int Screenshot(const CommandLine& c) {
     start.readSettings = false; // default settings; nothing read or written
     start.askQuestions = false;
     TWebForm form(start);
+    // Fit mode is the window's state when the file opens (as with the setting
+    // on), so the picture is decoded for the fitted size.
+    if (c.fit) form.mnuFitWindowClick();
     form.show();
     // First activation opens the file; then wait for the decode and the paints.
     QElapsedTimer t;
@@ -83,12 +103,31 @@ int Screenshot(const CommandLine& c) {
         QThread::msleep(1);
     }
     form.WaitIdle(120000);
+    // The view states, as a user would set them after the open.
+    auto settle = [] {
+        for (int i = 0; i < 3; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+            QThread::msleep(5);
+        }
+    };
+    settle();
+    if (c.layout == "standard") form.mnuStandard1Click();
+    if (c.layout == "compact") form.mnuCompact1Click();
+    if (c.layout == "minimal") form.mnuMinimal1Click();
+    settle();
+    if (c.zoom > 0) {
+        form.ZoomTo(c.zoom);
+        // Zooming keeps the window; the user then adjusts it to show the picture.
+        if (!form.settings().FitToWindow) form.mnuOptimizeWindowClick();
+    }
+    if (c.fullScreen) form.mnuFullScrnClick();
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
     }
     const QPixmap shot = form.grab();
-    const bool saved = shot.save(c.screenshot, "PNG");
+    // Light deflate: still lossless, and a photograph is not waited on for seconds.
+    const bool saved = shot.save(c.screenshot, "PNG", 90);
     for (const QString& m : form.messagesShown())
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
     form.setPictureChanged(false);
@@ -109,7 +148,7 @@ int Screenshot(const CommandLine& c) {
 int RunProgram(TApplication& app) {
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
-        std::fprintf(stderr, "vistrel: %s\nusage: vistrel [--screenshot OUT.png] [--] [FILE...]\n",
+        std::fprintf(stderr, "vistrel: %s\nusage: vistrel [--screenshot OUT.png [--zoom N] [--fit] [--layout standard|compact|minimal] [--fullscreen]] [--] [FILE...]\n",
                      qPrintable(c.error));
         return 2;
     }

@@ -22,6 +22,11 @@ class TApplication : public QApplication {
 // The program's own options and the file named on the command line.
 struct CommandLine {
     QString screenshot;  // --screenshot OUT.png
+    // The view states a screenshot shows, applied after the open.
+    int zoom = 0;        // --zoom N (0: none)
+    bool fit = false;    // --fit
+    QString layout;      // --layout standard|compact|minimal
+    bool fullScreen = false; // --fullscreen
     QStringList files;   // joined with blanks into one name by the window
     QString error;       // a usage error to report
 };

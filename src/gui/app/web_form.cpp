@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QComboBox>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QFrame>
@@ -23,6 +24,7 @@
 #include <QScreen>
 #include <QScrollArea>
 #include <QStatusBar>
+#include <QStyle>
 #include <QTimer>
 #include <QToolBar>
 #include <QToolButton>
@@ -157,7 +159,8 @@ void TWebForm::BuildPanels() {
     dur95_->resize(128, 128);
     dur95_->SetStretch(true);
     scrollBox_->setWidget(dur95_);
-    layout->addWidget(scrollBox_, 1);
+    // The scroll box is placed by LayoutScrollBox below the panels, not by the layout.
+    layout->addStretch(1);
     setCentralWidget(central);
 
     auto* bar = new QStatusBar(this);
@@ -183,6 +186,8 @@ void TWebForm::BuildToolbar() {
         b->setCheckable(t.checkable);
         b->setAutoRaise(true);
         b->setMinimumWidth(24);
+        // Captions under the images follow the bar's style (the Win98 style).
+        connect(toolbar1_, &QToolBar::toolButtonStyleChanged, b, &QToolButton::setToolButtonStyle);
         toolbar1_->addWidget(b);
     }
     toolButton("btnHand")->setChecked(true);
@@ -223,20 +228,23 @@ void TWebForm::WireCommands() {
     on("mnuPrevImage", [this] { NextBookmark(bookmarks_.PreviousIndex()); });
     on("mnuFirstImage", [this] { NextBookmark(0); });
     on("mnuLastImage", [this] { NextBookmark(bookmarks_.count() - 1); });
-    on("mnuToolbar", [this] {
-        settings_.ShowToolbar = menus_.action("mnuToolbar")->isChecked();
-        panelTool_->setVisible(settings_.ShowToolbar);
-        panelHistory_->setVisible(settings_.ShowToolbar);
-    });
-    on("mnuStatusbar", [this] {
-        settings_.ShowStatusbar = menus_.action("mnuStatusbar")->isChecked();
-        statusBar()->setVisible(settings_.ShowStatusbar);
-    });
-    on("mnuMenubar", [this] {
-        settings_.ShowMenus = menus_.action("mnuMenubar")->isChecked();
-        menuBar()->setVisible(settings_.ShowMenus);
-    });
-    on("mnuHand", [this] { toolButton("btnHand")->setChecked(true); });
+    // Viewing: magnification, fitting, full screen, layouts, tools.
+    on("mnuToolbar", [this] { mnuToolbarClick(); });
+    on("mnuStatusbar", [this] { mnuStatusbarClick(); });
+    on("mnuMenubar", [this] { mnuMenubarClick(); });
+    on("mnuWin98style", [this] { mnuWin98styleClick(); });
+    on("mnuHand", [this] { mnuHandClick(); });
+    on("mnuSelect", [this] { mnuSelectClick(); });
+    on("mnuZoom", [this] { mnuZoomClick(); });
+    on("mnuFullscrn", [this] { mnuFullScrnClick(); });
+    on("mnuStandard", [this] { mnuStandard1Click(); });
+    on("mnuCompact", [this] { mnuCompact1Click(); });
+    on("mnuMinimal", [this] { mnuMinimal1Click(); });
+    for (const char* n : {"mnuFitWinTo1x", "mnuFitWinTo2x", "mnuFitWinTo3x", "mnuFitWinTo4x"})
+        on(n, [this, n] { mnuFitWinToClick(menus_.action(n)->data().toInt()); });
+    connect(dur95_, &TPix::mousePressed, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseDown(e); }); });
+    connect(dur95_, &TPix::mouseMoved, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseMove(e); }); });
+    connect(dur95_, &TPix::mouseReleased, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseUp(e); }); });
 
     auto click = [this](const char* button, std::function<void()> handler) {
         connect(toolButton(button), &QToolButton::clicked, this, [this, handler] { Guard(handler); });
@@ -246,16 +254,11 @@ void TWebForm::WireCommands() {
     click("btnNextImage", [this] { NextBookmark(bookmarks_.NextIndex()); });
     click("btnFitWindow", [this] { mnuFitWindowClick(); });
     click("btnAdjust", [this] { mnuOptimizeWindowClick(); });
-    click("btnZoomUp", [this] {
-        if (zoomPercent_ < 800) ApplyZoom(zoomPercent_ + 25);
-    });
-    click("btnZoomDn", [this] {
-        if (zoomPercent_ > 25) ApplyZoom(zoomPercent_ - 25);
-    });
-    click("btnHand", [this] {
-        toolButton("btnHand")->setChecked(true);
-        menus_.SetChecked("mnuHand", true);
-    });
+    click("btnZoomUp", [this] { btnZoomUpClick(); });
+    click("btnZoomDn", [this] { btnZoomDnClick(); });
+    click("btnHand", [this] { mnuHandClick(); });
+    click("btnSelect", [this] { mnuSelectClick(); });
+    click("btnFullScreen", [this] { mnuFullScrnClick(); });
     connect(btnOpen_, &QPushButton::clicked, this,
             [this] { Guard([this] { BtnOpenClick(OpenSender::User); }); });
 }
@@ -279,8 +282,9 @@ void TWebForm::ApplySettings() {
     menuBar()->setVisible(settings_.ShowMenus != 0);
     menus_.SetChecked("mnuMenubar", settings_.ShowMenus != 0);
     panelTool_->setVisible(settings_.ShowToolbar != 0);
-    panelHistory_->setVisible(settings_.ShowToolbar != 0);
+    panelHistory_->setVisible(settings_.ShowToolbar && settings_.Win98Style);
     menus_.SetChecked("mnuToolbar", settings_.ShowToolbar != 0);
+    menus_.SetEnabled("mnuWin98style", settings_.ShowToolbar != 0);
     statusBar()->setVisible(settings_.ShowStatusbar != 0);
     menus_.SetChecked("mnuStatusbar", settings_.ShowStatusbar != 0);
     menus_.SetChecked("mnuWin98style", settings_.Win98Style != 0);
@@ -304,6 +308,7 @@ void TWebForm::showEvent(QShowEvent* event) {
 void TWebForm::FirstActivation() {
     frameWidth_ = frameGeometry().width() - width();
     nonClientHeight_ = frameGeometry().height() - height();
+    scrollThumbSize_ = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
     StatusReady();
     setAcceptDrops(true);
     if (pendingOpen_) {
@@ -395,7 +400,10 @@ void TWebForm::WriteSettingsAtClose() {
     WriteSettings(settings_, openDir_, saveDir_);
 }
 
-void TWebForm::mnuExitClick() { close(); }
+void TWebForm::mnuExitClick() {
+    if (fullScreen_) mnuFullScrnClick(); // the normal window's place is what is kept
+    close();
+}
 
 void TWebForm::mnuHelpContextClick(int context) {
     if (!help_) help_ = new HelpWindow(this);
@@ -406,12 +414,24 @@ void TWebForm::keyPressEvent(QKeyEvent* event) {
     bool handled = true;
     Guard([&] {
         const bool keypad = event->modifiers() & Qt::KeypadModifier;
+        const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
+        QWidget* focus = QApplication::focusWidget();
+        auto* history = findChild<QComboBox*>("History");
+        const bool historyFocused = history && focus && (focus == history || history->isAncestorOf(focus));
         if (event->key() == Qt::Key_F1) {
             mnuHelpContextClick(0);
+        } else if (event->key() == Qt::Key_W && mods == Qt::ControlModifier) {
+            mnuFullScrnClick();
+        } else if (event->key() == Qt::Key_Escape && historyFocused) {
+            history->setEditText(QString::fromStdString(doc_.CurrentFile));
+        } else if (event->key() == Qt::Key_Escape && showRunning_) {
+            stopRequested_ = true;
+        } else if (event->key() == Qt::Key_Escape && fullScreen_) {
+            mnuFullScrnClick();
         } else if (keypad && event->key() == Qt::Key_Plus && !settings_.FitToWindow) {
-            if (toolButton("btnZoomUp")->isEnabled()) toolButton("btnZoomUp")->click();
+            btnZoomUpClick();
         } else if (keypad && event->key() == Qt::Key_Minus && !settings_.FitToWindow) {
-            if (toolButton("btnZoomDn")->isEnabled()) toolButton("btnZoomDn")->click();
+            btnZoomDnClick();
         } else {
             handled = false;
         }

@@ -9,6 +9,7 @@
 #include "core/editing/undo_backup.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
+#include "core/view/selection.h"
 #include "gui/app/help_window.h"
 #include "gui/app/menu_set.h"
 
@@ -28,6 +29,7 @@ class QToolButton;
 class QPushButton;
 class QMenu;
 class QFrame;
+class QMouseEvent;
 
 namespace gui {
 
@@ -116,6 +118,48 @@ class TWebForm : public QMainWindow {
     void EnsureStretch();
     void RefreshPicture();
 
+    // Magnification, fitting, full screen, layouts, hand tool and selection.
+    void mnuZoomClick();
+    void btnZoomUpClick();
+    void btnZoomDnClick();
+    void mnuFitWinToClick(int divisor);
+    // A typed magnification, rounded and clamped as the zoom dialog does it.
+    void ZoomTo(int value);
+    void ApplyZoom();
+    void AutoZoom();
+    void PictureChanged(); // the common tail of every edit
+    void FormResize();
+    void mnuFullScrnClick();
+    bool fullScreen() const { return fullScreen_; }
+    void mnuStandard1Click();
+    void mnuCompact1Click();
+    void mnuMinimal1Click();
+    // fromView: called by a layout or the options (no resize of its own).
+    void mnuToolbarClick(bool fromView = false);
+    void mnuMenubarClick(bool fromView = false);
+    void mnuStatusbarClick(bool fromView = false);
+    void mnuWin98styleClick(bool fromView = false);
+    void Toolbar1Resize(bool fromView = false);
+    void mnuHandClick();
+    void mnuSelectClick();
+    bool selectMode() const { return selectMode_; }
+    bool handScrollable() const { return handScrollable_; }
+    // The selection in picture pixels: left, top inclusive, right, bottom one
+    // past the last pixel (width = right − left); bottom −1 = none.
+    core::SelRect SelectionRect() const { return selectionRect_; }
+    core::SelRect SavedSelection() const { return savedSelection_; }
+    core::SelRect SelectionView() const { return selectionView_; }
+    // Sets the selection by numbers and shows it framed (the Mask command).
+    void SetSelection(const core::SelRect& picture);
+    // The slideshow's signals from the mouse and keys; the show reads and clears them.
+    bool ShowRunning() const { return showRunning_; }
+    void SetShowRunning(bool on) { showRunning_ = on; }
+    bool SkipRequested() const { return skipRequested_; }
+    bool StopRequested() const { return stopRequested_; }
+    void ClearShowRequests() { skipRequested_ = stopRequested_ = false; }
+    QScrollArea* scrollBox() const { return scrollBox_; }
+    QRect SavedWindowRect() const;
+
     // Runs a command handler: an unexpected error shows the report and the
     // program stays open with its picture and unsaved changes.
     void Guard(const std::function<void()>& handler);
@@ -159,6 +203,7 @@ class TWebForm : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
     void contextMenuEvent(QContextMenuEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     // Transform helpers (web_form_transform.cpp). AutoBackUp and AskValue stand
@@ -202,8 +247,32 @@ class TWebForm : public QMainWindow {
     int GetWinMin() const;
     void ShowZoomState();
     void ApplyZoom(int percent);
-    void FormResize();
     void NextBookmark(int index);
+
+    // Viewing: geometry, the mouse on the picture, full screen and layouts.
+    int ScrollTop() const;
+    void PlacePicture(int w, int h);
+    void AfterResize();
+    void SetLayoutCheck(const char* name);
+    void ApplyLayout(bool status, bool menus, bool toolbar, int win98);
+    void Dur95MouseDown(QMouseEvent* event);
+    void Dur95MouseMove(QMouseEvent* event);
+    void Dur95MouseUp(QMouseEvent* event);
+    void SlideSignals(Qt::MouseButton button);
+    void MoveFrameTo(QPoint corner); // the frame's corner, as the bounds say it
+    bool showRunning_ = false;
+    bool skipRequested_ = false;
+    bool stopRequested_ = false;
+    bool fullScreen_ = false;
+    bool fullScreenSwitching_ = false;
+    bool deferScrollPaint_ = false;
+    bool selectMode_ = false;
+    bool selectionDrawn_ = false;
+    int scrollThumbSize_ = 17;
+    QPoint dragAnchor_;
+    core::SelRect selectionView_;
+    core::SelRect selectionRect_;
+    core::SelRect savedSelection_;
 
     StartOptions options_;
     core::SettingsRecord settings_;

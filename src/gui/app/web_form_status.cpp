@@ -59,14 +59,16 @@ void TWebForm::EnableControls() {
     toolButton("btnFitWindow")->setEnabled(true);
     ShowZoomState();
     menus_.SetEnabled("mnuFullscrn", true);
-    menus_.SetEnabled("mnuOptimizeWindow", true);
-    toolButton("btnAdjust")->setEnabled(true);
+    // Window-size commands stay off in full screen.
+    menus_.SetEnabled("mnuOptimizeWindow", !fullScreen_);
+    toolButton("btnAdjust")->setEnabled(!fullScreen_);
     // Full screen and the selection mask come later.
     toolButton("btnFullScreen")->setEnabled(menus_.IsEnabled("mnuFullscrn"));
     for (const char* n : {"mnuCompress", "mnuSave", "mnuImageInfo", "mnuFitWinTo", "mnuPrint",
                           "mnuSelect", "mnuRegion", "mnuCopyMenu", "mnuCopy", "mnuColors",
                           "mnuImage"})
         menus_.SetEnabled(n, true);
+    if (fullScreen_) menus_.SetEnabled("mnuFitWinTo", false);
     toolButton("btnSelect")->setEnabled(menus_.IsEnabled("mnuSelect"));
     MainMenuPopup(PopupPlace::None);
 }

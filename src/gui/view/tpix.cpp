@@ -2,6 +2,7 @@
 
 #include "core/view/geometry.h"
 
+#include <QMouseEvent>
 #include <QPaintEvent>
 #include <QPainter>
 
@@ -106,6 +107,21 @@ void TPix::PictureChanged() {
     reduced_ = QImage();
 }
 
+void TPix::SetSelectionOverlay(const QRect& rect, SelectionLook look) {
+    const QRect before = overlayLook_ == SelectionLook::None ? QRect() : overlay_;
+    overlay_ = rect.normalized();
+    overlayLook_ = rect.isNull() ? SelectionLook::None : look;
+    const QRect after = overlayLook_ == SelectionLook::None ? QRect() : overlay_;
+    // Only the two rectangles change; the frame lies on their edges.
+    update(QRegion(before.adjusted(-1, -1, 1, 1)).united(after.adjusted(-1, -1, 1, 1)));
+}
+
+void TPix::mousePressEvent(QMouseEvent* event) { emit mousePressed(event); }
+
+void TPix::mouseMoveEvent(QMouseEvent* event) { emit mouseMoved(event); }
+
+void TPix::mouseReleaseEvent(QMouseEvent* event) { emit mouseReleased(event); }
+
 void TPix::RefreshPicture() {
     paintLocked_ = false;
     repaint();
@@ -149,6 +165,7 @@ void TPix::paintEvent(QPaintEvent* event) {
     for (const QRect& r : outside) painter.fillRect(r, background);
     if (bitmap_.empty() || dest.isEmpty() || SourceImage().isNull()) {
         if (bitmap_.empty() || dest.isEmpty()) painter.fillRect(event->rect(), background);
+        PaintSelection(painter);
         return;
     }
 
@@ -172,6 +189,19 @@ void TPix::paintEvent(QPaintEvent* event) {
             painter.drawImage(target, SourceImage(), QRectF(s.left, s.top, s.width, s.height));
         }
     }
+    PaintSelection(painter);
+}
+
+void TPix::PaintSelection(QPainter& painter) {
+    if (overlayLook_ == SelectionLook::None) return;
+    // Difference with white inverts, as the frame and area always were drawn.
+    painter.setCompositionMode(QPainter::CompositionMode_Difference);
+    if (overlayLook_ == SelectionLook::Dragging) painter.fillRect(overlay_, Qt::white);
+    QPen pen(Qt::white, 1, Qt::DotLine);
+    painter.setPen(pen);
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(overlay_.adjusted(0, 0, -1, -1));
+    painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 } // namespace gui

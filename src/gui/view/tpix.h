@@ -6,7 +6,10 @@
 #include "core/common/bitmap.h"
 
 #include <QImage>
+#include <QRect>
 #include <QWidget>
+
+class QPainter;
 
 namespace gui {
 
@@ -45,11 +48,29 @@ class TPix : public QWidget {
     // Paints since creation (tests watch the lock with it).
     int paintCount() const { return paintCount_; }
 
+    // The selection drawn over the picture, in the control's coordinates:
+    // its area inverted while it is dragged, a focus frame once released.
+    // It is an overlay, so repaints keep it until it is cleared.
+    enum class SelectionLook { None, Dragging, Framed };
+    void SetSelectionOverlay(const QRect& rect, SelectionLook look);
+    QRect selectionOverlay() const { return overlay_; }
+    SelectionLook selectionLook() const { return overlayLook_; }
+
+  signals:
+    // The window's handlers for the mouse on the picture.
+    void mousePressed(QMouseEvent* event);
+    void mouseMoved(QMouseEvent* event);
+    void mouseReleased(QMouseEvent* event);
+
   protected:
     void paintEvent(QPaintEvent* event) override;
+    void mousePressEvent(QMouseEvent* event) override;
+    void mouseMoveEvent(QMouseEvent* event) override;
+    void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
     const QImage& SourceImage();
+    void PaintSelection(QPainter& painter);
     const QImage& ReducedImage(QSize size);
 
     core::Bitmap bitmap_;
@@ -59,6 +80,8 @@ class TPix : public QWidget {
     bool twoColour_ = false;
     bool paintLocked_ = false;
     int paintCount_ = 0;
+    QRect overlay_;
+    SelectionLook overlayLook_ = SelectionLook::None;
     // The picture converted once for painting, and the smooth reduced copy of
     // the last reduced size (made again only when the size changes).
     QImage source_;
