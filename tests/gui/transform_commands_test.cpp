@@ -1,4 +1,5 @@
 // The Image and Colors commands in the main window, and the resize dialog.
+#include "gui/dialogs/value_dialog.h"
 #include "gui/editing/resize_form.h"
 #include "gui/view/tpix.h"
 #include "gui_support.h"
@@ -6,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPushButton>
 #include <QTest>
 
 #include <gtest/gtest.h>
@@ -52,11 +54,13 @@ void AnswerResize(QLineEdit* gui::TResizeForm::*box, const QString& text) {
 TEST_F(TransformCommandsTest, RotateAndFlip) {
     auto form = Open(guitest::Ramp(30, 20));
     const core::Bitmap before = form->pix()->Bitmap();
-    form->setValueAnswer([](const QString& caption, int initial) {
-        EXPECT_EQ(caption, "Rotate image (1/100 deg.)");
-        return initial;
+    // The value dialog itself, closed with OK at its initial value.
+    gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
+        EXPECT_EQ(d.windowTitle(), "Rotate image (1/100 deg.)");
+        d.btnOK()->click();
     });
     form->mnuRotateClick();
+    gui::SetValueDialogRunner({});
     EXPECT_EQ(form->lastLibraryAngle(), 27000);
     EXPECT_EQ(form->document().PictureWidth, 20);
     EXPECT_EQ(form->document().PictureHeight, 30);
@@ -114,9 +118,13 @@ TEST_F(TransformCommandsTest, DepthCommandsAndMenus) {
     EXPECT_EQ(gray->lastReduction().colors, 16);
 
     auto photo = Open(guitest::Ramp(32, 32));
-    // Cancel in the method dialog: no backup, same picture.
-    photo->setValueAnswer([](const QString&, int) { return -999; });
+    // Cancel in the method dialog (its track-bar face): no backup, same picture.
+    gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
+        EXPECT_NE(d.UserTrackBar(), nullptr);
+        d.btnCancel()->click();
+    });
     photo->ImageReduce(1);
+    gui::SetValueDialogRunner({});
     EXPECT_FALSE(photo->backupHeld());
     EXPECT_EQ(photo->document().PictureBits, 24);
     photo->setValueAnswer([](const QString& caption, int initial) {

@@ -7,6 +7,7 @@
 #include "core/bookmarks/bookmark_list.h"
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
+#include "core/view/value_request.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 #include "core/view/selection.h"
@@ -206,9 +207,10 @@ class TWebForm : public QMainWindow {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Transform helpers (web_form_transform.cpp). AutoBackUp and AskValue stand
-    // in for the undo backup and the value dialog until those are in.
-    int AskValue(const QString& caption, int lo, int hi, int initial);
+    // Transform helpers (web_form_transform.cpp). AutoBackUp stands in for
+    // the window's undo backup command until that is in.
+    int AskValue(const QString& caption, const core::ValueRequest& request, const QString& lowText,
+                 const QString& highText);
     bool EnoughMemoryFor(int shift);
     bool AutoBackUp(bool asStream);
     core::Bitmap PictureForLibrary() const;

@@ -7,11 +7,11 @@
 #include "core/input/imagelib/imagelib.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
+#include "gui/dialogs/value_dialog.h"
 #include "gui/editing/resize_form.h"
 #include "gui/view/tpix.h"
 
 #include <QApplication>
-#include <QInputDialog>
 
 namespace gui {
 
@@ -28,11 +28,10 @@ void TWebForm::mnuImage1Click() {
     menus_.SetVisible("mnuSmooth", filters);
 }
 
-int TWebForm::AskValue(const QString& caption, int lo, int hi, int initial) {
-    if (valueAnswer_) return valueAnswer_(caption, initial);
-    bool ok = false;
-    const int v = QInputDialog::getInt(this, caption, caption, initial, lo, hi, 1, &ok);
-    return ok ? v : kCancel;
+int TWebForm::AskValue(const QString& caption, const core::ValueRequest& request,
+                       const QString& lowText, const QString& highText) {
+    if (valueAnswer_) return valueAnswer_(caption, request.initial);
+    return ShowValueDialog(this, caption, lowText, highText, request);
 }
 
 bool TWebForm::EnoughMemoryFor(int shift) {
@@ -101,7 +100,13 @@ void TWebForm::mnuMirrorVertClick(bool vertical) {
 }
 
 void TWebForm::mnuRotateClick() {
-    const int angle = AskValue("Rotate image (1/100 deg.)", 1, 35999, 9000);
+    core::ValueRequest ask;
+    ask.minimum = 1;
+    ask.maximum = 35999;
+    ask.initial = 9000;
+    ask.presets = {3000, 4500, 6000, 9000, 18000, 27000};
+    ask.showPresets = true;
+    const int angle = AskValue("Rotate image (1/100 deg.)", ask, "", "");
     if (angle == kCancel) return;
     lastLibraryAngle_ = 36000 - angle;
     ShowBusy("Rotating...");
@@ -164,8 +169,13 @@ void TWebForm::ImagePromote(int target) {
 void TWebForm::ImageReduce(int kind, bool fromAutoConvert) {
     int method = -1;
     if (kind != 0) {
-        method = AskValue("Select Color reduction method", 0, core::HighestReduceMethod(kind),
-                          core::HighestReduceMethod(kind));
+        core::ValueRequest ask;
+        ask.minimum = 0;
+        ask.maximum = core::HighestReduceMethod(kind);
+        ask.initial = ask.maximum;
+        ask.pageStep = 1;
+        ask.useTrackBar = true;
+        method = AskValue("Select Color reduction method", ask, "Regular", "Optimal");
         if (method == kCancel) return;
     }
     const core::ReduceChoice choice = core::ChooseReduction(kind, method, doc_.PictureBits);
