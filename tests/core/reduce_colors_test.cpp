@@ -3,6 +3,7 @@
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
 #include "core/input/imagelib/imagelib.h"
+#include "core/input/imageman/imageman.h"
 #include "core/input/imageman/median_cut.h"
 #include "core/input/imageman/reduce_colors.h"
 #include "transform_reference.h"
@@ -186,4 +187,23 @@ TEST(ReduceColors, BadInputAndStopping) {
     EXPECT_TRUE(out.empty());
     EXPECT_FALSE(
         im::ReduceColors(Photo(64, 64), 256, im::kReduceFixedDiffused, [](int) { return false; }));
+}
+
+TEST(ReduceColors, OntoAGivenPaletteAndGamma) {
+    namespace lib = core::imageman;
+    const lib::HIMAGE h = lib::ImgFromBitmap(Flat(8, 8, 64, 64, 64));
+    ASSERT_NE(h, 0);
+    const std::vector<Rgbq> two = {Rgbq{0, 0, 200, 0}, Rgbq{0, 200, 0, 0}};
+    const lib::HIMAGE onto = lib::ImgReduceColorsPal(h, 20, two);
+    ASSERT_NE(onto, 0);
+    const auto pal = lib::ImgGetPalette(onto);
+    ASSERT_TRUE(pal);
+    EXPECT_EQ(pal->size(), 2u); // a 1-bit picture on exactly that palette
+    EXPECT_EQ((*pal)[0], two[0]);
+    // Gamma 2.0 brightens the mid-tones: 255 · (64 / 255)^0.5 = 127.7.
+    ASSERT_NE(lib::ImgGamma(h, 20), 0);
+    core::Bitmap out;
+    ASSERT_NE(lib::ImgTakePicture(h, &out), 0);
+    EXPECT_EQ(out.rgb(3, 3), 0x808080u);
+    lib::ImgClose(onto);
 }
