@@ -70,7 +70,8 @@ EditParse ParseEditOption(int argc, char** argv, int& i, std::vector<EditStep>& 
                 const std::size_t comma = text.find(',', start);
                 const bool last = c == 2;
                 if (last != (comma == std::string::npos)) good = false;
-                const std::string part = text.substr(start, last ? std::string::npos : comma - start);
+                const std::string part =
+                    text.substr(start, last ? std::string::npos : comma - start);
                 good = good && ParseNumber(part.c_str(), r.minimum, r.maximum, &step.values[c]);
                 start = comma + 1;
             }
@@ -102,14 +103,15 @@ core::Status ApplyEdits(core::Bitmap& picture, const std::vector<EditStep>& step
 }
 
 void PrintEditUsage(std::FILE* to) {
-    std::fputs("edits for convert, applied in the order given (values as the dialogs take them):\n"
-               "  --gamma V (1..500, 1/100)   --gamma-rgb R,G,B\n"
-               "  --brightness V (-127..127)  --brightness-rgb R,G,B\n"
-               "  --contrast V (-127..127)    --contrast-rgb R,G,B   --negative\n"
-               "  --mean-removal S (1..8)     --highpass-medium S (1..4)  --highpass-light S (1..4)\n"
-               "  --soften S (1..10)          --defocus S (1..255)        --gaussian S (1..255)\n"
-               "  --outlier S (1..255)        --despeckle S (1..9)\n",
-               to);
+    std::fputs(
+        "edits for convert, applied in the order given (values as the dialogs take them):\n"
+        "  --gamma V (1..500, 1/100)   --gamma-rgb R,G,B\n"
+        "  --brightness V (-127..127)  --brightness-rgb R,G,B\n"
+        "  --contrast V (-127..127)    --contrast-rgb R,G,B   --negative\n"
+        "  --mean-removal S (1..8)     --highpass-medium S (1..4)  --highpass-light S (1..4)\n"
+        "  --soften S (1..10)          --defocus S (1..255)        --gaussian S (1..255)\n"
+        "  --outlier S (1..255)        --despeckle S (1..9)\n",
+        to);
 }
 
 } // namespace cli

@@ -1,6 +1,7 @@
 // vistrel-cli: the open pipeline without a window, for users and for checks.
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
+#include "cli/convert_command.h"
 #include "cli/edit_options.h"
 #include "cli/transform_options.h"
 #include "core/app/settings.h"
@@ -26,10 +27,15 @@ void PrintUsage(std::FILE* to) {
     std::fputs("usage:\n"
                "  vistrel-cli info FILE [--page N] [--fax-quality N]\n"
                "  vistrel-cli convert IN OUT [--page N] [--fax-quality N] [--decode-box WxH]\n"
+               "        [--jpeg-compression N] [--jpeg-gray] [--progressive] [--depth 1|4|8|24]\n"
+               "  vistrel-cli jpeg IN OUT --scale S [--subsample] [--no-optimize] [--no-float]\n"
+               "        [--smoothing S] [--progressive]\n"
                "\n"
                "info prints the picture as the window shows it (key: value lines).\n"
-               "convert writes the decoded picture at its depth; OUT's extension picks\n"
-               "the format (.bmp .dib .png).\n",
+               "convert writes the decoded picture at its depth (or --depth); OUT's\n"
+               "extension picks the format (.bmp .dib .pcx .tif .tiff .png .jpg .jpeg);\n"
+               "JPEG compression is the save dialog's 1 (least) to 100 (most), default 50.\n"
+               "jpeg encodes as the compression wizard does, at the linear quality scale S.\n",
                to);
     cli::PrintEditUsage(to);
     cli::PrintTransformUsage(to);
@@ -41,6 +47,7 @@ struct Options {
     int page = 1;
     int faxQuality = 1;
     std::optional<std::pair<int, int>> decodeBox;
+    cli::OutputOptions output;
     std::vector<cli::EditStep> edits;
     std::vector<cli::TransformStep> transforms;
     // Edits and transforms in the order given: (is a transform, index).
@@ -91,6 +98,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
                 return false;
             }
             o->decodeBox = std::make_pair(w, h);
+        } else if (const int taken = cli::ParseOutputOption(argc, argv, &i, &o->output); taken) {
+            if (taken < 0) return false;
         } else if (const cli::EditParse e = cli::ParseEditOption(argc, argv, i, o->edits);
                    e != cli::EditParse::NotEdit) {
             if (e == cli::EditParse::Bad) return false;
@@ -206,10 +215,11 @@ int Convert(const Options& o) {
         return kExitUsage;
     }
     const std::string& out = o.files[1];
-    const std::string ext = core::UpperExtension(out);
-    if (ext != ".BMP" && ext != ".DIB" && ext != ".PNG") {
-        std::fprintf(stderr, "vistrel-cli: cannot write '%s' files (use .bmp, .dib or .png)\n",
-                     ext.c_str());
+    if (!cli::WritableExtension(out)) {
+        std::fprintf(stderr,
+                     "vistrel-cli: cannot write '%s' files (use .bmp, .dib, .pcx, .tif, .tiff, "
+                     ".png, .jpg or .jpeg)\n",
+                     core::UpperExtension(out).c_str());
         return kExitUsage;
     }
     auto opened = OpenPicture(o, o.files[0]);
@@ -223,13 +233,19 @@ int Convert(const Options& o) {
             return kExitFailed;
         }
     }
-    const int rc = ext == ".PNG" ? core::imagelib::WritePNG(out, picture, false)
-                                 : core::imagelib::WriteBMP(out, picture);
-    if (rc < 0) {
-        std::fprintf(stderr, "vistrel-cli: %s\n", core::imagelib::LastError().c_str());
-        return kExitFailed;
+    return cli::WriteConverted(out, picture, o.output);
+}
+
+// The compression wizard's encoder on a whole picture.
+int Jpeg(const Options& o) {
+    if (o.files.size() != 2 || o.output.scale < 0) {
+        if (o.output.scale < 0) std::fputs("vistrel-cli: jpeg needs --scale S\n", stderr);
+        PrintUsage(stderr);
+        return kExitUsage;
     }
-    return kExitOk;
+    auto opened = OpenPicture(o, o.files[0]);
+    if (!opened) return kExitFailed;
+    return cli::WriteWizardJpeg(o.files[1], opened->decoded.picture, o.output);
 }
 
 } // namespace
@@ -242,6 +258,7 @@ int main(int argc, char** argv) {
     }
     if (o.command == "info") return Info(o);
     if (o.command == "convert") return Convert(o);
+    if (o.command == "jpeg") return Jpeg(o);
     if (o.command == "--help" || o.command == "-h" || o.command == "help") {
         PrintUsage(stdout);
         return kExitOk;

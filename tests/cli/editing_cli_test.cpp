@@ -18,7 +18,9 @@ int Cli(const std::string& args) {
     return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
 }
 
-std::string Sample() { return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg"; }
+std::string Sample() {
+    return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg";
+}
 
 core::Bitmap ReadBmp(const std::filesystem::path& p) {
     return core::editing::DibFileToPicture(testsupport::ReadBytes(p)).value();
@@ -29,10 +31,10 @@ core::Bitmap ReadBmp(const std::filesystem::path& p) {
 TEST(CliEdits, ValuesOutsideTheDialogRangesAreUsageErrors) {
     const auto dir = testsupport::TempDir("cli_edits_range");
     const std::string out = (dir / "o.bmp").string();
-    for (const char* bad : {"--gamma 0", "--gamma 501", "--brightness -128", "--contrast 128",
-                            "--gamma-rgb 100,100", "--gamma-rgb 100,100,100,1", "--mean-removal 9",
-                            "--highpass-light 5", "--soften 0", "--defocus 256", "--despeckle 10",
-                            "--outlier x", "--gaussian"})
+    for (const char* bad :
+         {"--gamma 0", "--gamma 501", "--brightness -128", "--contrast 128", "--gamma-rgb 100,100",
+          "--gamma-rgb 100,100,100,1", "--mean-removal 9", "--highpass-light 5", "--soften 0",
+          "--defocus 256", "--despeckle 10", "--outlier x", "--gaussian"})
         EXPECT_EQ(Cli("convert " + Sample() + " " + out + " " + bad), 2) << bad;
     EXPECT_FALSE(std::filesystem::exists(out));
 }
@@ -40,9 +42,10 @@ TEST(CliEdits, ValuesOutsideTheDialogRangesAreUsageErrors) {
 TEST(CliEdits, StepsRunInOrderAsTheCoreRoutines) {
     const auto dir = testsupport::TempDir("cli_edits_order");
     ASSERT_EQ(Cli("convert " + Sample() + " " + (dir / "plain.bmp").string()), 0);
-    ASSERT_EQ(Cli("convert " + Sample() + " " + (dir / "a.bmp").string() +
-                  " --brightness-rgb 20,0,-20 --defocus 200 --negative --despeckle 3 --outlier 255"),
-              0);
+    ASSERT_EQ(
+        Cli("convert " + Sample() + " " + (dir / "a.bmp").string() +
+            " --brightness-rgb 20,0,-20 --defocus 200 --negative --despeckle 3 --outlier 255"),
+        0);
     core::Bitmap expect = ReadBmp(dir / "plain.bmp");
     using namespace core::editing;
     ApplyEffect(expect, kModeBrightnessRgb, 20, 0, -20);
@@ -53,5 +56,7 @@ TEST(CliEdits, StepsRunInOrderAsTheCoreRoutines) {
     const core::Bitmap got = ReadBmp(dir / "a.bmp");
     ASSERT_EQ(got.width(), expect.width());
     for (int y = 0; y < got.height(); ++y)
-        ASSERT_EQ(std::memcmp(got.row(y), expect.row(y), static_cast<std::size_t>(got.width()) * 3), 0) << y;
+        ASSERT_EQ(std::memcmp(got.row(y), expect.row(y), static_cast<std::size_t>(got.width()) * 3),
+                  0)
+            << y;
 }

@@ -18,12 +18,13 @@ namespace {
 bool SamePixels(const core::Bitmap& a, const core::Bitmap& b) {
     if (a.width() != b.width() || a.height() != b.height()) return false;
     for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 3) != 0) return false;
+        if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 3) != 0)
+            return false;
     return true;
 }
 
 // Sizes that hit the short paths: 1–4 rows, widths under and over one lane group.
-const std::pair<int, int> kSizes[] = {{1, 1}, {2, 2}, {3, 3}, {5, 4}, {7, 1}, {11, 2},
+const std::pair<int, int> kSizes[] = {{1, 1},  {2, 2},  {3, 3},  {5, 4},   {7, 1},   {11, 2},
                                       {10, 3}, {13, 4}, {33, 9}, {61, 17}, {130, 40}};
 
 // Noise over the full byte range and over a few values (many ties).
@@ -31,7 +32,8 @@ core::Bitmap Picture(int w, int h, std::uint32_t seed, bool fewValues) {
     core::Bitmap pic = reference::Noise(w, h, seed);
     if (fewValues)
         for (int y = 0; y < h; ++y)
-            for (int i = 0; i < w * 3; ++i) pic.row(y)[i] = static_cast<std::uint8_t>((pic.row(y)[i] & 3) * 85);
+            for (int i = 0; i < w * 3; ++i)
+                pic.row(y)[i] = static_cast<std::uint8_t>((pic.row(y)[i] & 3) * 85);
     return pic;
 }
 
@@ -55,9 +57,11 @@ TEST(Kernels, WeightsAndDivisors) {
     EXPECT_EQ(mr8.divisor, 1);
     EXPECT_EQ(MeanRemovalKernel(1).weights[4], 16);
     EXPECT_EQ(MeanRemovalKernel(1).divisor, 8);
-    EXPECT_EQ(HighPassMediumKernel(2).weights, (std::array<std::int16_t, 9>{0, -1, 0, -1, 7, -1, 0, -1, 0}));
+    EXPECT_EQ(HighPassMediumKernel(2).weights,
+              (std::array<std::int16_t, 9>{0, -1, 0, -1, 7, -1, 0, -1, 0}));
     EXPECT_EQ(HighPassLightKernel(4).divisor, 1);
-    EXPECT_EQ(HighPassLightKernel(1).weights, (std::array<std::int16_t, 9>{1, -2, 1, -2, 8, -2, 1, -2, 1}));
+    EXPECT_EQ(HighPassLightKernel(1).weights,
+              (std::array<std::int16_t, 9>{1, -2, 1, -2, 8, -2, 1, -2, 1}));
     const int centres[7] = {32, 16, 8, 6, 5, 4, 3};
     for (int s = 1; s <= 7; ++s) {
         EXPECT_EQ(SoftenKernel(s).weights[4], centres[s - 1]);
@@ -65,10 +69,12 @@ TEST(Kernels, WeightsAndDivisors) {
     }
     EXPECT_EQ(SoftenKernel(8).divisor, 120);
     EXPECT_EQ(SoftenKernel(9).divisor, 120);
-    EXPECT_EQ(SoftenKernel(10).weights, (std::array<std::int16_t, 9>{13, 14, 13, 14, 15, 14, 13, 14, 13}));
+    EXPECT_EQ(SoftenKernel(10).weights,
+              (std::array<std::int16_t, 9>{13, 14, 13, 14, 15, 14, 13, 14, 13}));
     EXPECT_EQ(SoftenKernel(10).divisor, 123);
     // Defocus: slider 1 → a = 254, slider 255 → a = 0 (a plain average).
-    EXPECT_EQ(DefocusKernel(254).weights, (std::array<std::int16_t, 9>{1, 10, 1, 10, 102, 10, 1, 10, 1}));
+    EXPECT_EQ(DefocusKernel(254).weights,
+              (std::array<std::int16_t, 9>{1, 10, 1, 10, 102, 10, 1, 10, 1}));
     EXPECT_EQ(DefocusKernel(254).divisor, 146);
     EXPECT_EQ(DefocusKernel(0).weights, (std::array<std::int16_t, 9>{1, 1, 1, 1, 1, 1, 1, 1, 1}));
     // Every amount: d is the largest with 25d ≤ a (at least 1) and c the smallest ≥ d².
@@ -84,37 +90,47 @@ TEST(Kernels, WeightsAndDivisors) {
 TEST(Spatial3x3, MatchesReferenceForEveryKernel) {
     for (int s = 1; s <= 8; ++s) {
         const Kernel3x3 k = MeanRemovalKernel(s);
-        ExpectSameAsReference([&](core::Bitmap& p) { Spatial3x3(p, k); },
-                              [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); }, "mean removal");
+        ExpectSameAsReference(
+            [&](core::Bitmap& p) { Spatial3x3(p, k); },
+            [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); },
+            "mean removal");
     }
     for (int s = 1; s <= 4; ++s)
         for (const Kernel3x3& k : {HighPassMediumKernel(s), HighPassLightKernel(s)})
-            ExpectSameAsReference([&](core::Bitmap& p) { Spatial3x3(p, k); },
-                                  [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); }, "high pass");
+            ExpectSameAsReference(
+                [&](core::Bitmap& p) { Spatial3x3(p, k); },
+                [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); },
+                "high pass");
     for (int s = 1; s <= 10; ++s) {
         const Kernel3x3 k = SoftenKernel(s);
-        ExpectSameAsReference([&](core::Bitmap& p) { Spatial3x3(p, k); },
-                              [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); }, "soften");
+        ExpectSameAsReference(
+            [&](core::Bitmap& p) { Spatial3x3(p, k); },
+            [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); }, "soften");
     }
     for (int a = 0; a <= 254; a += 23) {
         const Kernel3x3 k = DefocusKernel(a);
-        ExpectSameAsReference([&](core::Bitmap& p) { Spatial3x3(p, k); },
-                              [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); }, "defocus");
+        ExpectSameAsReference(
+            [&](core::Bitmap& p) { Spatial3x3(p, k); },
+            [&](core::Bitmap& p) { reference::Spatial3x3(p, k.weights, k.divisor); }, "defocus");
     }
 }
 
 TEST(Spatial3x3, FlatGrayStaysAndBorderIsUntouched) {
     core::Bitmap flat = core::Bitmap::Create(20, 20, 24).value();
-    for (int y = 0; y < 20; ++y) std::memset(flat.row(y), 117, 60);
+    for (int y = 0; y < 20; ++y)
+        std::memset(flat.row(y), 117, 60);
     const core::Bitmap before = flat;
-    for (int s = 1; s <= 8; ++s) Spatial3x3(flat, MeanRemovalKernel(s));
-    for (int s = 1; s <= 4; ++s) Spatial3x3(flat, HighPassLightKernel(s));
+    for (int s = 1; s <= 8; ++s)
+        Spatial3x3(flat, MeanRemovalKernel(s));
+    for (int s = 1; s <= 4; ++s)
+        Spatial3x3(flat, HighPassLightKernel(s));
     EXPECT_TRUE(SamePixels(flat, before));
 
     core::Bitmap pic = reference::Noise(9, 8, 99);
     const core::Bitmap orig = pic;
     Spatial3x3(pic, MeanRemovalKernel(8));
-    for (int y : {0, 6, 7}) EXPECT_EQ(std::memcmp(pic.row(y), orig.row(y), 27), 0) << y;
+    for (int y : {0, 6, 7})
+        EXPECT_EQ(std::memcmp(pic.row(y), orig.row(y), 27), 0) << y;
     for (int y = 0; y < 8; ++y) {
         EXPECT_EQ(std::memcmp(pic.row(y), orig.row(y), 3), 0);
         EXPECT_EQ(std::memcmp(pic.row(y) + 24, orig.row(y) + 24, 3), 0);
@@ -131,22 +147,26 @@ TEST(Spatial3x3, FlatGrayStaysAndBorderIsUntouched) {
 TEST(GaussianBlur3x3, MatchesReferenceAtAllThresholds) {
     for (int t = 0; t <= 254; t += 7) {
         ExpectSameAsReference([&](core::Bitmap& p) { GaussianBlur3x3(p, t, false, 9); },
-                              [&](core::Bitmap& p) { reference::GaussianBlur3x3(p, t, false, 9); }, "gaussian");
+                              [&](core::Bitmap& p) { reference::GaussianBlur3x3(p, t, false, 9); },
+                              "gaussian");
         ExpectSameAsReference([&](core::Bitmap& p) { GaussianBlur3x3(p, t, true, 8); },
-                              [&](core::Bitmap& p) { reference::GaussianBlur3x3(p, t, true, 8); }, "outlier");
+                              [&](core::Bitmap& p) { reference::GaussianBlur3x3(p, t, true, 8); },
+                              "outlier");
     }
 }
 
 TEST(GaussianBlur3x3, OutlierAtFullStrengthAveragesEightCountedPixels) {
     core::Bitmap pic = core::Bitmap::Create(7, 7, 24).value();
-    for (int y = 0; y < 7; ++y) std::memset(pic.row(y), 40, 21);
+    for (int y = 0; y < 7; ++y)
+        std::memset(pic.row(y), 40, 21);
     pic.row(3)[9] = 240; // one channel of the centre pixel
     GaussianBlur3x3(pic, 0, true, 8);
     // 7 neighbours of 40 and itself; the pixel below the centre is left out.
     EXPECT_EQ(pic.row(3)[9], (7 * 40 + 240) / 8);
     // Gaussian at 255 (threshold 0) is the plain average there.
     core::Bitmap g = core::Bitmap::Create(7, 7, 24).value();
-    for (int y = 0; y < 7; ++y) std::memset(g.row(y), 40, 21);
+    for (int y = 0; y < 7; ++y)
+        std::memset(g.row(y), 40, 21);
     g.row(3)[9] = 240;
     GaussianBlur3x3(g, 0, false, 9);
     EXPECT_EQ(g.row(3)[9], (8 * 40 + 240) / 9);
@@ -171,10 +191,12 @@ TEST(Median, MatchesReferenceAtEveryStrength) {
 TEST(Median, LoneBrightPixelDisappearsAtEveryStrength) {
     for (int s = 1; s <= 9; ++s) {
         core::Bitmap pic = core::Bitmap::Create(12, 12, 24).value();
-        for (int y = 0; y < 12; ++y) std::memset(pic.row(y), 30, 36);
+        for (int y = 0; y < 12; ++y)
+            std::memset(pic.row(y), 30, 36);
         std::memset(pic.row(6) + 18, 255, 3);
         Median(pic, s);
         for (int y = 0; y < 12; ++y)
-            for (int i = 0; i < 36; ++i) ASSERT_EQ(pic.row(y)[i], 30) << s;
+            for (int i = 0; i < 36; ++i)
+                ASSERT_EQ(pic.row(y)[i], 30) << s;
     }
 }

@@ -31,14 +31,16 @@ TEST(ColorLut, GammaEveryEntryMatchesLongDouble) {
         const Lut t = GammaTable(a);
         EXPECT_EQ(t[0], 0);
         for (int i = 1; i < 256; ++i) {
-            const long double x = 255.0L * std::pow(static_cast<long double>(i) / 255.0L, 100.0L / a);
+            const long double x =
+                255.0L * std::pow(static_cast<long double>(i) / 255.0L, 100.0L / a);
             // A value this close to a half would need more than long double to settle.
             ASSERT_GT(std::fabs(x - std::floor(x) - 0.5L), 1e-12L) << "a=" << a << " i=" << i;
             ASSERT_EQ(t[i], static_cast<int>(std::nearbyint(x))) << "a=" << a << " i=" << i;
         }
     }
     const Lut id = GammaTable(100);
-    for (int i = 0; i < 256; ++i) EXPECT_EQ(id[i], i);
+    for (int i = 0; i < 256; ++i)
+        EXPECT_EQ(id[i], i);
 }
 
 TEST(ColorLut, BrightnessEveryEntryMatchesRational) {
@@ -46,7 +48,8 @@ TEST(ColorLut, BrightnessEveryEntryMatchesRational) {
         const Lut t = BrightTable(v);
         const int k = (v + 127) * 100 / 127;
         EXPECT_EQ(t[0], 0);
-        for (int i = 1; i < 256; ++i) ASSERT_EQ(t[i], std::min(255, NearestRational(i * k, 100))) << v << " " << i;
+        for (int i = 1; i < 256; ++i)
+            ASSERT_EQ(t[i], std::min(255, NearestRational(i * k, 100))) << v << " " << i;
     }
     const Lut black = BrightTable(-127), same = BrightTable(0), doubled = BrightTable(127);
     for (int i = 0; i < 256; ++i) {
@@ -79,7 +82,8 @@ TEST(ColorLut, ContrastEveryEntryMatchesRational) {
             ASSERT_EQ(t[x], NearestRational(num, 100)) << v << " " << x;
         }
     }
-    const Lut zero = ContrastTable(0), minus127 = ContrastTable(-127), minus126 = ContrastTable(-126);
+    const Lut zero = ContrastTable(0), minus127 = ContrastTable(-127),
+              minus126 = ContrastTable(-126);
     for (int i = 0; i < 256; ++i) {
         EXPECT_EQ(zero[i], i);
         EXPECT_EQ(minus127[i], i);
@@ -117,7 +121,8 @@ TEST(ColorLut, NegativeTwiceIsIdentityAtEveryDepth) {
     for (int bits : {1, 4, 8, 24}) {
         core::Bitmap pic = core::Bitmap::Create(13, 3, bits).value();
         for (int y = 0; y < 3; ++y)
-            for (std::size_t i = 0; i < pic.stride(); ++i) pic.row(y)[i] = static_cast<std::uint8_t>(i * 37 + y);
+            for (std::size_t i = 0; i < pic.stride(); ++i)
+                pic.row(y)[i] = static_cast<std::uint8_t>(i * 37 + y);
         // Clear padding so the comparison is about pixels.
         InvertPixels(pic);
         InvertPixels(pic);
@@ -128,6 +133,7 @@ TEST(ColorLut, NegativeTwiceIsIdentityAtEveryDepth) {
             EXPECT_EQ(pic.pixel(x, 1), ~once.pixel(x, 1) & mask) << bits;
         }
         InvertPixels(pic);
-        for (int y = 0; y < 3; ++y) EXPECT_EQ(std::memcmp(pic.row(y), once.row(y), pic.stride()), 0) << bits;
+        for (int y = 0; y < 3; ++y)
+            EXPECT_EQ(std::memcmp(pic.row(y), once.row(y), pic.stride()), 0) << bits;
     }
 }

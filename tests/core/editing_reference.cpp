@@ -20,8 +20,10 @@ void QuickSort(std::vector<int>& a, int lo, int hi) {
     int i = lo, j = hi;
     const int pivot = a[static_cast<std::size_t>((lo + hi) / 2)];
     do {
-        while (a[static_cast<std::size_t>(i)] < pivot) ++i;
-        while (pivot < a[static_cast<std::size_t>(j)]) --j;
+        while (a[static_cast<std::size_t>(i)] < pivot)
+            ++i;
+        while (pivot < a[static_cast<std::size_t>(j)])
+            --j;
         if (i <= j) {
             std::swap(a[static_cast<std::size_t>(i)], a[static_cast<std::size_t>(j)]);
             ++i;
@@ -45,7 +47,8 @@ void Spatial3x3(core::Bitmap& picture, const std::array<std::int16_t, 9>& k, int
             const Row* rows[3] = {&b0, &b1, &b2};
             for (int r = 0; r < 3; ++r)
                 for (int c = 0; c < 3; ++c)
-                    sum += k[static_cast<std::size_t>(r * 3 + c)] * (*rows[r])[static_cast<std::size_t>(p + 3 * (c - 1))];
+                    sum += k[static_cast<std::size_t>(r * 3 + c)] *
+                           (*rows[r])[static_cast<std::size_t>(p + 3 * (c - 1))];
             int v = sum / divisor;
             if (v < 0) v = 0;
             if (v > 255) v = 255;
@@ -61,7 +64,8 @@ void GaussianBlur3x3(core::Bitmap& picture, int threshold, bool leaveOneOut, int
         const Row b0 = CopyRow(source, i), b1 = CopyRow(source, i + 1), b2 = CopyRow(source, i + 2);
         std::uint8_t* out = picture.row(i + 1);
         for (int p = 3; p <= rowSize - 4; ++p) {
-            int sum = b0[p - 3] + b0[p] + b0[p + 3] + b1[p - 3] + b1[p] + b1[p + 3] + b2[p - 3] + b2[p + 3];
+            int sum = b0[p - 3] + b0[p] + b0[p + 3] + b1[p - 3] + b1[p] + b1[p + 3] + b2[p - 3] +
+                      b2[p + 3];
             if (!leaveOneOut) sum += b2[p];
             int mean = sum / count;
             if (mean > 255) mean = 255;
@@ -90,7 +94,8 @@ void Median(core::Bitmap& picture, int strength) {
     const int h = picture.height(), rowSize = picture.width() * 3;
     for (int y = 0; y < h; ++y) {
         std::vector<Row> rows;
-        for (int r = y - a; r <= y + a; ++r) rows.push_back(CopyRow(source, r < 0 ? 0 : r >= h ? h - 1 : r));
+        for (int r = y - a; r <= y + a; ++r)
+            rows.push_back(CopyRow(source, r < 0 ? 0 : r >= h ? h - 1 : r));
         std::uint8_t* out = picture.row(y);
         for (int p = 0; p < rowSize; ++p) {
             std::vector<int> v;

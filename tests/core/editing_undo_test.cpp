@@ -17,15 +17,18 @@ namespace {
 core::Bitmap Indexed8(int w, int h) {
     core::Bitmap pic = core::Bitmap::Create(w, h, 8).value();
     for (int i = 0; i < 256; ++i)
-        pic.palette()[static_cast<std::size_t>(i)] = core::Rgbq{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
-                                                                static_cast<std::uint8_t>(i * 7), 0};
+        pic.palette()[static_cast<std::size_t>(i)] =
+            core::Rgbq{static_cast<std::uint8_t>(i), static_cast<std::uint8_t>(255 - i),
+                       static_cast<std::uint8_t>(i * 7), 0};
     for (int y = 0; y < h; ++y)
-        for (int x = 0; x < w; ++x) pic.row(y)[x] = static_cast<std::uint8_t>(x * 31 + y * 5);
+        for (int x = 0; x < w; ++x)
+            pic.row(y)[x] = static_cast<std::uint8_t>(x * 31 + y * 5);
     return pic;
 }
 
 bool Same(const core::Bitmap& a, const core::Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height() || a.bits() != b.bits() || a.palette() != b.palette())
+    if (a.width() != b.width() || a.height() != b.height() || a.bits() != b.bits() ||
+        a.palette() != b.palette())
         return false;
     for (int y = 0; y < a.height(); ++y)
         for (int x = 0; x < a.width(); ++x)
@@ -108,7 +111,8 @@ TEST(ConvertToDib, UpKeepsColoursDownUsesStandardPalette) {
     EXPECT_FALSE(pic.deviceDependent());
     ASSERT_TRUE(ConvertToDib(pic, 24).ok());
     for (int y = 0; y < 4; ++y)
-        for (int x = 0; x < 9; ++x) EXPECT_EQ(pic.rgb(x, y), orig.rgb(x, y));
+        for (int x = 0; x < 9; ++x)
+            EXPECT_EQ(pic.rgb(x, y), orig.rgb(x, y));
 
     core::Bitmap mono = core::Bitmap::Create(10, 2, 1).value();
     mono.row(0)[0] = 0xA0;
@@ -118,7 +122,18 @@ TEST(ConvertToDib, UpKeepsColoursDownUsesStandardPalette) {
     EXPECT_EQ(mono.pixel(1, 0), 0u);
     EXPECT_EQ(mono.rgb(0, 0), 0xFFFFFFu);
 
-    core::Bitmap rgb = core::Bitmap::Create(2, 1, 24).value();
+    // An indexed picture shown as 24 bits goes back to 8 bits without loss.
+    core::Bitmap shown = Indexed8(9, 4);
+    ASSERT_TRUE(ConvertToDib(shown, 24).ok());
+    ASSERT_TRUE(ConvertToDib(shown, 8).ok());
+    for (int y = 0; y < 4; ++y)
+        for (int x = 0; x < 9; ++x)
+            EXPECT_EQ(shown.rgb(x, y), orig.rgb(x, y));
+
+    // More colours than 16: the nearest of the standard 16.
+    core::Bitmap rgb = core::Bitmap::Create(20, 1, 24).value();
+    for (int x = 0; x < 20; ++x)
+        rgb.row(0)[3 * x + 1] = static_cast<std::uint8_t>(x);
     rgb.row(0)[2] = 250; // nearly pure red
     ASSERT_TRUE(ConvertToDib(rgb, 4).ok());
     EXPECT_EQ(rgb.rgb(0, 0), 0xFF0000u);

@@ -9,15 +9,20 @@ namespace core::editing {
 namespace {
 
 // Nearest integer, ties to even (the default rounding mode).
-int Nearest(double x) { return static_cast<int>(std::nearbyint(x)); }
+int Nearest(double x) {
+    return static_cast<int>(std::nearbyint(x));
+}
 
-std::uint8_t ClampByte(int v) { return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v); }
+std::uint8_t ClampByte(int v) {
+    return static_cast<std::uint8_t>(v < 0 ? 0 : v > 255 ? 255 : v);
+}
 
 } // namespace
 
 ColorLuts ColorLuts::Identity() {
     ColorLuts l;
-    for (int i = 0; i < 256; ++i) l.red[i] = l.green[i] = l.blue[i] = static_cast<std::uint8_t>(i);
+    for (int i = 0; i < 256; ++i)
+        l.red[i] = l.green[i] = l.blue[i] = static_cast<std::uint8_t>(i);
     return l;
 }
 
@@ -37,7 +42,8 @@ Lut BrightTable(int value) {
     const int k = (value + 127) * 100 / 127;
     // i × k / 100: an exact integer over 100, so the double quotient rounds
     // exactly as the rational does (half-integers are representable).
-    for (int i = 1; i < 256; ++i) t[i] = ClampByte(std::min(255, Nearest(i * k / 100.0)));
+    for (int i = 1; i < 256; ++i)
+        t[i] = ClampByte(std::min(255, Nearest(i * k / 100.0)));
     return t;
 }
 
@@ -67,8 +73,12 @@ Lut ContrastTable(int value) {
     return t;
 }
 
-void SetGammaLUT(ColorLuts& luts, int value, int channel) { luts.channel(channel) = GammaTable(value); }
-void SetBrightLUT(ColorLuts& luts, int value, int channel) { luts.channel(channel) = BrightTable(value); }
+void SetGammaLUT(ColorLuts& luts, int value, int channel) {
+    luts.channel(channel) = GammaTable(value);
+}
+void SetBrightLUT(ColorLuts& luts, int value, int channel) {
+    luts.channel(channel) = BrightTable(value);
+}
 void SetContrastLUT(ColorLuts& luts, int value, int channel) {
     luts.channel(channel) = ContrastTable(value);
 }
@@ -94,11 +104,13 @@ void InvertPixels(Bitmap& picture) {
     if (picture.empty()) return;
     const std::size_t used = (static_cast<std::size_t>(picture.width()) * picture.bits() + 7) / 8;
     // Only the pixels' own bits turn over; the padding keeps its zeros.
-    const int spare = static_cast<int>(used * 8 - static_cast<std::size_t>(picture.width()) * picture.bits());
+    const int spare =
+        static_cast<int>(used * 8 - static_cast<std::size_t>(picture.width()) * picture.bits());
     const std::uint8_t lastMask = static_cast<std::uint8_t>(0xFF << spare);
     for (int y = 0; y < picture.height(); ++y) {
         std::uint8_t* r = picture.row(y);
-        for (std::size_t i = 0; i < used; ++i) r[i] = static_cast<std::uint8_t>(~r[i]);
+        for (std::size_t i = 0; i < used; ++i)
+            r[i] = static_cast<std::uint8_t>(~r[i]);
         r[used - 1] &= lastMask;
     }
 }

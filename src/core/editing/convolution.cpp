@@ -1,9 +1,15 @@
 #include "core/editing/convolution.h"
 
 #include "core/editing/parallel_rows.h"
+#include "core/editing/row_window.h"
+#include "core/editing/simd_lanes.h"
 
 #include <algorithm>
+#include <type_traits>
 #include <vector>
+
+// Vector helpers stay inside this file (see simd_lanes.h).
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace core::editing {
 
@@ -18,9 +24,15 @@ Kernel3x3 MakeKernel(int corner, int edge, int centre) {
     return k;
 }
 
-Kernel3x3 MeanRemovalKernel(int s) { return MakeKernel(-1, -1, 17 - std::clamp(s, 1, 8)); }
-Kernel3x3 HighPassMediumKernel(int s) { return MakeKernel(0, -1, 9 - std::clamp(s, 1, 4)); }
-Kernel3x3 HighPassLightKernel(int s) { return MakeKernel(1, -2, 9 - std::clamp(s, 1, 4)); }
+Kernel3x3 MeanRemovalKernel(int s) {
+    return MakeKernel(-1, -1, 17 - std::clamp(s, 1, 8));
+}
+Kernel3x3 HighPassMediumKernel(int s) {
+    return MakeKernel(0, -1, 9 - std::clamp(s, 1, 4));
+}
+Kernel3x3 HighPassLightKernel(int s) {
+    return MakeKernel(1, -2, 9 - std::clamp(s, 1, 4));
+}
 
 Kernel3x3 SoftenKernel(int s) {
     static constexpr int kCentre[7] = {32, 16, 8, 6, 5, 4, 3};
@@ -36,10 +48,37 @@ Kernel3x3 DefocusKernel(int a) {
     // The largest edge weight d (12 down to 1) with 25d ≤ a, then the
     // smallest centre c ≥ d² with c × 100 div 4d ≥ a.
     int d = 12;
-    while (d > 1 && d * d * 100 / (4 * d) > a) --d;
+    while (d > 1 && d * d * 100 / (4 * d) > a)
+        --d;
     int c = d * d;
-    while (c * 100 / (4 * d) < a) ++c;
+    while (c * 100 / (4 * d) < a)
+        ++c;
     return MakeKernel(1, d, c);
+}
+
+// One output row, sixteen bytes at a time; returns where the plain loop goes on.
+template <class V>
+int Convolve16(const std::uint8_t* r0, const std::uint8_t* r1, const std::uint8_t* r2,
+               std::uint8_t* out, int count, const int (&w)[9], int divisor, float inverse) {
+    using simd::Load;
+    using E = std::remove_cvref_t<decltype(V{}[0])>;
+    auto splat = [](int v) { return V{} + static_cast<E>(v); };
+    const V w0 = splat(w[0]), w1 = splat(w[1]), w2 = splat(w[2]), w3 = splat(w[3]),
+            w4 = splat(w[4]), w5 = splat(w[5]), w6 = splat(w[6]), w7 = splat(w[7]),
+            w8 = splat(w[8]);
+    // Negative sums end as 0 whichever way they are divided, so only
+    // 0 .. 256 × divisor needs the exact division.
+    const V cap = splat(std::min(256 * divisor, std::is_signed_v<E> ? 32767 : 65535));
+    int j = 0;
+    for (; j + simd::kWidth <= count; j += simd::kWidth) {
+        V sum = w0 * Load<V>(r0 + j - 3) + w1 * Load<V>(r0 + j) + w2 * Load<V>(r0 + j + 3) +
+                w3 * Load<V>(r1 + j - 3) + w4 * Load<V>(r1 + j) + w5 * Load<V>(r1 + j + 3) +
+                w6 * Load<V>(r2 + j - 3) + w7 * Load<V>(r2 + j) + w8 * Load<V>(r2 + j + 3);
+        if constexpr (std::is_signed_v<E>) sum = sum < V{} ? V{} : sum;
+        sum = sum > cap ? cap : sum;
+        simd::StoreQuotient(out + j, sum, inverse);
+    }
+    return j;
 }
 
 void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& progress) {
@@ -48,15 +87,12 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
     const int rowSize = picture.width() * 3;
     if (h <= 3 || rowSize < 9) return;
 
-    // Output rows 1 .. h − 3 read source rows 0 .. h − 2; keep those as they were.
-    const std::size_t stride = picture.stride();
-    std::vector<std::uint8_t> source(picture.data(), picture.data() + stride * static_cast<std::size_t>(h - 1));
-
     // The divided and clamped result of every possible sum, so the inner
     // loop is plain multiply-adds and one table read.
     const auto& w = kernel.weights;
     int lo = 0, hi = 0;
-    for (int i = 0; i < 9; ++i) (w[i] < 0 ? lo : hi) += w[i] * 255;
+    for (int i = 0; i < 9; ++i)
+        (w[i] < 0 ? lo : hi) += w[i] * 255;
     std::vector<std::uint8_t> table(static_cast<std::size_t>(hi - lo + 1));
     for (int s = lo; s <= hi; ++s) {
         const int q = s / kernel.divisor; // truncates toward zero
@@ -65,26 +101,44 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
     const std::uint8_t* lut = table.data() - lo;
 
     const int count = rowSize - 6; // byte positions 3 .. rowSize − 4
-    ParallelRows(0, h - 3, [&](int first, int last) {
-        std::vector<int> sums(static_cast<std::size_t>(count));
+    const int divisor = kernel.divisor;
+    const float inverse = 1.0f / static_cast<float>(divisor);
+    // 16-bit lanes when every sum fits them: signed, or unsigned for kernels
+    // without negative weights (Defocus reaches 146 × 255).
+    const int lanes16 = divisor <= 0                  ? 0
+                        : lo >= -32768 && hi <= 32767 ? 1
+                        : lo >= 0 && hi <= 65535      ? 2
+                                                      : 0;
+    const std::vector<RowBand> bands = SplitRows(0, h - 3);
+    const BandEdges edges(picture, bands);
+    RunBands(bands, [&](int first, int last) {
+        RowWindow window(picture, edges, first, last);
         // Local copies: the compiler cannot keep them in registers through the
-        // stores into `sums` otherwise.
+        // stores into the picture otherwise.
         const int w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
                   w7 = w[7], w8 = w[8];
+        const int wk[9] = {w0, w1, w2, w3, w4, w5, w6, w7, w8};
         const bool report = first == 0 && progress;
         for (int i = first; i < last; ++i) {
             if (report) ReportProgress(progress, (i - first) * 100 / (last - first));
-            const std::uint8_t* r0 = source.data() + stride * static_cast<std::size_t>(i);
-            const std::uint8_t* r1 = r0 + stride;
-            const std::uint8_t* r2 = r1 + stride;
-            int* s = sums.data();
-            for (int j = 0; j < count; ++j) {
-                const int p = j + 3;
-                s[j] = w0 * r0[p - 3] + w1 * r0[p] + w2 * r0[p + 3] + w3 * r1[p - 3] + w4 * r1[p] +
-                       w5 * r1[p + 3] + w6 * r2[p - 3] + w7 * r2[p] + w8 * r2[p + 3];
-            }
+            const std::uint8_t *r0, *r1, *r2;
+            window.Advance(i, &r0, &r1, &r2);
+            r0 += 3;
+            r1 += 3;
+            r2 += 3;
             std::uint8_t* out = picture.row(i + 1) + 3;
-            for (int j = 0; j < count; ++j) out[j] = lut[s[j]];
+            int j = 0;
+            if (lanes16 == 1)
+                j = Convolve16<simd::I16>(r0, r1, r2, out, count, wk, divisor, inverse);
+            if (lanes16 == 2)
+                j = Convolve16<simd::U16>(r0, r1, r2, out, count, wk, divisor, inverse);
+            for (; j < count; ++j) {
+                const int sum = w0 * r0[j - 3] + w1 * r0[j] + w2 * r0[j + 3] + w3 * r1[j - 3] +
+                                w4 * r1[j] + w5 * r1[j + 3] + w6 * r2[j - 3] + w7 * r2[j] +
+                                w8 * r2[j + 3];
+                out[j] = lut[sum];
+            }
+            window.Next();
         }
     });
 }

@@ -33,7 +33,7 @@ struct EffectRange {
     int minimum = 0, maximum = 0;
 };
 EffectRange RangeOfMode(int mode);
-bool IsColourMode(int mode);    // 100..121
+bool IsColourMode(int mode);     // 100..121
 bool IsPerChannelMode(int mode); // 100, 110, 120
 
 // The three tables for a colour mode from the red, green and blue values.

@@ -21,14 +21,24 @@ MedianShape MedianShapeFor(int strength) {
             bool on = false;
             switch (strength) {
             case 1:
-            case 3: on = plus; break;
+            case 3:
+                on = plus;
+                break;
             case 2:
             case 6:
-            case 9: on = true; break;
+            case 9:
+                on = true;
+                break;
             case 4:
-            case 7: on = m <= a; break;
-            case 5: on = plus || (ady <= 1 && adx <= 1); break;
-            case 8: on = !(ady == 3 && adx >= 2) && !(adx == 3 && ady >= 2); break;
+            case 7:
+                on = m <= a;
+                break;
+            case 5:
+                on = plus || (ady <= 1 && adx <= 1);
+                break;
+            case 8:
+                on = !(ady == 3 && adx >= 2) && !(adx == 3 && ady >= 2);
+                break;
             }
             if (on) s.cells.emplace_back(dy, dx);
         }
@@ -44,7 +54,8 @@ using Pair = std::pair<int, int>;
 // comparators the middle output depends on.
 std::vector<Pair> MedianNetwork(int n) {
     int size = 1;
-    while (size < n) size <<= 1;
+    while (size < n)
+        size <<= 1;
     std::vector<Pair> net;
     for (int p = 1; p < size; p <<= 1)
         for (int k = p; k >= 1; k >>= 1)
@@ -57,8 +68,11 @@ std::vector<Pair> MedianNetwork(int n) {
     live[static_cast<std::size_t>((n - 1) / 2)] = true;
     std::vector<Pair> kept;
     for (auto it = net.rbegin(); it != net.rend(); ++it) {
-        if (!live[static_cast<std::size_t>(it->first)] && !live[static_cast<std::size_t>(it->second)]) continue;
-        live[static_cast<std::size_t>(it->first)] = live[static_cast<std::size_t>(it->second)] = true;
+        if (!live[static_cast<std::size_t>(it->first)] &&
+            !live[static_cast<std::size_t>(it->second)])
+            continue;
+        live[static_cast<std::size_t>(it->first)] = live[static_cast<std::size_t>(it->second)] =
+            true;
         kept.push_back(*it);
     }
     std::reverse(kept.begin(), kept.end());
@@ -103,7 +117,8 @@ void Median(Bitmap& picture, int strength, const ProgressFn& progress) {
             for (int c = 0; c < n; ++c) {
                 const auto [dy, dx] = shape.cells[static_cast<std::size_t>(c)];
                 const int sy = std::clamp(y + dy, 0, h - 1);
-                at[static_cast<std::size_t>(c)] = source.data() + wide * static_cast<std::size_t>(sy) + pad + 3 * dx;
+                at[static_cast<std::size_t>(c)] =
+                    source.data() + wide * static_cast<std::size_t>(sy) + pad + 3 * dx;
             }
             std::uint8_t* out = picture.row(y);
             int p = 0;
@@ -111,7 +126,9 @@ void Median(Bitmap& picture, int strength, const ProgressFn& progress) {
             // overlap the one before (the source does not change).
             while (rowSize >= kLanes && p < rowSize) {
                 if (p + kLanes > rowSize) p = rowSize - kLanes;
-                for (int c = 0; c < n; ++c) std::memcpy(&v[static_cast<std::size_t>(c)], at[static_cast<std::size_t>(c)] + p, kLanes);
+                for (int c = 0; c < n; ++c)
+                    std::memcpy(&v[static_cast<std::size_t>(c)],
+                                at[static_cast<std::size_t>(c)] + p, kLanes);
                 for (const Pair& e : net) {
                     Lanes& x = v[static_cast<std::size_t>(e.first)];
                     Lanes& z = v[static_cast<std::size_t>(e.second)];
@@ -125,7 +142,8 @@ void Median(Bitmap& picture, int strength, const ProgressFn& progress) {
             }
             // Rows narrower than one group.
             for (; p < rowSize; ++p) {
-                for (int c = 0; c < n; ++c) values[static_cast<std::size_t>(c)] = at[static_cast<std::size_t>(c)][p];
+                for (int c = 0; c < n; ++c)
+                    values[static_cast<std::size_t>(c)] = at[static_cast<std::size_t>(c)][p];
                 std::nth_element(values.begin(), values.begin() + mid, values.end());
                 out[p] = values[static_cast<std::size_t>(mid)];
             }

@@ -9,8 +9,8 @@
 namespace core::editing {
 
 struct MedianShape {
-    int size = 3;                              // N: 3, 5 or 7
-    std::vector<std::pair<int, int>> cells;    // (dy, dx) under the mask, −a..a
+    int size = 3;                           // N: 3, 5 or 7
+    std::vector<std::pair<int, int>> cells; // (dy, dx) under the mask, −a..a
 };
 
 // The window of strength 1..9: plus, square, plus of arms 2, diamond 2,

@@ -4,11 +4,24 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 namespace core::editing {
 
-// Calls body(first, last) for disjoint bands that together cover [begin, end).
-// Small jobs stay on the calling thread.
-void ParallelRows(int begin, int end, const std::function<void(int first, int last)>& body);
+struct RowBand {
+    int first = 0, last = 0; // [first, last)
+};
+
+// Disjoint bands that together cover [begin, end), one per core; small jobs
+// get one band.
+std::vector<RowBand> SplitRows(int begin, int end);
+
+// Calls body(first, last) for every band, the first band on the calling thread.
+void RunBands(const std::vector<RowBand>& bands,
+              const std::function<void(int first, int last)>& body);
+
+inline void ParallelRows(int begin, int end, const std::function<void(int first, int last)>& body) {
+    RunBands(SplitRows(begin, end), body);
+}
 
 } // namespace core::editing

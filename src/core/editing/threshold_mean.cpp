@@ -1,9 +1,15 @@
 #include "core/editing/threshold_mean.h"
 
 #include "core/editing/parallel_rows.h"
+#include "core/editing/row_window.h"
+#include "core/editing/simd_lanes.h"
 
 #include <algorithm>
+#include <cstring>
 #include <vector>
+
+// Vector helpers stay inside this file (see simd_lanes.h).
+#pragma GCC diagnostic ignored "-Wpsabi"
 
 namespace core::editing {
 
@@ -14,38 +20,57 @@ void GaussianBlur3x3(Bitmap& picture, int threshold, bool leaveOneOut, int count
     const int rowSize = picture.width() * 3;
     if (h <= 3 || rowSize < 9) return;
 
-    const std::size_t stride = picture.stride();
-    std::vector<std::uint8_t> source(picture.data(), picture.data() + stride * static_cast<std::size_t>(h - 1));
-
     // mean of every possible sum, capped at 255
     std::vector<std::uint8_t> meanOf(9 * 255 + 1);
-    for (int s = 0; s <= 9 * 255; ++s) meanOf[static_cast<std::size_t>(s)] = static_cast<std::uint8_t>(std::min(255, s / count));
+    for (int s = 0; s <= 9 * 255; ++s)
+        meanOf[static_cast<std::size_t>(s)] = static_cast<std::uint8_t>(std::min(255, s / count));
     const int below = leaveOneOut ? 0 : 1;
     const int n = rowSize - 6;
 
-    ParallelRows(0, h - 3, [&](int first, int last) {
-        std::vector<std::uint8_t> means(static_cast<std::size_t>(n));
-        std::vector<int> sums(static_cast<std::size_t>(n));
+    const float inverse = 1.0f / static_cast<float>(count);
+    const simd::I16 belowV = simd::I16{} + static_cast<std::int16_t>(below);
+    const simd::I16 thresholdV =
+        simd::I16{} + static_cast<std::int16_t>(std::clamp(threshold, -1, 255));
+    const std::vector<RowBand> bands = SplitRows(0, h - 3);
+    const BandEdges edges(picture, bands);
+    RunBands(bands, [&](int first, int last) {
+        RowWindow window(picture, edges, first, last);
         const bool report = first == 0 && progress;
         for (int i = first; i < last; ++i) {
             if (report) ReportProgress(progress, (i - first) * 100 / (last - first));
-            const std::uint8_t* r0 = source.data() + stride * static_cast<std::size_t>(i) + 3;
-            const std::uint8_t* r1 = r0 + stride;
-            const std::uint8_t* r2 = r1 + stride;
-            int* s = sums.data();
-            for (int j = 0; j < n; ++j)
-                s[j] = r0[j - 3] + r0[j] + r0[j + 3] + r1[j - 3] + r1[j] + r1[j + 3] + r2[j - 3] +
-                       below * r2[j] + r2[j + 3];
-            for (int j = 0; j < n; ++j) means[static_cast<std::size_t>(j)] = meanOf[static_cast<std::size_t>(s[j])];
-            // The target byte is still the source byte here: each byte is
-            // written once, after its own row was read.
+            const std::uint8_t *r0, *r1, *r2;
+            window.Advance(i, &r0, &r1, &r2);
+            r0 += 3;
+            r1 += 3;
+            r2 += 3;
             std::uint8_t* out = picture.row(i + 1) + 3;
-            const std::uint8_t* m = means.data();
-            for (int j = 0; j < n; ++j) {
-                const int diff = r1[j] - m[j];
-                const int ad = diff < 0 ? -diff : diff;
-                out[j] = ad > threshold ? m[j] : r1[j];
+            int j = 0;
+            for (; j + simd::kWidth <= n; j += simd::kWidth) {
+                using V = simd::I16;
+                using simd::Load;
+                const V centre = Load<V>(r1 + j);
+                const V sum = Load<V>(r0 + j - 3) + Load<V>(r0 + j) + Load<V>(r0 + j + 3) +
+                              Load<V>(r1 + j - 3) + centre + Load<V>(r1 + j + 3) +
+                              Load<V>(r2 + j - 3) + belowV * Load<V>(r2 + j) + Load<V>(r2 + j + 3);
+                // The mean as bytes, then back to lanes for the comparison.
+                std::uint8_t mean[simd::kWidth];
+                simd::StoreQuotient(mean, sum, inverse);
+                const V m = Load<V>(mean);
+                const V diff = centre - m;
+                const V ad = diff < V{} ? -diff : diff;
+                const V result = ad > thresholdV ? m : centre;
+                const simd::U8 bytes = __builtin_convertvector(result, simd::U8);
+                std::memcpy(out + j, &bytes, sizeof bytes);
             }
+            for (; j < n; ++j) {
+                const int sum = r0[j - 3] + r0[j] + r0[j + 3] + r1[j - 3] + r1[j] + r1[j + 3] +
+                                r2[j - 3] + below * r2[j] + r2[j + 3];
+                const int mean = meanOf[static_cast<std::size_t>(sum)];
+                const int diff = r1[j] - mean;
+                out[j] =
+                    static_cast<std::uint8_t>((diff < 0 ? -diff : diff) > threshold ? mean : r1[j]);
+            }
+            window.Next();
         }
     });
 }

@@ -19,7 +19,8 @@ Result<std::vector<std::uint8_t>> PictureToDibFile(const Bitmap& picture) {
     WriteLE32(file.data() + 2, static_cast<std::uint32_t>(file.size()));
     // Pixels start after the headers and the colour table: the image size
     // counted back from the end.
-    const std::size_t pixels = sizeImage && sizeImage <= d.size() ? d.size() - sizeImage : kInfoHeaderSize;
+    const std::size_t pixels =
+        sizeImage && sizeImage <= d.size() ? d.size() - sizeImage : kInfoHeaderSize;
     WriteLE32(file.data() + 10, static_cast<std::uint32_t>(kFileHeaderSize + pixels));
     std::memcpy(file.data() + kFileHeaderSize, d.data(), d.size());
     return file;
@@ -84,7 +85,8 @@ Result<RestoredPicture> UndoBackup::Restore() {
     } else {
         out.picture = std::move(bitmap_);
     }
-    if (palette_ && out.picture.bits() <= 8 && !palette_->empty()) out.picture.palette() = *palette_;
+    if (palette_ && out.picture.bits() <= 8 && !palette_->empty())
+        out.picture.palette() = *palette_;
     Clear();
     return out;
 }

@@ -83,6 +83,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     BuildPanels();
     BuildToolbar();
     WireCommands();
+    WireEditCommands();
     ApplySettings();
 
     // The command line: all arguments joined with blanks name one file.
@@ -207,6 +208,8 @@ void TWebForm::WireCommands() {
     };
     on("mnuOpen", [this] { BtnOpenClick(OpenSender::User); });
     on("mnuReload", [this] { mnuReloadClick(); });
+    on("mnuSave", [this] { mnuSaveClick(); });
+    on("mnuCompress", [this] { mnuCompress1Click(); });
     on("mnuExit", [this] { mnuExitClick(); });
     on("mnuHelpIndex", [this] { mnuHelpContextClick(0); });
     on("mnuHelpSlideshows", [this] { mnuHelpContextClick(300); });
@@ -398,6 +401,7 @@ void TWebForm::WriteSettingsAtClose() {
     settings_.Win98Style = menus_.action("mnuWin98style")->isChecked() ? 1 : 0;
     settings_.ComctlLevel = 3;
     WriteSettings(settings_, openDir_, saveDir_);
+    StoreWizardSettings();
 }
 
 void TWebForm::mnuExitClick() {

@@ -5,14 +5,17 @@
 
 #include "core/app/settings.h"
 #include "core/bookmarks/bookmark_list.h"
+#include "core/editing/color_lut.h"
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
 #include "core/view/value_request.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
+#include "core/output/save_rules.h"
 #include "core/view/selection.h"
 #include "gui/app/help_window.h"
 #include "gui/app/menu_set.h"
+#include "gui/editing/effect_dialog.h"
 
 #include <QElapsedTimer>
 #include <QMainWindow>
@@ -22,6 +25,7 @@
 #include <atomic>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <thread>
 
 class QScrollArea;
@@ -36,6 +40,9 @@ namespace gui {
 
 class TPix;
 class StatusPanels;
+class TSaveDialogEx;
+class TFXdlg;
+class JpegWizard;
 
 
 // Who asked for an open: the open dialog (the file is probed), the
@@ -196,6 +203,59 @@ class TWebForm : public QMainWindow {
     HelpWindow* helpWindow() const { return help_; }
     QString openDir() const { return openDir_; }
 
+    // Editing: the undo backup, the memory guard, depth changes, the colour
+    // and filter commands and the clipboard (web_form_edit.cpp).
+    bool AutoBackUp(bool useStream);
+    void mnuUndoClick();
+    bool EnoughMemory(int shift);
+    std::uint64_t ImageMemSize() const;
+    void MakeDIB24();
+    void MakeDIB8();
+    void MakeDIB4();
+    bool WarnSVGA();
+    void AutoConvert();
+    void mnuGammaFilterClick(bool rgb);
+    void mnuBrightnessClick(int mode); // 110, 111, 120, 121
+    void mnuNegativeClick();
+    void FilterCommand(int mode);      // sharpen, smooth and despeckle by their dialog mode
+    void mnuCopyClick();
+    void mnuCopyMaskClick(bool trim);
+    void mnuPasteClick();
+    void mnuEmptyClick();
+    void mnuRegion1Click();
+    const core::editing::UndoBackup& undoBackup() const { return undo_; }
+    const core::editing::ColorLuts& colorLuts() const { return luts_; }
+    // Tests answer the effect dialog and the selection dialog of Mask.
+    using EffectDialogFn = std::function<int(const QString& caption, const EffectRequest& request,
+                                             EffectChannels* channels)>;
+    void setEffectDialog(EffectDialogFn fn) { effectDialog_ = std::move(fn); }
+    using RectDialogFn = std::function<QRect(const QRect& initial)>;
+    void setRectDialog(RectDialogFn fn) { rectDialog_ = std::move(fn); }
+
+    // Save As (web_form_save.cpp).
+    void mnuSaveClick();
+    void SaveDialogTypeChange(int index);
+    TSaveDialogEx* saveDialog();
+    int lastSaveIndex() const { return lastSaveIndex_; }
+    QString saveDir() const { return saveDir_; }
+    // Tests fill the save dialog in this instead of showing it (false = Cancel),
+    // and may say how much room the target's volume has.
+    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) {
+        saveRunner_ = std::move(runner);
+    }
+    void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
+        freeSpace_ = std::move(probe);
+    }
+    // The JPEG compression wizard; its settings are read at its first use in
+    // a run (nullopt until then) and stored when the window closes.
+    void mnuCompress1Click();
+    const std::optional<core::output::WizardSettings>& wizardSettings() const { return wizard_; }
+    void StoreWizardSettings() const;
+    // Tests drive the wizard's dialog (shown, not modal) through this.
+    void setWizardRunner(std::function<void(TFXdlg&, JpegWizard&)> runner) {
+        wizardRunner_ = std::move(runner);
+    }
+
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
@@ -327,6 +387,28 @@ class TWebForm : public QMainWindow {
     bool answer_ = true;
     int questionsAsked_ = 0;
     QStringList messages_;
+
+    // Editing.
+    core::editing::UndoBackup undo_;
+    core::editing::ColorLuts luts_ = core::editing::ColorLuts::Identity();
+    EffectChannels channels_;
+    bool warnSvgaOff_ = false;
+    EffectDialogFn effectDialog_;
+    RectDialogFn rectDialog_;
+    int RunEffectDialog(const QString& caption, const QString& low, const QString& high,
+                        const EffectRequest& request);
+    bool PrepareEdit(); // warning, guard, backup, 24 bits
+    void WireEditCommands();
+    void ApplyToPicture(const QString& status,
+                        const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation);
+
+    // Save As.
+    TSaveDialogEx* saveDialog_ = nullptr;
+    int lastSaveIndex_ = 0; // remembered for the run, not stored
+    std::function<bool(TSaveDialogEx&)> saveRunner_;
+    std::function<qint64(const QString&)> freeSpace_;
+    std::optional<core::output::WizardSettings> wizard_;
+    std::function<void(TFXdlg&, JpegWizard&)> wizardRunner_;
 };
 
 } // namespace gui

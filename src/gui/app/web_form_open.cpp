@@ -274,6 +274,7 @@ void TWebForm::FinishDecode(core::Result<core::DecodedPicture> result, core::Doc
     else
         SetStatusText("Ready.");
     menus_.SetEnabled("mnuReload", true);
+    menus_.SetEnabled("mnuUndo", false); // the backup stays until the next one
     AfterOpen();
 }
 

@@ -10,8 +10,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScrollArea>
 #include <QScreen>
+#include <QScrollArea>
 #include <QScrollBar>
 #include <QVBoxLayout>
 
@@ -97,14 +97,17 @@ TFXdlg::TFXdlg(const QString& caption, const QString& lowText, const QString& hi
         connect(bars_[i], &QScrollBar::valueChanged, this, [this, i](int v) {
             if (!typing_[i]) edits_[i]->setText(QString::number(v));
         });
-        connect(bars_[i], &QScrollBar::actionTriggered, this, [this, i](int) { typing_[i] = false; });
+        connect(bars_[i], &QScrollBar::actionTriggered, this,
+                [this, i](int) { typing_[i] = false; });
         connect(edits_[i], &QLineEdit::textEdited, this, [this, i] { typing_[i] = true; });
         connect(edits_[i], &QLineEdit::editingFinished, this, [this, i] { EditChanged(i); });
         if (i == 0) {
             auto* ends = new QHBoxLayout;
-            labelMin_ = new QLabel(lowText.isEmpty() ? QString::number(request.minimum) : lowText, this);
+            labelMin_ =
+                new QLabel(lowText.isEmpty() ? QString::number(request.minimum) : lowText, this);
             labelMin_->setObjectName("LabelMin");
-            labelMax_ = new QLabel(highText.isEmpty() ? QString::number(request.maximum) : highText, this);
+            labelMax_ =
+                new QLabel(highText.isEmpty() ? QString::number(request.maximum) : highText, this);
             labelMax_->setObjectName("LabelMax");
             labelMax_->setAlignment(Qt::AlignRight);
             ends->addSpacing(100);
@@ -213,7 +216,8 @@ void TFXdlg::btnTestClick() {
             else
                 channels_ = {s, s, s};
         }
-        core::editing::ApplyEffect(part, request_.mode, core::editing::IsColourMode(request_.mode) ? channels_.red : s,
+        core::editing::ApplyEffect(part, request_.mode,
+                                   core::editing::IsColourMode(request_.mode) ? channels_.red : s,
                                    channels_.green, channels_.blue);
         afterPix_->SetBitmap(std::move(part));
         afterPix_->resize(area.size());
@@ -234,7 +238,8 @@ void TFXdlg::btnResetClick() {
 
 void TFXdlg::chkScrollbarsClick() {
     if (!chkScrollbars_->isChecked()) {
-        storedScroll_ = QPoint(scrollBox1_->horizontalScrollBar()->value(), scrollBox1_->verticalScrollBar()->value());
+        storedScroll_ = QPoint(scrollBox1_->horizontalScrollBar()->value(),
+                               scrollBox1_->verticalScrollBar()->value());
         scrollBox1_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         scrollBox1_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
         // Hiding the bars may reset them; the preview stays where it was.
@@ -284,11 +289,14 @@ void TFXdlg::done(int r) {
     QDialog::done(r);
 }
 
-void TFXdlg::closeEvent(QCloseEvent* event) { QDialog::closeEvent(event); }
+void TFXdlg::closeEvent(QCloseEvent* event) {
+    QDialog::closeEvent(event);
+}
 
 int ShowEffectDialog(const QString& caption, const QString& lowText, const QString& highText,
-                     const EffectRequest& request, const core::Bitmap& picture, EffectChannels* channels,
-                     QWidget* parent, const EffectWizard& wizard, std::function<void(int)> help) {
+                     const EffectRequest& request, const core::Bitmap& picture,
+                     EffectChannels* channels, QWidget* parent, const EffectWizard& wizard,
+                     std::function<void(int)> help) {
     TFXdlg dlg(caption, lowText, highText, request, picture, parent);
     dlg.setWizard(wizard);
     dlg.setHelp(std::move(help));

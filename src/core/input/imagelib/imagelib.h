@@ -49,6 +49,10 @@ int WriteBMP(const std::string& fileName, const Bitmap& picture, const ProgressF
 Status WriteBmpTo(std::FILE* file, const Bitmap& picture, const ProgressFn& progress = {});
 int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced,
              const ProgressFn& progress = {});
+// Ordinal 23: PCX (RLE, planes as the depth asks). Ordinal 27: TIFF (CCITT G4
+// for black and white, Deflate otherwise; never LZW).
+int WritePCX(const std::string& fileName, const Bitmap& picture, const ProgressFn& progress = {});
+int WriteTIFF(const std::string& fileName, const Bitmap& picture, const ProgressFn& progress = {});
 
 // Ordinal 13: reduces a BMP file image held in memory (file header and packed
 // DIB) to 4 or 8 bits with an adaptive palette and error diffusion; the
