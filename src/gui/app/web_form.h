@@ -97,7 +97,7 @@ class TWebForm : public QMainWindow {
     }
     int lastLibraryAngle() const { return lastLibraryAngle_; }
     const core::ReduceChoice& lastReduction() const { return lastReduction_; }
-    bool backupHeld() const { return backup_.held(); }
+    bool backupHeld() const { return undo_.held(); }
 
     // Caption, status and commands.
     void UpdateCaption();
@@ -267,20 +267,18 @@ class TWebForm : public QMainWindow {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Transform helpers (web_form_transform.cpp). AutoBackUp stands in for
-    // the window's undo backup command until that is in.
+    // Transform helpers (web_form_transform.cpp).
     int AskValue(const QString& caption, const core::ValueRequest& request, const QString& lowText,
                  const QString& highText);
-    bool EnoughMemoryFor(int shift);
-    bool AutoBackUp(bool asStream);
     core::Bitmap PictureForLibrary() const;
     void TransformFailed(const std::string& why);
     void TakeTransformed(core::Bitmap picture, bool readFacts);
     void TransformChanged();
     bool AskNewSize(int* width, int* height, int* copyMode);
     void ImageLibReduce();
+    // The selection dialog of Mask: the resize dialog in selection mode.
+    QRect AskSelection(const QRect& initial, int pictureWidth, int pictureHeight);
     std::function<int(const QString&, int)> valueAnswer_;
-    core::editing::UndoBackup backup_;
     int lastLibraryAngle_ = 0;
     core::ReduceChoice lastReduction_;
 

@@ -34,26 +34,6 @@ int TWebForm::AskValue(const QString& caption, const core::ValueRequest& request
     return ShowValueDialog(this, caption, lowText, highText, request);
 }
 
-bool TWebForm::EnoughMemoryFor(int shift) {
-    const core::Bitmap& pic = dur95_->Bitmap();
-    if (core::EnoughMemory(
-            core::ImageMemSize(pic.width(), pic.height(), pic.bits(), screenBits_, false), shift))
-        return true;
-    ShowMessage("Insufficient memory.", false);
-    return false;
-}
-
-bool TWebForm::AutoBackUp(bool asStream) {
-    const core::Bitmap& pic = dur95_->Bitmap();
-    if (auto st =
-            backup_.Take(pic, doc_.PictureBits, asStream, pic.bits() <= 8 || screenBits_ == 8);
-        !st) {
-        ShowMessage("Insufficient memory; backup failed.", false);
-        return false;
-    }
-    return true;
-}
-
 // A copy of the picture for the library, at its own depth when it is held deeper.
 core::Bitmap TWebForm::PictureForLibrary() const {
     return core::PictureAtDepth(dur95_->Bitmap(), doc_.PictureBits);
@@ -75,20 +55,11 @@ void TWebForm::TakeTransformed(core::Bitmap picture, bool readFacts) {
     TransformChanged();
 }
 
-// The common tail of an edit: changed flag, view, caption and commands.
+// The common tail of an edit, and the commands that depend on the depth.
 void TWebForm::TransformChanged() {
-    pictureChanged_ = true;
-    dur95_->PictureChanged();
-    if (settings_.FitToWindow)
-        ResizeImage();
-    else
-        dur95_->resize(doc_.PictureWidth * zoomPercent_ / 100,
-                       doc_.PictureHeight * zoomPercent_ / 100);
-    UpdateScrollRanges();
-    RefreshPicture();
+    PictureChanged();
     EnableControls();
     UpdateCaption();
-    StatusReady();
 }
 
 void TWebForm::mnuMirrorVertClick(bool vertical) {
@@ -110,7 +81,7 @@ void TWebForm::mnuRotateClick() {
     if (angle == kCancel) return;
     lastLibraryAngle_ = 36000 - angle;
     ShowBusy("Rotating...");
-    if (!EnoughMemoryFor(1) || !AutoBackUp(false)) return StatusReady();
+    if (!EnoughMemory(1) || !AutoBackUp(false)) return StatusReady();
     auto turned = core::RotateClockwise(PictureForLibrary(), angle);
     if (!turned) return TransformFailed(turned.message());
     TakeTransformed(std::move(turned).value(), true);
@@ -131,7 +102,7 @@ bool TWebForm::AskNewSize(int* width, int* height, int* copyMode) {
 void TWebForm::mnuResizeClick() {
     int w = 0, h = 0, mode = 0;
     if (!AskNewSize(&w, &h, &mode)) return;
-    if (!EnoughMemoryFor(1) || !AutoBackUp(false)) return;
+    if (!EnoughMemory(1) || !AutoBackUp(false)) return;
     ShowBusy("Resizing...");
     auto resized = core::ResizePicture(PictureForLibrary(), w, h, mode);
     if (!resized) return TransformFailed(resized.message());
@@ -143,7 +114,7 @@ void TWebForm::mnuResample1Click() {
     int w = 0, h = 0, mode = 0;
     if (!AskNewSize(&w, &h, &mode)) return;
     if (w <= 15 || h <= 15) return;
-    if (!EnoughMemoryFor(1) || !AutoBackUp(false)) return;
+    if (!EnoughMemory(1) || !AutoBackUp(false)) return;
     ShowBusy("Resampling...");
     bool skipped = false;
     auto resampled = core::ResamplePicture(PictureForLibrary(), w, h, &skipped);
@@ -208,7 +179,7 @@ void TWebForm::ImageLibReduce() {
     ShowBusy("Converting...");
     ProgressBegin();
     core::Bitmap out;
-    const int rc = core::imagelib::ReduceBmpColors(backup_.stream(), 8, 1, &out, [this](int pct) {
+    const int rc = core::imagelib::ReduceBmpColors(undo_.stream(), 8, 1, &out, [this](int pct) {
         ProgressStep(pct);
         QCoreApplication::processEvents();
         return !closing_;
@@ -219,6 +190,14 @@ void TWebForm::ImageLibReduce() {
     dur95_->SetBitmap(std::move(out));
     dur95_->SetTwoColour(false);
     TransformChanged();
+}
+
+QRect TWebForm::AskSelection(const QRect& initial, int pictureWidth, int pictureHeight) {
+    ResizeResult r;
+    ShowResizeDialog(initial.left(), initial.top(), initial.width(), &r, 0, pictureHeight,
+                     pictureWidth, initial.height(), this);
+    if (r.width == -1) return QRect(0, 0, -1, -1);
+    return QRect(r.x, r.y, r.width, r.height);
 }
 
 } // namespace gui
