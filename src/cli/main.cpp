@@ -4,6 +4,7 @@
 #include "cli/convert_command.h"
 #include "cli/bookmarks_command.h"
 #include "cli/edit_options.h"
+#include "cli/transform_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
 #include "core/input/imagelib/imagelib.h"
@@ -40,6 +41,7 @@ void PrintUsage(std::FILE* to) {
                "bookmarks prints a bookmark list's entries (index<TAB>entry lines).\n",
                to);
     cli::PrintEditUsage(to);
+    cli::PrintTransformUsage(to);
 }
 
 struct Options {
@@ -50,6 +52,9 @@ struct Options {
     std::optional<std::pair<int, int>> decodeBox;
     cli::OutputOptions output;
     std::vector<cli::EditStep> edits;
+    std::vector<cli::TransformStep> transforms;
+    // Edits and transforms in the order given: (is a transform, index).
+    std::vector<std::pair<bool, std::size_t>> order;
 };
 
 bool ParseInt(const char* text, int lo, int hi, int* out) {
@@ -101,6 +106,12 @@ bool ParseArgs(int argc, char** argv, Options* o) {
         } else if (const cli::EditParse e = cli::ParseEditOption(argc, argv, i, o->edits);
                    e != cli::EditParse::NotEdit) {
             if (e == cli::EditParse::Bad) return false;
+            o->order.emplace_back(false, o->edits.size() - 1);
+        } else if (const cli::TransformParse t =
+                       cli::ParseTransformOption(argc, argv, i, o->transforms);
+                   t != cli::TransformParse::NotTransform) {
+            if (t == cli::TransformParse::Bad) return false;
+            o->order.emplace_back(true, o->transforms.size() - 1);
         } else if (a == "--") {
             for (++i; i < argc; ++i) o->files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
@@ -217,9 +228,13 @@ int Convert(const Options& o) {
     auto opened = OpenPicture(o, o.files[0]);
     if (!opened) return kExitFailed;
     core::Bitmap& picture = opened->decoded.picture;
-    if (auto st = cli::ApplyEdits(picture, o.edits); !st) {
-        std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
-        return kExitFailed;
+    for (const auto& [isTransform, index] : o.order) {
+        const core::Status st = isTransform ? cli::ApplyTransform(picture, o.transforms[index])
+                                            : cli::ApplyEdits(picture, {o.edits[index]});
+        if (!st) {
+            std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
+            return kExitFailed;
+        }
     }
     return cli::WriteConverted(out, picture, o.output);
 }

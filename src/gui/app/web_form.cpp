@@ -120,6 +120,8 @@ void TWebForm::BuildMenus() {
         if (m->objectName() == "mnuHelp1") continue;
         connect(m, &QMenu::aboutToShow, this, [this] { Guard([this] { MainMenuPopup(PopupPlace::None); }); });
     }
+    if (QMenu* image = menus_.barMenu("mnuImage1"))
+        connect(image, &QMenu::aboutToShow, this, [this] { Guard([this] { mnuImage1Click(); }); });
 }
 
 void TWebForm::BuildPanels() {
@@ -213,6 +215,18 @@ void TWebForm::WireCommands() {
     on("mnuHelpIndex", [this] { mnuHelpContextClick(0); });
     on("mnuHelpSlideshows", [this] { mnuHelpContextClick(300); });
     on("mnuFitWindow", [this] { mnuFitWindowClick(); });
+    on("mnuMirrorVert", [this] { mnuMirrorVertClick(true); });
+    on("mnuMirrorHorz", [this] { mnuMirrorVertClick(false); });
+    on("mnuRotate", [this] { mnuRotateClick(); });
+    on("mnuResize", [this] { mnuResizeClick(); });
+    on("mnuResample", [this] { mnuResample1Click(); });
+    on("mnuGray", [this] { ImageReduce(0); });
+    on("mnuPromote24", [this] { ImagePromote(24); });
+    on("mnuPromote8", [this] { ImagePromote(8); });
+    on("mnuPromote4", [this] { ImagePromote(4); });
+    on("mnu8bpp", [this] { ImageReduce(8); });
+    on("mnu4bpp", [this] { ImageReduce(4); });
+    on("mnu1bpp", [this] { ImageReduce(1); });
     on("mnuOptimizeWindow", [this] { mnuOptimizeWindowClick(); });
     on("mnuNextImage", [this] { btnNextImageClick(); });
     on("mnuPrevImage", [this] { btnPrevImageClick(); });

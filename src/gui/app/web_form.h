@@ -6,7 +6,9 @@
 #include "core/app/settings.h"
 #include "core/bookmarks/bookmark_list.h"
 #include "core/editing/color_lut.h"
+#include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
+#include "core/view/value_request.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 #include "core/output/save_rules.h"
@@ -80,6 +82,24 @@ class TWebForm : public QMainWindow {
     void mnuHelpContextClick(int context);
     void mnuFitWindowClick();
     void mnuOptimizeWindowClick();
+
+    // Image and Colors commands: flips, rotation, size, depth (web_form_transform.cpp).
+    void mnuImage1Click();
+    void mnuMirrorVertClick(bool vertical);
+    void mnuRotateClick();
+    void mnuResizeClick();
+    void mnuResample1Click();
+    void ImagePromote(int target);
+    // kind 8, 4, 1 (Reduce to) or 0 (Gray shades); from AutoConvert the
+    // backup is already taken.
+    void ImageReduce(int kind, bool fromAutoConvert = false);
+    // Tests answer the value dialogs (caption, initial value → value or −999).
+    void setValueAnswer(std::function<int(const QString&, int)> answer) {
+        valueAnswer_ = std::move(answer);
+    }
+    int lastLibraryAngle() const { return lastLibraryAngle_; }
+    const core::ReduceChoice& lastReduction() const { return lastReduction_; }
+    bool backupHeld() const { return undo_.held(); }
 
     // Caption, status and commands.
     void UpdateCaption();
@@ -274,6 +294,21 @@ class TWebForm : public QMainWindow {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
+    // Transform helpers (web_form_transform.cpp).
+    int AskValue(const QString& caption, const core::ValueRequest& request, const QString& lowText,
+                 const QString& highText);
+    core::Bitmap PictureForLibrary() const;
+    void TransformFailed(const std::string& why);
+    void TakeTransformed(core::Bitmap picture, bool readFacts);
+    void TransformChanged();
+    bool AskNewSize(int* width, int* height, int* copyMode);
+    void ImageLibReduce();
+    // The selection dialog of Mask: the resize dialog in selection mode.
+    QRect AskSelection(const QRect& initial, int pictureWidth, int pictureHeight);
+    std::function<int(const QString&, int)> valueAnswer_;
+    int lastLibraryAngle_ = 0;
+    core::ReduceChoice lastReduction_;
+
     void BuildMenus();
     void BuildToolbar();
     void BuildPanels();

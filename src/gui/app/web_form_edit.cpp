@@ -7,7 +7,6 @@
 #include "core/editing/effect_modes.h"
 #include "core/editing/make_dib.h"
 #include "gui/app/status_panels.h"
-#include "gui/editing/rect_dialog.h"
 #include "gui/view/tpix.h"
 
 #include <QAction>
@@ -218,8 +217,7 @@ void TWebForm::AutoConvert() {
     if (options_.askQuestions)
         yes = QMessageBox::question(this, "Confirm", "Convert to 256 colors?",
                                     QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    // The reduction to 256 colours arrives with the colour-depth commands.
-    (void)yes;
+    if (yes) ImageReduce(8, true); // 256 colours, the backup is already taken
 }
 
 bool TWebForm::PrepareEdit() {
@@ -396,7 +394,7 @@ void TWebForm::mnuRegion1Click() {
         last.height() > 0)
         initial = QRect(last.left, last.top, last.width(), last.height());
     const QRect chosen =
-        rectDialog_ ? rectDialog_(initial) : ShowRectDialog(this, initial, QSize(pw, ph));
+        rectDialog_ ? rectDialog_(initial) : AskSelection(initial, pw, ph);
     if (chosen.width() == -1) return;
     SetSelection(core::SelRect{chosen.left(), chosen.top(), chosen.left() + chosen.width(),
                                chosen.top() + chosen.height()});

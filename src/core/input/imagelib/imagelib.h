@@ -54,6 +54,12 @@ int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced
 int WritePCX(const std::string& fileName, const Bitmap& picture, const ProgressFn& progress = {});
 int WriteTIFF(const std::string& fileName, const Bitmap& picture, const ProgressFn& progress = {});
 
+// Ordinal 13: reduces a BMP file image held in memory (file header and packed
+// DIB) to 4 or 8 bits with an adaptive palette and error diffusion; the
+// picture gets the result and its palette. The progress may stop it.
+int ReduceBmpColors(std::span<const std::uint8_t> bmpFile, int bits, int flag, Bitmap* picture,
+                    const ProgressFn& progress, int reserved = 1);
+
 // The text of the last failure of a call on this thread.
 std::string LastError();
 void SetLastError(std::string message);

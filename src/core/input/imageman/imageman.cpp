@@ -1,6 +1,12 @@
 #include "core/input/imageman/imageman.h"
 
 #include "core/input/imageman/format_sniff.h"
+#include "core/input/imageman/gamma.h"
+#include "core/input/imageman/increase_colors.h"
+#include "core/input/imageman/mirror.h"
+#include "core/input/imageman/reduce_colors.h"
+#include "core/input/imageman/resample.h"
+#include "core/input/imageman/rotate.h"
 #include "core/input/imageman/scale.h"
 
 #include <map>
@@ -287,14 +293,105 @@ HIMAGE ImgCopy(HIMAGE h, int width, int height, const Rect* source, int mode) {
     if (!pic) return 0;
     const Rect all{0, 0, pic->width(), pic->height()};
     const Rect& r = source ? *source : all;
-    Result<Bitmap> copy = (mode == kCopyAverage32 || mode == kCopyAverage4)
-                              ? AreaAverage(*pic, r, width, height, mode == kCopyAverage32)
-                              : NearestCopy(*pic, r, width, height);
+    Result<Bitmap> copy =
+        mode == kCopyAverage32       ? AreaAverage(*pic, r, width, height, true)
+        : mode == kCopyAverage4      ? Resample(*pic, r, width, height)
+        : mode == kCopyPreserveBlack ? PreservingCopy(*pic, r, width, height, true)
+        : mode == kCopyPreserveWhite ? PreservingCopy(*pic, r, width, height, false)
+                                     : NearestCopy(*pic, r, width, height);
     if (!copy) {
         SetStatus(StatusFor(copy.error()), copy.message());
         return 0;
     }
     return ImgFromBitmap(std::move(copy).value());
+}
+
+namespace {
+
+// A new handle from an operation's result, or 0 with its message.
+HIMAGE FromResult(Result<Bitmap> made) {
+    if (!made) {
+        SetStatus(StatusFor(made.error()), made.message());
+        return 0;
+    }
+    return ImgFromBitmap(std::move(made).value());
+}
+
+// The current page, held by the image itself from now on: in-place edits must
+// not be lost to a later decode of the file's page.
+Bitmap* EditablePicture(LibImage& img) {
+    if (!CurrentPicture(img)) return nullptr;
+    img.ownPicture = true;
+    return &*img.picture;
+}
+
+} // namespace
+
+HIMAGE ImgRotate(HIMAGE h, int angle, Rgbq fill) {
+    auto img = Find(h);
+    if (!img) return 0;
+    const Bitmap* pic = CurrentPicture(*img);
+    if (!pic) return 0;
+    return FromResult(RotatePicture(*pic, angle, fill));
+}
+
+int ImgMirror(HIMAGE h, int vertical, int horizontal) {
+    auto img = Find(h);
+    if (!img) return 0;
+    Bitmap* pic = EditablePicture(*img);
+    if (!pic) return 0;
+    MirrorPicture(*pic, vertical != 0, horizontal != 0);
+    return SetStatus(IMG_OK);
+}
+
+HIMAGE ImgIncreaseColors(HIMAGE h, int bits) {
+    auto img = Find(h);
+    if (!img) return 0;
+    const Bitmap* pic = CurrentPicture(*img);
+    if (!pic) return 0;
+    if (bits < pic->bits()) {
+        SetStatus(IMG_BAD_ARGUMENT, "The picture already has more colours.");
+        return 0;
+    }
+    return FromResult(IncreaseColors(*pic, bits));
+}
+
+HIMAGE ImgReduceColors(HIMAGE h, int colors, int mode, const ProgressFn& progress) {
+    auto img = Find(h);
+    if (!img) return 0;
+    const Bitmap* pic = CurrentPicture(*img);
+    if (!pic) return 0;
+    return FromResult(ReduceColors(*pic, colors, mode, progress));
+}
+
+HIMAGE ImgReduceColorsPal(HIMAGE h, int mode, const std::vector<Rgbq>& palette) {
+    auto img = Find(h);
+    if (!img) return 0;
+    const Bitmap* pic = CurrentPicture(*img);
+    if (!pic) return 0;
+    return FromResult(ReduceToPalette(*pic, palette, mode == kReduceOptimal));
+}
+
+int ImgGamma(HIMAGE h, int gammaTenths) {
+    auto img = Find(h);
+    if (!img) return 0;
+    Bitmap* pic = EditablePicture(*img);
+    if (!pic) return 0;
+    GammaPicture(*pic, gammaTenths);
+    return SetStatus(IMG_OK);
+}
+
+int ImgTakePicture(HIMAGE h, Bitmap* picture) {
+    auto img = Find(h);
+    if (!img) return 0;
+    if (!img->ownPicture) {
+        const int rc = ImgPrintImage(h, picture);
+        ImgClose(h);
+        return rc;
+    }
+    *picture = std::move(*img->picture);
+    ImgClose(h);
+    return SetStatus(IMG_OK);
 }
 
 int ImgGetStatus() { return t_status; }

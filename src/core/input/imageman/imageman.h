@@ -6,6 +6,7 @@
 #include "core/common/bitmap.h"
 #include "core/common/decode_options.h"
 #include "core/common/dib.h"
+#include "core/common/progress.h"
 #include "core/input/imageman/document.h"
 
 #include <cstdint>
@@ -35,7 +36,10 @@ struct Rect {
     int height() const { return bottom - top; }
 };
 
-// ImgCopy modes.
+// ImgCopy modes. Normal takes the nearest pixel; Preserve Black and Preserve
+// White keep thin dark or light lines when shrinking (scale.h); both keep the
+// depth. Averaging (4) resamples to 24 bits, area averaging when shrinking and
+// bicubic when enlarging (resample.h).
 inline constexpr int kCopyNormal = 0;
 inline constexpr int kCopyPreserveBlack = 1;
 inline constexpr int kCopyPreserveWhite = 2;
@@ -79,9 +83,27 @@ std::string ImgErrorString();
 
 int ImgClose(HIMAGE h);
 
-// Room for the calls that the editing, slideshow and scanning commands add:
-// ImgRotate, ImgMirror, ImgIncreaseColors, ImgReduceColors, ImgReduceColorsPal,
-// ImgGamma, ImgDrawImage, ImgDrawImageFX, ScanIsTWAINAvailable, ScanSelectSource,
+// Transforms and colour depth. Each works on the current page; the ones that
+// give a new handle leave the old one as it was.
+// A copy turned counter-clockwise by angle / 100 degrees (rotate.h), the
+// corners filled with `fill`.
+HIMAGE ImgRotate(HIMAGE h, int angle, Rgbq fill);
+// Flips the picture in place; non-zero = done.
+int ImgMirror(HIMAGE h, int vertical, int horizontal);
+// A copy at a higher depth (4, 8 or 24 bits).
+HIMAGE ImgIncreaseColors(HIMAGE h, int bits);
+// A copy with 2, 16 or 256 colours; the modes are described in reduce_colors.h.
+HIMAGE ImgReduceColors(HIMAGE h, int colors, int mode, const ProgressFn& progress = {});
+// A copy on the given palette; mode 4 diffuses the error, any other maps to the nearest colour.
+HIMAGE ImgReduceColorsPal(HIMAGE h, int mode, const std::vector<Rgbq>& palette);
+// Gamma correction in place, gamma in tenths (10 = unchanged; see gamma.h).
+int ImgGamma(HIMAGE h, int gammaTenths);
+// Like ImgPrintImage, but moves the picture out of an image made by the
+// library (no copy of a large picture); the image is closed.
+int ImgTakePicture(HIMAGE h, Bitmap* picture);
+
+// Room for the calls that the slideshow and scanning commands add:
+// ImgDrawImage, ImgDrawImageFX, ScanIsTWAINAvailable, ScanSelectSource,
 // ScanAcquirePage.
 
 } // namespace core::imageman

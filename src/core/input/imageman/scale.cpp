@@ -1,5 +1,7 @@
 #include "core/input/imageman/scale.h"
 
+#include "core/input/imageman/pixels.h"
+
 #include <cstring>
 #include <vector>
 
@@ -137,6 +139,62 @@ Result<Bitmap> NearestCopy(const Bitmap& src, const Rect& source, int width, int
             default:
                 if ((in[sx >> 3] >> (7 - (sx & 7))) & 1) o[x >> 3] |= static_cast<std::uint8_t>(0x80 >> (x & 7));
             }
+        }
+    }
+    return out;
+}
+
+Result<Bitmap> PreservingCopy(const Bitmap& src, const Rect& source, int width, int height,
+                              bool keepDark) {
+    if (!ValidRect(src, source)) return Error{"Bad source rectangle."};
+    auto made = Bitmap::Create(width, height, src.bits());
+    if (!made) return made.error();
+    Bitmap out = std::move(made).value();
+    out.palette() = src.palette();
+    const int bits = src.bits();
+    // Brightness of every palette entry; a darker entry wins when keepDark.
+    std::vector<int> rank(src.palette().size());
+    for (std::size_t i = 0; i < rank.size(); ++i) {
+        const Rgbq& q = src.palette()[i];
+        rank[i] = Luma(q.red, q.green, q.blue);
+    }
+    auto spans = [](int s, int d, int j, int* lo, int* hi) {
+        *lo = static_cast<int>(std::int64_t{j} * s / d);
+        *hi = std::max(*lo + 1, static_cast<int>((std::int64_t{j + 1} * s + d - 1) / d));
+        if (s < d) *hi = *lo + 1; // enlarging: nearest
+    };
+    for (int y = 0; y < height; ++y) {
+        int ylo = 0, yhi = 0;
+        spans(source.height(), height, y, &ylo, &yhi);
+        std::uint8_t* o = out.row(y);
+        for (int x = 0; x < width; ++x) {
+            int xlo = 0, xhi = 0;
+            spans(source.width(), width, x, &xlo, &xhi);
+            int bestRank = keepDark ? 1 << 30 : -1;
+            const std::uint8_t* best = nullptr;
+            std::uint32_t bestIndex = 0;
+            for (int sy = source.top + ylo; sy < source.top + yhi; ++sy) {
+                const std::uint8_t* in = src.row(sy);
+                for (int sx = source.left + xlo; sx < source.left + xhi; ++sx) {
+                    int r;
+                    std::uint32_t idx = 0;
+                    if (bits == 24) {
+                        r = Luma(in[3 * sx + 2], in[3 * sx + 1], in[3 * sx]);
+                    } else {
+                        idx = GetIndex(in, sx, bits);
+                        r = idx < rank.size() ? rank[idx] : 0;
+                    }
+                    if (keepDark ? r < bestRank : r > bestRank) {
+                        bestRank = r;
+                        best = in + 3 * sx;
+                        bestIndex = idx;
+                    }
+                }
+            }
+            if (bits == 24)
+                std::memcpy(o + 3 * x, best, 3);
+            else
+                SetIndex(o, x, bits, bestIndex);
         }
     }
     return out;

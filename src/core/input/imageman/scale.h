@@ -13,7 +13,14 @@ namespace core::imageman {
 Result<Bitmap> AreaAverage(const Bitmap& src, const Rect& source, int width, int height,
                            bool toGray);
 
-// Nearest-pixel copy that keeps the depth and palette.
+// Nearest-pixel copy that keeps the depth and palette (copy mode Normal).
 Result<Bitmap> NearestCopy(const Bitmap& src, const Rect& source, int width, int height);
+
+// Copy modes Preserve Black and Preserve White: when shrinking, each target
+// pixel takes the darkest (or lightest) source pixel it covers, so thin dark
+// (or light) lines of line art survive; when enlarging, the nearest pixel.
+// Keeps the depth and palette.
+Result<Bitmap> PreservingCopy(const Bitmap& src, const Rect& source, int width, int height,
+                              bool keepDark);
 
 } // namespace core::imageman
