@@ -13,7 +13,7 @@ body[fit]='<path d="M1.5 5.5v-4h4M10.5 1.5h4v4M14.5 10.5v4h-4M5.5 14.5h-4v-4" fi
 body[zoomout]='<circle cx="6.5" cy="6.5" r="4.5" class="f"/><path d="m10 10 4.5 4.5M4.5 6.5h4" fill="none"/>'
 body[zoomin]='<circle cx="6.5" cy="6.5" r="4.5" class="f"/><path d="m10 10 4.5 4.5M4.5 6.5h4M6.5 4.5v4" fill="none"/>'
 body[scroll]='<path d="M8 1.5v13M1.5 8h13M6 3.5l2-2 2 2M6 12.5l2 2 2-2M3.5 6l-2 2 2 2M12.5 6l2 2-2 2" fill="none"/>'
-body[select]='<rect x="2.5" y="2.5" width="11" height="11" fill="none" stroke-dasharray="2 1.5"/>'
+body[select]='<path d="M2.5 2.5h2M6 2.5h2M9.5 2.5h2M13 2.5h.5v1M13.5 5v2M13.5 8.5v2M13.5 12v1.5h-1M11 13.5h-2M7.5 13.5h-2M4 13.5h-1.5v-1M2.5 11v-2M2.5 7.5v-2M2.5 4v-1.5" fill="none"/>'
 body[page]='<path d="M3.5 1.5h6l3 3v10h-9z" class="f"/><path d="M9.5 1.5v3h3M6 8.5h4M8 6.5l2 2-2 2" fill="none"/>'
 write() { # name state stroke fill
   cat > "$1_$2.svg" <<EOF
