@@ -1,5 +1,5 @@
 // vistrel-cli bookmarks: a bookmark file's entries as the program loads them.
-#include "core/test_support.h"
+#include "cli/cli_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +9,10 @@
 #include <string>
 
 namespace {
-
 std::pair<int, std::string> Bookmarks(const std::string& arg) {
-    const std::string cmd = std::string(VISTREL_CLI) + " bookmarks " + arg + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
-    std::string out;
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p.get())) > 0)
-        out.append(buf.data(), n);
-    const int rc = pclose(p.release());
-    return {WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, out};
+    auto r = clitest::CliOutput("bookmarks " + arg);
+    return {r.status, r.out};
 }
-
 } // namespace
 
 TEST(CliBookmarks, PrintsIndexedEntries) {

@@ -1,5 +1,5 @@
 // vistrel-cli as a user runs it: exit codes, the info lines, the written files.
-#include "core/test_support.h"
+#include "cli/cli_support.h"
 
 #include <gtest/gtest.h>
 
@@ -9,27 +9,12 @@
 #include <memory>
 #include <string>
 
+using clitest::Sample;
+
 namespace {
-
-struct RunResult {
-    int status = -1;
-    std::string out;
-};
-
-RunResult Cli(const std::string& args) {
-    RunResult r;
-    const std::string cmd = std::string(VISTREL_CLI) + " " + args + " 2>/dev/null";
-    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
-    std::array<char, 4096> buf{};
-    std::size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p.get())) > 0) r.out.append(buf.data(), n);
-    const int rc = pclose(p.release());
-    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-    return r;
+clitest::RunResult Cli(const std::string& args) {
+    return clitest::CliOutput(args);
 }
-
-std::string Sample() { return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg"; }
-
 } // namespace
 
 TEST(Cli, InfoOnTheSamplePicture) {
@@ -73,7 +58,8 @@ TEST(Cli, ConvertWritesTheDecodedPicture) {
 
     // The box decode keeps the reduced size: 960x640 into 200x150 is decoded at 1/4.
     const auto small = dir / "small.png";
-    ASSERT_EQ(Cli("convert " + Sample() + " " + small.string() + " --decode-box 200x150").status, 0);
+    ASSERT_EQ(Cli("convert " + Sample() + " " + small.string() + " --decode-box 200x150").status,
+              0);
     const auto sinfo = Cli("info " + small.string());
     EXPECT_NE(sinfo.out.find("width: 240\n"), std::string::npos) << sinfo.out;
     EXPECT_NE(sinfo.out.find("height: 160\n"), std::string::npos);

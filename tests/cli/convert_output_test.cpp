@@ -1,19 +1,18 @@
 // vistrel-cli convert and jpeg as writers: every format by OUT's extension,
 // the depth asked for, the JPEG options, read back by independent tools.
-#include "core/test_support.h"
+#include "cli/cli_support.h"
 
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <string>
 
+using clitest::Cli;
+using clitest::Sample;
+
 namespace {
 
 namespace fs = std::filesystem;
-
-int Cli(const std::string& args) {
-    return testsupport::Run(std::string(VISTREL_CLI) + " " + args + " 2>/dev/null");
-}
 
 // What ImageMagick says of a file: "%w %h %z %r" and the like.
 std::string Identify(const fs::path& file, const std::string& format) {

@@ -1,9 +1,9 @@
 // The edit options of vistrel-cli convert: ranges and order, and that each
 // gives what the core routine gives on the same picture.
+#include "cli/cli_support.h"
 #include "core/editing/color_lut.h"
 #include "core/editing/effect_modes.h"
 #include "core/editing/undo_backup.h"
-#include "core/test_support.h"
 
 #include <gtest/gtest.h>
 
@@ -11,22 +11,9 @@
 #include <cstring>
 #include <string>
 
-namespace {
-
-int Cli(const std::string& args) {
-    const int rc = std::system((std::string(VISTREL_CLI) + " " + args + " 2>/dev/null").c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-}
-
-std::string Sample() {
-    return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg";
-}
-
-core::Bitmap ReadBmp(const std::filesystem::path& p) {
-    return core::editing::DibFileToPicture(testsupport::ReadBytes(p)).value();
-}
-
-} // namespace
+using clitest::Cli;
+using clitest::ReadBmp;
+using clitest::Sample;
 
 TEST(CliEdits, ValuesOutsideTheDialogRangesAreUsageErrors) {
     const auto dir = testsupport::TempDir("cli_edits_range");

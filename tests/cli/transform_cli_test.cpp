@@ -1,29 +1,16 @@
 // The transform options of vistrel-cli convert: ranges, order (also mixed
 // with the edit options) and the depths they give.
+#include "cli/cli_support.h"
 #include "core/editing/undo_backup.h"
-#include "core/test_support.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <string>
 
-namespace {
-
-int Cli(const std::string& args) {
-    const int rc = std::system((std::string(VISTREL_CLI) + " " + args + " 2>/dev/null").c_str());
-    return WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
-}
-
-std::string Sample() {
-    return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg";
-}
-
-core::Bitmap ReadBmp(const std::filesystem::path& p) {
-    return core::editing::DibFileToPicture(testsupport::ReadBytes(p)).value();
-}
-
-} // namespace
+using clitest::Cli;
+using clitest::ReadBmp;
+using clitest::Sample;
 
 TEST(CliTransforms, OutOfRangeValuesAreUsageErrors) {
     const auto dir = testsupport::TempDir("cli_transform_range");

@@ -1,0 +1,49 @@
+// Running vistrel-cli from the cli tests.
+#pragma once
+
+#include "core/editing/undo_backup.h"
+#include "core/test_support.h"
+
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <string>
+#include <sys/wait.h>
+
+namespace clitest {
+
+// The tool's exit status; its messages are dropped.
+inline int Cli(const std::string& args) {
+    return testsupport::Run(std::string(VISTREL_CLI) + " " + args + " 2>/dev/null");
+}
+
+struct RunResult {
+    int status = -1;
+    std::string out;
+};
+
+// The exit status and what the tool printed on stdout.
+inline RunResult CliOutput(const std::string& args) {
+    RunResult r;
+    const std::string cmd = std::string(VISTREL_CLI) + " " + args + " 2>/dev/null";
+    std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
+    std::array<char, 4096> buf{};
+    std::size_t n;
+    while ((n = std::fread(buf.data(), 1, buf.size(), p.get())) > 0)
+        r.out.append(buf.data(), n);
+    const int rc = pclose(p.release());
+    r.status = WIFEXITED(rc) ? WEXITSTATUS(rc) : -1;
+    return r;
+}
+
+inline std::string Sample() {
+    return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg";
+}
+
+// A BMP the tool wrote, read back by our own reader.
+inline core::Bitmap ReadBmp(const std::filesystem::path& p) {
+    return core::editing::DibFileToPicture(testsupport::ReadBytes(p)).value();
+}
+
+} // namespace clitest
