@@ -48,6 +48,29 @@ TEST(Cli, ExitCodes) {
     EXPECT_EQ(Cli("info " + (dir / "notes.txt").string()).status, 1);
 }
 
+TEST(Cli, CrashersAreRefusedWithAMessage) {
+    // Every file that once killed a decoder: exit 1 with a reason, no signal.
+    int files = 0;
+    for (const auto& e : std::filesystem::directory_iterator(std::string(VISTREL_TEST_DATA) + "/crashers")) {
+        ++files;
+        const std::string path = e.path().string();
+        for (const std::string& args : {"info " + path, "convert " + path + " /dev/null.bmp",
+                                        "convert " + path + " x.bmp --decode-box 40x30",
+                                        "convert " + path + " x.bmp --depth 8"}) {
+            SCOPED_TRACE(args);
+            const std::string cmd = std::string(VISTREL_CLI) + " " + args + " 2>&1 >/dev/null";
+            std::unique_ptr<FILE, int (*)(FILE*)> p(popen(cmd.c_str(), "r"), pclose);
+            std::array<char, 512> buf{};
+            const std::size_t n = std::fread(buf.data(), 1, buf.size() - 1, p.get());
+            const int rc = pclose(p.release());
+            ASSERT_TRUE(WIFEXITED(rc)) << "killed by a signal";
+            EXPECT_EQ(WEXITSTATUS(rc), 1);
+            EXPECT_NE(std::string(buf.data(), n).find("cannot open"), std::string::npos);
+        }
+    }
+    EXPECT_GE(files, 1);
+}
+
 TEST(Cli, ConvertWritesTheDecodedPicture) {
     const auto dir = testsupport::TempDir("cli-convert");
     const auto bmp = dir / "full.bmp";

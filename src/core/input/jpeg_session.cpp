@@ -37,6 +37,13 @@ void EmitMessage(j_common_ptr cinfo, int level) {
 
 void OutputMessage(j_common_ptr) {}
 
+// After error_exit the decompressor is in no defined state: libjpeg allows
+// only jpeg_destroy on it. Every later guarded call refuses at once, so no
+// caller can resume a failed decode whatever it does with the result.
+bool Dead(j_decompress_ptr cinfo) {
+    return Errors(reinterpret_cast<j_common_ptr>(cinfo))->failed;
+}
+
 bool CreateGuarded(j_decompress_ptr cinfo) {
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     jpeg_create_decompress(cinfo);
@@ -70,24 +77,28 @@ std::string Session::message() const {
 }
 
 bool GuardedReadHeader(j_decompress_ptr cinfo, const std::uint8_t* data, std::size_t size) {
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     jpeg_mem_src(cinfo, data, static_cast<unsigned long>(size));
     return jpeg_read_header(cinfo, TRUE) == JPEG_HEADER_OK;
 }
 
 bool GuardedCalcOutput(j_decompress_ptr cinfo) {
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     jpeg_calc_output_dimensions(cinfo);
     return true;
 }
 
 bool GuardedStart(j_decompress_ptr cinfo) {
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     return jpeg_start_decompress(cinfo) == TRUE;
 }
 
 bool GuardedReadRows(j_decompress_ptr cinfo, JSAMPARRAY rows, JDIMENSION count, JDIMENSION* got) {
     *got = 0;
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     while (*got < count) {
         const JDIMENSION n = jpeg_read_scanlines(cinfo, rows + *got, count - *got);
@@ -98,6 +109,7 @@ bool GuardedReadRows(j_decompress_ptr cinfo, JSAMPARRAY rows, JDIMENSION count, 
 }
 
 bool GuardedFinish(j_decompress_ptr cinfo) {
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     jpeg_finish_decompress(cinfo);
     return true;
@@ -105,6 +117,7 @@ bool GuardedFinish(j_decompress_ptr cinfo) {
 
 bool GuardedConsumeAll(j_decompress_ptr cinfo, bool* reachedEnd) {
     *reachedEnd = false;
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     for (;;) {
         const int r = jpeg_consume_input(cinfo);
@@ -116,11 +129,13 @@ bool GuardedConsumeAll(j_decompress_ptr cinfo, bool* reachedEnd) {
 }
 
 bool GuardedStartOutput(j_decompress_ptr cinfo, int scan) {
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     return jpeg_start_output(cinfo, scan) == TRUE;
 }
 
 bool GuardedFinishOutput(j_decompress_ptr cinfo) {
+    if (Dead(cinfo)) return false;
     if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
     return jpeg_finish_output(cinfo) == TRUE;
 }

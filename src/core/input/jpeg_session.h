@@ -44,7 +44,8 @@ class Session {
     bool created_ = false;
 };
 
-// Guarded libjpeg calls: false after a libjpeg error (message in the session).
+// Guarded libjpeg calls: false after a libjpeg error (message in the session),
+// and false without touching libjpeg once any earlier call of the session failed.
 bool GuardedReadHeader(j_decompress_ptr cinfo, const std::uint8_t* data, std::size_t size);
 bool GuardedCalcOutput(j_decompress_ptr cinfo);
 bool GuardedStart(j_decompress_ptr cinfo);

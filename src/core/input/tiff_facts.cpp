@@ -141,6 +141,15 @@ std::string TiffCompressionText(unsigned compression) {
     }
 }
 
+Status CheckTiffSampleLayout(unsigned bitsPerSample, unsigned samplesPerPixel) {
+    const bool bitsOk = bitsPerSample == 1 || bitsPerSample == 2 || bitsPerSample == 4 ||
+                        bitsPerSample == 8 || bitsPerSample == 16;
+    if (!bitsOk || samplesPerPixel < 1 || samplesPerPixel > 8)
+        return Fail("Unsupported TIFF sample layout: %u bits per sample, %u samples per pixel.",
+                    bitsPerSample, samplesPerPixel);
+    return Ok();
+}
+
 Result<TiffFacts> ReadTiffFacts(std::span<const std::uint8_t> file) {
     auto opened = TiffMemory::Open(file);
     if (!opened) return opened.error();
@@ -157,6 +166,7 @@ Result<TiffFacts> ReadTiffFacts(std::span<const std::uint8_t> file) {
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     if (width == 0 || height == 0 || width > INT32_MAX || height > INT32_MAX)
         return Fail("Bad TIFF image size %ux%u.", width, height);
+    if (auto st = CheckTiffSampleLayout(bps, spp); !st) return st.error();
 
     TiffFacts facts;
     facts.width = static_cast<int>(width);

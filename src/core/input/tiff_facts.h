@@ -25,6 +25,10 @@ struct TiffFacts {
 
 Result<TiffFacts> ReadTiffFacts(std::span<const std::uint8_t> file);
 
+// Refuses sample layouts no reader handles (1, 2, 4, 8 or 16 bits per sample,
+// 1 to 8 samples per pixel), before the two tag values are ever multiplied.
+Status CheckTiffSampleLayout(unsigned bitsPerSample, unsigned samplesPerPixel);
+
 // The text for a TIFF compression tag value.
 std::string TiffCompressionText(unsigned compression);
 

@@ -90,7 +90,10 @@ class TolerantRun {
     Status OutputBuffered() {
         j_decompress_ptr c = session_.get();
         bool reachedEnd = false;
-        jpeg::GuardedConsumeAll(c, &reachedEnd);
+        // Running out of data is a warning and leaves the scans there are; a
+        // fatal error (a broken marker structure such as a second frame header)
+        // leaves the coefficients in no state worth showing: refuse the file.
+        if (!jpeg::GuardedConsumeAll(c, &reachedEnd)) return Error{session_.message()};
         int scan = c->input_scan_number;
         int limit = height_;
         if (!reachedEnd) {

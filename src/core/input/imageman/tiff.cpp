@@ -240,6 +240,7 @@ class TiffDocument final : public Document {
     Result<PageFacts> facts(int page) override {
         if (auto st = select(page); !st) return st.error();
         const PageTags t = ReadTags(mem_->tif());
+        if (auto st = core::CheckTiffSampleLayout(t.bps, t.spp); !st) return st.error();
         PageFacts f;
         f.width = static_cast<int>(std::min<std::uint32_t>(t.width, INT32_MAX));
         f.height = static_cast<int>(std::min<std::uint32_t>(t.height, INT32_MAX));
@@ -254,6 +255,7 @@ class TiffDocument final : public Document {
         if (auto st = select(page); !st) return st.error();
         TIFF* tif = mem_->tif();
         PageTags t = ReadTags(tif);
+        if (auto st = core::CheckTiffSampleLayout(t.bps, t.spp); !st) return st.error();
         if (t.compression == COMPRESSION_OJPEG)
             return Fail("Old-style JPEG compression in TIFF files is not supported.");
         if (!TIFFIsCODECConfigured(t.compression))
