@@ -1,5 +1,5 @@
 // Micro-benchmarks of core routines that run on every open.
-#include "core/input/imageman/scale.h"
+#include "core/imageman/scale.h"
 
 #include <benchmark/benchmark.h>
 

@@ -1,8 +1,8 @@
 // vistrel_delta_e A B: the mean CIE76 colour difference between two pictures
 // of the same size after a slight blur (3 × 3 binomial), so that dithering
 // is judged by what the eye sees from a little distance.
-#include "core/input/imageman/imageman.h"
-#include "core/input/imageman/pixels.h"
+#include "core/imageman/imageman.h"
+#include "core/imageman/pixels.h"
 
 #include <algorithm>
 

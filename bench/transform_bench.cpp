@@ -1,10 +1,10 @@
 // The transforms of the Image and Colors menus on a 24-megapixel picture.
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/reduce_colors.h"
-#include "core/input/imageman/resample.h"
-#include "core/input/imageman/rotate.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/reduce_colors.h"
+#include "core/imageman/resample.h"
+#include "core/imageman/rotate.h"
 
 #include <benchmark/benchmark.h>
 

@@ -2,7 +2,7 @@
 // to 800 % step by step, then dragged with the hand tool at 800 %. Each step
 // is timed from the command to the end of the repaint of the visible view.
 // Usage: QT_QPA_PLATFORM=offscreen vistrel_bench_view [picture.bmp]
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "gui/app/application.h"
 #include "gui/app/web_form.h"
 #include "gui/view/tpix.h"

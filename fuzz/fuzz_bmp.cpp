@@ -2,7 +2,7 @@
 // decode; the same bytes as a packed DIB.
 #include "core/common/dib.h"
 #include "core/common/memory.h"
-#include "core/input/imageman/document.h"
+#include "core/imageman/document.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,6 +1,6 @@
 // JPEG decoder and tolerant decoder on arbitrary bytes.
 #include "core/common/memory.h"
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "core/input/jpeg_decoder.h"
 
 #include <cstddef>

@@ -1,6 +1,6 @@
 // PCX and DCX: the bytes opened as either, every page (up to four) described and decoded.
 #include "core/common/memory.h"
-#include "core/input/imageman/document.h"
+#include "core/imageman/document.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,8 +1,8 @@
 // Feeds arbitrary bytes to the PNG document and decoder, and writes back what
 // decodes so that the writer sees every depth.
 #include "core/common/memory.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/document.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/document.h"
 
 #include <unistd.h>
 

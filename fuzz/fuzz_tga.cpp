@@ -1,7 +1,7 @@
 // TGA: the bytes opened as a document and decoded, and read by the gray TGA reader.
 #include "core/common/memory.h"
 #include "core/input/gray_tga.h"
-#include "core/input/imageman/document.h"
+#include "core/imageman/document.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -1,7 +1,7 @@
 // Feeds arbitrary bytes to the TIFF facts probe and the TIFF document.
 #include "core/common/memory.h"
-#include "core/input/imageman/document.h"
-#include "core/input/tiff_facts.h"
+#include "core/imageman/document.h"
+#include "core/imagelib/tiff_facts.h"
 
 #include <cstddef>
 #include <cstdint>

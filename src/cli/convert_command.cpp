@@ -1,6 +1,6 @@
 #include "cli/convert_command.h"
 
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "core/output/jpeg_encoder.h"
 #include "core/output/save_depth.h"
 #include "core/output/save_rules.h"

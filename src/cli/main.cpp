@@ -7,7 +7,7 @@
 #include "cli/transform_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 

@@ -2,9 +2,9 @@
 // ImageMagick cannot write, malformed input, and the BMP writer.
 #include "core/common/dib.h"
 #include "core/common/memory.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/bmp.h"
-#include "core/input/imageman/document.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/bmp.h"
+#include "core/imageman/document.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

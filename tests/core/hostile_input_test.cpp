@@ -3,11 +3,11 @@
 // brings the process down. Every file in tests/data/crashers/ goes through
 // the whole open pipeline with each extension the program routes on.
 #include "core/common/memory.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/document.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/document.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
-#include "core/input/tiff_facts.h"
+#include "core/imagelib/tiff_facts.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

@@ -1,6 +1,6 @@
 // The imaging library's handle calls: page access, copies, DIB exchange and
 // the status after failures.
-#include "core/input/imageman/imageman.h"
+#include "core/imageman/imageman.h"
 
 #include "core/test_support.h"
 

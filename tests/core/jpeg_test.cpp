@@ -2,7 +2,7 @@
 // settings, and the tolerant decoder on damaged files.
 #include "core/common/dib.h"
 #include "core/common/memory.h"
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "core/input/jpeg_cmyk.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/test_support.h"

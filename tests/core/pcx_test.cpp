@@ -2,7 +2,7 @@
 // hand-made files for the layouts those encoders do not write, and malformed input.
 #include "core/common/dib.h"
 #include "core/common/memory.h"
-#include "core/input/imageman/document.h"
+#include "core/imageman/document.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

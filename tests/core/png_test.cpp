@@ -2,8 +2,8 @@
 // writer by round trips and by netpbm reading what it wrote, and both on
 // damaged input.
 #include "core/common/dib.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/document.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/document.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

@@ -2,10 +2,10 @@
 // dithers, gray shades, the adaptive palettes and the method table.
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/imageman.h"
-#include "core/input/imageman/median_cut.h"
-#include "core/input/imageman/reduce_colors.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/imageman.h"
+#include "core/imageman/median_cut.h"
+#include "core/imageman/reduce_colors.h"
 #include "transform_reference.h"
 
 #include <gtest/gtest.h>

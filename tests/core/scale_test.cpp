@@ -1,4 +1,4 @@
-#include "core/input/imageman/scale.h"
+#include "core/imageman/scale.h"
 
 #include <gtest/gtest.h>
 

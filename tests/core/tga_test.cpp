@@ -3,7 +3,7 @@
 // and malformed input.
 #include "core/common/memory.h"
 #include "core/input/gray_tga.h"
-#include "core/input/imageman/document.h"
+#include "core/imageman/document.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

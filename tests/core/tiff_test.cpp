@@ -2,8 +2,8 @@
 // and on hand-made damaged files.
 #include "core/common/dib.h"
 #include "core/common/memory.h"
-#include "core/input/imageman/document.h"
-#include "core/input/tiff_facts.h"
+#include "core/imageman/document.h"
+#include "core/imagelib/tiff_facts.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

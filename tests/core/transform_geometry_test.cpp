@@ -1,10 +1,10 @@
 // Mirror, rotation, scaling and promotion in the imaging library, held to
 // plain references where there is a fast path.
 #include "core/editing/transform_ops.h"
-#include "core/input/imageman/imageman.h"
-#include "core/input/imageman/resample.h"
-#include "core/input/imageman/rotate.h"
-#include "core/input/imageman/scale.h"
+#include "core/imageman/imageman.h"
+#include "core/imageman/resample.h"
+#include "core/imageman/rotate.h"
+#include "core/imageman/scale.h"
 #include "transform_reference.h"
 
 #include <gtest/gtest.h>

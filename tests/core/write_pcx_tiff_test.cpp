@@ -1,8 +1,8 @@
 // The PCX and TIFF writers: every depth read back by our readers and by
 // independent ones (ImageMagick, netpbm, libtiff's tools), the layouts they
 // choose, and failures that must leave an existing file alone.
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/document.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/document.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>

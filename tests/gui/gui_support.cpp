@@ -1,6 +1,6 @@
 #include "gui_support.h"
 
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>

@@ -1,8 +1,8 @@
 // Save As through the window: the types offered and chosen first, the JPEG
 // panel following the type, the files written, and failures that keep both
 // the existing file and the unsaved state.
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/document.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/document.h"
 #include "gui/output/save_dialog_ex.h"
 #include "gui/view/tpix.h"
 #include "gui_support.h"

@@ -1,7 +1,7 @@
 // The JPEG compression wizard through the window: the stored settings and
 // their defaults, Test with its texts, "Save &As" writing the last Test's
 // bytes, "&More compression", and the picture put back at the end.
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "gui/output/jpeg_wizard.h"
 #include "gui/view/tpix.h"
 #include "gui_support.h"

@@ -1,6 +1,6 @@
 #include "core/bookmarks/bookmark_file.h"
 
-#include "core/input/imagelib/atomic_file.h"
+#include "core/imagelib/atomic_file.h"
 
 #include <cerrno>
 #include <cstdio>

@@ -3,7 +3,7 @@
 // headers or short colour tables are both read right.
 #include "core/common/dib.h"
 
-#include "core/input/imageman/bmp.h"
+#include "core/imageman/bmp.h"
 
 namespace core {
 

@@ -2,10 +2,10 @@
 
 #include "core/common/dib.h"
 #include "core/editing/undo_backup.h"
-#include "core/input/imagelib/imagelib.h"
-#include "core/input/imageman/imageman.h"
-#include "core/input/imageman/pixels.h"
-#include "core/input/imageman/reduce_colors.h"
+#include "core/imagelib/imagelib.h"
+#include "core/imageman/imageman.h"
+#include "core/imageman/pixels.h"
+#include "core/imageman/reduce_colors.h"
 
 #include <unordered_map>
 #include <utility>

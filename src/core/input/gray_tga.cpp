@@ -1,6 +1,6 @@
 #include "core/input/gray_tga.h"
 
-#include "core/input/imageman/tga_codec.h"
+#include "core/imageman/tga_codec.h"
 
 namespace core {
 

@@ -5,7 +5,7 @@
 #include "core/common/paths.h"
 #include "core/input/extension_lists.h"
 #include "core/input/gray_tga.h"
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 
 #include <cstdio>
 

@@ -6,7 +6,7 @@
 #include "core/common/bitmap.h"
 #include "core/common/progress.h"
 #include "core/common/result.h"
-#include "core/input/imageman/imageman.h"
+#include "core/imageman/imageman.h"
 #include "core/input/jpeg_decoder.h"
 
 #include <cstdint>

@@ -1,6 +1,6 @@
 #include "core/output/jpeg_encoder.h"
 
-#include "core/input/imagelib/atomic_file.h"
+#include "core/imagelib/atomic_file.h"
 
 #include <algorithm>
 #include <cerrno>

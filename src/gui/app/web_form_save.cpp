@@ -4,7 +4,7 @@
 #include "core/common/memory.h"
 #include "core/editing/make_dib.h"
 #include "core/editing/undo_backup.h"
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "core/output/jpeg_encoder.h"
 #include "core/output/save_rules.h"
 #include "gui/app/status_panels.h"

@@ -4,7 +4,7 @@
 // so a failure shows its message and leaves the picture as it was.
 #include "core/common/memory.h"
 #include "core/editing/transform_ops.h"
-#include "core/input/imagelib/imagelib.h"
+#include "core/imagelib/imagelib.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
 #include "gui/dialogs/value_dialog.h"
