@@ -307,6 +307,29 @@ TEST(JpegTolerant, TruncatedFilesKeepTheirTopAndTurnGrayBelow) {
     }
 }
 
+TEST(JpegTolerant, ProgressiveFileCutInsideAMarkerSegmentKeepsTheWholeScans) {
+    NEED_FIXTURE(bytes, "jpeg_prog.jpg");
+    // The first table segment after the second scan header: cutting inside it
+    // makes libjpeg raise a fatal error after two whole scans.
+    std::size_t sos = 0, dht = 0;
+    int scans = 0;
+    for (std::size_t i = 2; i + 3 < bytes.size() && !dht; ++i) {
+        if (bytes[i] != 0xFF) continue;
+        if (bytes[i + 1] == 0xDA && ++scans == 2) sos = i;
+        if (bytes[i + 1] == 0xC4 && sos) dht = i;
+    }
+    if (!dht) GTEST_SKIP() << "no table segment between the scans";
+    const std::vector<std::uint8_t> inside(bytes.begin(), bytes.begin() + dht + 6);
+    const std::vector<std::uint8_t> before(bytes.begin(), bytes.begin() + dht);
+    auto broken = core::imagelib::DecodeJpegTolerant(inside, {});
+    ASSERT_TRUE(broken) << broken.message();
+    auto whole = core::imagelib::DecodeJpegTolerant(before, {});
+    ASSERT_TRUE(whole) << whole.message();
+    EXPECT_FALSE(RowIsGray(*broken, broken->height() - 1));
+    ASSERT_EQ(broken->byteSize(), whole->byteSize());
+    EXPECT_EQ(std::memcmp(broken->data(), whole->data(), whole->byteSize()), 0);
+}
+
 TEST(JpegTolerant, JpegToDibDeliversAPackedDib) {
     NEED_FIXTURE(bytes, "jpeg_420.jpg");
     const auto dir = testsupport::TempDir("jpeg-dib");

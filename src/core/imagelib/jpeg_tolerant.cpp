@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <memory>
 
 namespace core::imagelib {
 
@@ -21,23 +22,12 @@ constexpr std::uint8_t kMissing = 128; // mid gray for rows the data does not re
 class TolerantRun {
   public:
     TolerantRun(std::span<const std::uint8_t> file, const ProgressFn& progress)
-        : file_(file), progress_(progress), session_(false) {}
+        : file_(file), progress_(progress), session_(std::make_unique<jpeg::Session>(false)) {}
 
     Result<Bitmap> Decode() {
-        if (!session_.created()) return Fail("%s", session_.message().c_str());
         if (file_.empty()) return Error{"Empty JPEG file."};
-        j_decompress_ptr c = session_.get();
-        if (!jpeg::GuardedReadHeader(c, file_.data(), file_.size()))
-            return Fail("%s", session_.message().c_str());
-        gray_ = c->num_components == 1;
-        cmyk_ = c->num_components == 4;
-        inverted_ = cmyk_ && c->saw_Adobe_marker;
-        c->out_color_space = gray_ ? JCS_GRAYSCALE : cmyk_ ? JCS_CMYK : JCS_EXT_BGR;
-        c->dct_method = JDCT_ISLOW;
-        // Progressive data is gathered scan by scan, so a bad later scan still
-        // leaves the picture the earlier scans made.
-        c->buffered_image = c->progressive_mode;
-        if (!jpeg::GuardedCalcOutput(c)) return Fail("%s", session_.message().c_str());
+        if (auto st = Setup(); !st) return st.error();
+        j_decompress_ptr c = session_->get();
         width_ = static_cast<int>(c->output_width);
         height_ = static_cast<int>(c->output_height);
         auto made = Bitmap::Create(width_, height_, gray_ ? 8 : 24); // checks the size first
@@ -56,7 +46,7 @@ class TolerantRun {
     // Reads rows from the top until `limit` rows are in or libjpeg gives up;
     // rows it did not finish stay gray.
     Status OutputRows(int limit) {
-        j_decompress_ptr c = session_.get();
+        j_decompress_ptr c = session_->get();
         JSAMPROW rows[kStripRows];
         for (int y = 0; y < limit; y += kStripRows) {
             const int n = std::min(kStripRows, limit - y);
@@ -79,21 +69,37 @@ class TolerantRun {
                 return Error{"Stopped."};
             // Past the end of the data libjpeg would go on with made-up blocks
             // (not gray for CMYK); the rows below stay gray instead.
-            if (!c->buffered_image && session_.errors().endOfData) return Ok();
+            if (!c->buffered_image && session_->errors().endOfData) return Ok();
         }
         if (limit == height_ && !c->buffered_image) jpeg::GuardedFinish(c);
+        return Ok();
+    }
+
+    // Reads the header into the current session and sets the decode up.
+    Status Setup() {
+        if (!session_->created()) return Fail("%s", session_->message().c_str());
+        j_decompress_ptr c = session_->get();
+        if (!jpeg::GuardedReadHeader(c, file_.data(), file_.size()))
+            return Fail("%s", session_->message().c_str());
+        gray_ = c->num_components == 1;
+        cmyk_ = c->num_components == 4;
+        inverted_ = cmyk_ && c->saw_Adobe_marker;
+        c->out_color_space = gray_ ? JCS_GRAYSCALE : cmyk_ ? JCS_CMYK : JCS_EXT_BGR;
+        c->dct_method = JDCT_ISLOW;
+        // Progressive data is gathered scan by scan, so a bad later scan still
+        // leaves the picture the earlier scans made.
+        c->buffered_image = c->progressive_mode;
+        if (!jpeg::GuardedCalcOutput(c)) return Fail("%s", session_->message().c_str());
         return Ok();
     }
 
     // Buffered-image mode: take in all scans there are, then output the best
     // complete state of the coefficients.
     Status OutputBuffered() {
-        j_decompress_ptr c = session_.get();
+        j_decompress_ptr c = session_->get();
         bool reachedEnd = false;
-        // Running out of data is a warning and leaves the scans there are; a
-        // fatal error (a broken marker structure such as a second frame header)
-        // leaves the coefficients in no state worth showing: refuse the file.
-        if (!jpeg::GuardedConsumeAll(c, &reachedEnd)) return Error{session_.message()};
+        int cleanScans = 0;
+        if (!jpeg::GuardedConsumeAll(c, &reachedEnd, &cleanScans)) return AfterFatalError(cleanScans);
         int scan = c->input_scan_number;
         int limit = height_;
         if (!reachedEnd) {
@@ -115,9 +121,30 @@ class TolerantRun {
         return Ok();
     }
 
+    // A fatal error while gathering scans (a marker segment cut short, a second
+    // frame header) leaves libjpeg in no state to be used again. The scans that
+    // arrived whole before it are read again on a fresh decompressor that stops
+    // after the last of them; with none, the file is refused with the error.
+    Status AfterFatalError(int cleanScans) {
+        const std::string why = session_->message();
+        if (cleanScans < 1) return Error{why};
+        session_ = std::make_unique<jpeg::Session>(false);
+        if (!Setup()) return Error{why};
+        j_decompress_ptr c = session_->get();
+        if (static_cast<int>(c->output_width) != width_ ||
+            static_cast<int>(c->output_height) != height_ || !jpeg::GuardedStart(c))
+            return Error{why};
+        bool reachedEnd = false;
+        int again = 0;
+        if (!jpeg::GuardedConsumeAll(c, &reachedEnd, &again, cleanScans) || again < cleanScans ||
+            !jpeg::GuardedStartOutput(c, cleanScans))
+            return Error{why};
+        return OutputRows(height_);
+    }
+
     std::span<const std::uint8_t> file_;
     const ProgressFn& progress_;
-    jpeg::Session session_;
+    std::unique_ptr<jpeg::Session> session_;
     Bitmap picture_;
     std::vector<std::uint8_t> scratch_;
     int width_ = 0, height_ = 0;

@@ -115,12 +115,23 @@ bool GuardedFinish(j_decompress_ptr cinfo) {
     return true;
 }
 
-bool GuardedConsumeAll(j_decompress_ptr cinfo, bool* reachedEnd) {
+bool GuardedConsumeAll(j_decompress_ptr cinfo, bool* reachedEnd, int* cleanScans,
+                       int stopAfterScan) {
     *reachedEnd = false;
+    *cleanScans = 0;
     if (Dead(cinfo)) return false;
-    if (setjmp(Errors(reinterpret_cast<j_common_ptr>(cinfo))->jump)) return false;
+    ErrorManager* e = Errors(reinterpret_cast<j_common_ptr>(cinfo));
+    if (setjmp(e->jump)) return false;
+    int warningsAtScanStart = e->warnings;
+    bool allClean = true;
     for (;;) {
         const int r = jpeg_consume_input(cinfo);
+        if (r == JPEG_REACHED_SOS) warningsAtScanStart = e->warnings;
+        if (r == JPEG_SCAN_COMPLETED) {
+            allClean = allClean && e->warnings == warningsAtScanStart;
+            if (allClean) *cleanScans = cinfo->input_scan_number;
+            if (stopAfterScan > 0 && cinfo->input_scan_number >= stopAfterScan) return true;
+        }
         if (r == JPEG_REACHED_EOI) *reachedEnd = true;
         if (r == JPEG_REACHED_EOI || r == JPEG_SUSPENDED) return true;
         // A file of endless tiny scans would otherwise keep us here for ages.

@@ -52,7 +52,12 @@ bool GuardedStart(j_decompress_ptr cinfo);
 bool GuardedReadRows(j_decompress_ptr cinfo, JSAMPARRAY rows, JDIMENSION count, JDIMENSION* got);
 bool GuardedFinish(j_decompress_ptr cinfo);
 // Buffered-image mode: consume all input that is there; start and finish one output pass.
-bool GuardedConsumeAll(j_decompress_ptr cinfo, bool* reachedEnd);
+// `cleanScans` is the number of the last scan that ended without a corrupt-data
+// warning while every scan before it did too (0: none); it is kept up to date
+// when the call fails. With `stopAfterScan` above 0 the call returns as soon
+// as that scan is complete.
+bool GuardedConsumeAll(j_decompress_ptr cinfo, bool* reachedEnd, int* cleanScans,
+                       int stopAfterScan = 0);
 bool GuardedStartOutput(j_decompress_ptr cinfo, int scan);
 bool GuardedFinishOutput(j_decompress_ptr cinfo);
 
