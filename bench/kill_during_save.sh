@@ -20,8 +20,8 @@ for delay in 0.5 1.5 2.5 3.0 3.5 4.0; do
   if cmp -s old.tif target.tif; then verdict="intact"; else
     if [ "$killed" = yes ]; then verdict="DAMAGED"; status=1; else verdict="replaced (write completed)"; fi
   fi
-  leftovers=$(find . -maxdepth 1 -name '.target.tif.*.tmp' | wc -l)
+  leftovers=$(find . -maxdepth 1 -name '.target.tif.vistrel-save.*.tmp' | wc -l)
   echo "kill after ${delay}s: killed=$killed target=$verdict temporary files left=$leftovers"
-  rm -f .target.tif.*.tmp
+  rm -f .target.tif.vistrel-save.*.tmp
 done
 exit $status

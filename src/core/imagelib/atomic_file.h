@@ -19,4 +19,8 @@ namespace core::imagelib {
 Status WriteFileAtomically(const std::string& path,
                            const std::function<Status(std::FILE*)>& writer);
 
+// Removes the temporaries a save killed mid-write left in folder (those of
+// processes no longer running); returns how many went. Every save calls it.
+int RemoveStaleTemporaries(const std::string& folder);
+
 } // namespace core::imagelib
