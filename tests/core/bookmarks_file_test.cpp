@@ -59,10 +59,12 @@ TEST(BookmarkFile, FailuresKeepTheOldFile) {
     const auto dir = testsupport::TempDir("vsl-fail");
     EXPECT_FALSE(core::ReadBookmarkFile((dir / "missing.vsl").string()));
     EXPECT_FALSE(core::ReadBookmarkFile(dir.string())); // a folder
-    // A name so long that no temporary file fits beside it: the write fails
-    // (also for root) and the old list stays.
-    const std::string path = (dir / (std::string(240, 'l') + ".vsl")).string();
+    // A file size limit makes the write fail (also for root) and the old list stays.
+    const std::string path = (dir / "old.vsl").string();
     std::ofstream(path, std::ios::binary) << "keep\r\n";
-    EXPECT_FALSE(core::WriteBookmarkFile(path, {"new"}));
+    {
+        testsupport::FileSizeLimit limit(2);
+        EXPECT_FALSE(core::WriteBookmarkFile(path, {"new"}));
+    }
     EXPECT_EQ(Slurp(path), "keep\r\n");
 }

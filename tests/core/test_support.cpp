@@ -1,5 +1,8 @@
 #include "core/test_support.h"
 
+#include <csignal>
+#include <sys/resource.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -95,6 +98,27 @@ std::filesystem::path TempDir(const std::string& name) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir;
+}
+
+} // namespace testsupport
+
+namespace testsupport {
+
+FileSizeLimit::FileSizeLimit(std::uint64_t bytes) {
+    rlimit r{};
+    getrlimit(RLIMIT_FSIZE, &r);
+    oldSoft_ = r.rlim_cur;
+    oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+    r.rlim_cur = bytes;
+    setrlimit(RLIMIT_FSIZE, &r);
+}
+
+FileSizeLimit::~FileSizeLimit() {
+    rlimit r{};
+    getrlimit(RLIMIT_FSIZE, &r);
+    r.rlim_cur = oldSoft_;
+    setrlimit(RLIMIT_FSIZE, &r);
+    std::signal(SIGXFSZ, oldHandler_);
 }
 
 } // namespace testsupport

@@ -31,6 +31,20 @@ int MaxChannelDiff(const core::Bitmap& picture, const RefImage& ref);
 // Runs a shell command, returns its exit status.
 int Run(const std::string& command);
 
+// While it lives, files this process writes cannot grow beyond `bytes`: the
+// write fails with EFBIG (also for root) instead of raising SIGXFSZ.
+class FileSizeLimit {
+  public:
+    explicit FileSizeLimit(std::uint64_t bytes);
+    ~FileSizeLimit();
+    FileSizeLimit(const FileSizeLimit&) = delete;
+    FileSizeLimit& operator=(const FileSizeLimit&) = delete;
+
+  private:
+    std::uint64_t oldSoft_ = 0;
+    void (*oldHandler_)(int) = nullptr;
+};
+
 // A fresh temporary folder for one test.
 std::filesystem::path TempDir(const std::string& name);
 
