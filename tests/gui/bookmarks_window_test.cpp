@@ -50,6 +50,13 @@ class BookmarksWindow : public ::testing::Test {
 
     QTemporaryDir dir;
     QStringList files;
+    gui::ScriptedPrompter& Script() const { return guitest::Script(*form); }
+    // The last folder browser run: where it started, and caption|prompt.
+    gui::ScriptedPrompter::Asked LastFolderAsk() const {
+        for (auto it = Script().asked().rbegin(); it != Script().asked().rend(); ++it)
+            if (it->kind == "folder") return *it;
+        return {};
+    }
     std::unique_ptr<gui::TWebForm> form;
 };
 
@@ -121,15 +128,11 @@ TEST_F(BookmarksWindow, KeysInsideTheFocusedBoxOpenNothing) {
     // Enter on a missing file warns and restores the text; on a folder the
     // open dialog starts there; on a file it opens it.
     form->HistoryEnter(dir.filePath("none.jpg"));
-    EXPECT_EQ(form->messagesShown().last(), "File not found.");
+    EXPECT_EQ(Script().messages().last(), "File not found.");
     EXPECT_EQ(form->historyBox()->currentText(), files[2]);
-    QString startedIn;
-    form->setChooser([&] {
-        startedIn = form->openDir();
-        return QStringList();
-    });
     form->HistoryEnter(dir.path());
-    EXPECT_EQ(startedIn, dir.path());
+    EXPECT_EQ(Script().asked().back().kind, "open");
+    EXPECT_EQ(Script().asked().back().folder, dir.path());
     form->HistoryEnter(files[0]);
     form->WaitIdle();
     EXPECT_EQ(Current(), files[0]);
@@ -158,15 +161,16 @@ TEST_F(BookmarksWindow, UnmarkClearSortAndUnsavedChanges) {
     // An edited picture is not dropped without the question; No changes nothing.
     guitest::OpenThroughDialog(*form, {files[2]});
     form->setPictureChanged(true);
-    form->setAnswer(false);
+    Script().pushReplies(2, gui::Reply::No);
     form->mnuHistoryClearClick();
     EXPECT_EQ(form->bookmarks().count(), 2);
     EXPECT_TRUE(form->pictureChanged());
     form->mnuBookmarkUnmarkClick(); // the unmark question is answered No too
-    form->setAnswer(true);
-    const int asked = form->questionsAsked();
-    form->mnuHistoryClearClick();
-    EXPECT_EQ(form->questionsAsked(), asked + 1);
+    EXPECT_EQ(Script().asked().back().buttons, gui::kBtnOk | gui::kBtnCancel);
+    EXPECT_TRUE(Script().asked().back().text.startsWith("Remove bookmark for "));
+    const int asked = Script().questionCount();
+    form->mnuHistoryClearClick(); // Yes, the default
+    EXPECT_EQ(Script().questionCount(), asked + 1);
     EXPECT_EQ(form->bookmarks().count(), 0);
     EXPECT_EQ(form->historyBox()->count(), 0);
     EXPECT_FALSE(form->menus().IsEnabled("mnuDelete"));
@@ -190,9 +194,10 @@ TEST_F(BookmarksWindow, BookmarkFilesSaveAndLoad) {
     guitest::OpenThroughDialog(*form, {files[0]});
     guitest::OpenThroughDialog(*form, {files[1]});
     const QString list = dir.filePath("two.vsl");
-    form->setBookmarkFileChooser(
-        [&](bool save) { return save ? list : dir.filePath("three.vsl"); });
+    Script().pushPath(list);
+    Script().pushPath(dir.filePath("three.vsl"));
     form->mnuHistorySaveClick();
+    EXPECT_EQ(Script().asked().back().text, "Save Bookmarks As");
     EXPECT_EQ(Bytes(list), (files[0] + "\r\n" + files[1] + "\r\n").toUtf8());
 
     // Loading gives the same entries and opens the first.
@@ -207,14 +212,15 @@ TEST_F(BookmarksWindow, BookmarkFilesSaveAndLoad) {
     f.write("a\r\n\r\nb");
     f.close();
     form->mnuHistoryLoadClick();
+    EXPECT_EQ(Script().asked().back().text, "Select Bookmark file");
     EXPECT_EQ(Entries(), (QStringList{"a", "", "b"}));
 
     // A save that cannot be written says why and keeps the list.
-    const int shown = form->messagesShown().size();
+    const int shown = Script().messages().size();
     EXPECT_FALSE(form->SaveBookmarks(dir.filePath("no/such/folder/x.vsl")));
-    EXPECT_EQ(form->messagesShown().size(), shown + 1);
+    EXPECT_EQ(Script().messages().size(), shown + 1);
     EXPECT_EQ(form->bookmarks().count(), 3);
-    EXPECT_FALSE(form->messagesShown().last().startsWith("Unexpected"));
+    EXPECT_FALSE(Script().messages().last().startsWith("Unexpected"));
 }
 
 TEST_F(BookmarksWindow, DeleteToTheTrashAndForGood) {
@@ -234,10 +240,9 @@ TEST_F(BookmarksWindow, DeleteToTheTrashAndForGood) {
     // the empty picture. A No keeps the file.
     form->mnuFirstImageClick(false);
     form->WaitIdle();
-    form->setAnswer(false);
+    Script().pushReply(gui::Reply::Cancel);
     form->mnuDeleteClick(true);
     EXPECT_TRUE(QFileInfo::exists(files[0]));
-    form->setAnswer(true);
     form->mnuDeleteClick(true);
     EXPECT_FALSE(QFileInfo::exists(files[0]));
     EXPECT_FALSE(QFileInfo::exists(data.filePath("Trash/files/a.jpg")));
@@ -256,52 +261,51 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
     OpenAll();
     const QString target = dir.filePath("target");
     ASSERT_TRUE(QDir(dir.path()).mkdir("target"));
-    QStringList initials, prompts;
     QString answer = target;
-    form->setFolderChooser(
-        [&](const QString& initial, const QString& caption, const QString& prompt) {
-            initials.append(initial);
-            prompts.append(caption + "|" + prompt);
-            return answer;
-        });
+    // Each run of the folder browser chooses `answer`.
+    auto transfer = [&](bool move) {
+        Script().pushPath(answer);
+        form->mnuFMoveClick(move);
+    };
 
     // Copy: the copy is made, the entry leaves the list, the previous one shows.
-    form->mnuFMoveClick(false);
+    transfer(false);
     form->WaitIdle();
     EXPECT_EQ(Bytes(target + "/c.jpg"), Bytes(files[2]));
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1]}));
     EXPECT_EQ(Current(), files[1]);
-    EXPECT_EQ(initials.last(), dir.path() + "/");
-    EXPECT_EQ(prompts.last(), "c.jpg|COPY file to");
+    EXPECT_EQ(LastFolderAsk().folder, dir.path() + "/");
+    EXPECT_EQ(LastFolderAsk().text, "c.jpg\nCOPY file to");
 
     // The second time starts in the folder chosen the first time. The file
     // exists there already and the replace question is answered No.
     QFile::copy(files[1], target + "/b.jpg");
     QFile::resize(target + "/b.jpg", 10);
-    form->setAnswer(false);
-    form->mnuFMoveClick(true);
-    EXPECT_EQ(initials.last(), target);
-    EXPECT_EQ(prompts.last(), "b.jpg|MOVE file to");
+    Script().pushReply(gui::Reply::No);
+    transfer(true);
+    EXPECT_EQ(LastFolderAsk().folder, target);
+    EXPECT_EQ(LastFolderAsk().text, "b.jpg\nMOVE file to");
+    EXPECT_TRUE(
+        Script().boxTexts().last().endsWith(" already exists.\nDo you want to replace it?"));
     EXPECT_EQ(QFileInfo(target + "/b.jpg").size(), 10);
     EXPECT_TRUE(QFileInfo::exists(files[1]));
     EXPECT_EQ(form->bookmarks().count(), 2);
 
     // Into its own folder: refused, the file and the list stay.
-    form->setAnswer(true);
     answer = dir.path();
     const QByteArray before = Bytes(files[1]);
-    form->mnuFMoveClick(true);
-    form->mnuFMoveClick(false);
+    transfer(true);
+    transfer(false);
     EXPECT_EQ(Bytes(files[1]), before);
     EXPECT_EQ(form->bookmarks().count(), 2);
-    EXPECT_TRUE(form->messagesShown().last().contains("already in the folder"));
+    EXPECT_TRUE(Script().messages().last().contains("already in the folder"));
 
     // A failed move (the target is a folder of the same name) keeps the list and the picture.
     answer = target;
     QFile::remove(target + "/b.jpg");
     ASSERT_TRUE(QDir(target).mkdir("b.jpg"));
     form->setPictureChanged(true);
-    form->mnuFMoveClick(true);
+    transfer(true);
     EXPECT_TRUE(QFileInfo::exists(files[1]));
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1]}));
     EXPECT_EQ(Current(), files[1]);
@@ -309,7 +313,7 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
 
     // A real move.
     QDir(target).rmdir("b.jpg");
-    form->mnuFMoveClick(true);
+    transfer(true);
     form->WaitIdle();
     EXPECT_FALSE(QFileInfo::exists(files[1]));
     EXPECT_TRUE(QFileInfo::exists(target + "/b.jpg"));
@@ -331,7 +335,7 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
     form->mnuDeleteClick(true);
     EXPECT_TRUE(QFileInfo::exists(files[0]));
     EXPECT_EQ(form->bookmarks().count(), 2);
-    EXPECT_EQ(form->messagesShown().last(), "The selected bookmark is not the file shown.");
+    EXPECT_EQ(Script().messages().last(), "The selected bookmark is not the file shown.");
 }
 
 TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {

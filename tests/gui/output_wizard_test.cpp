@@ -52,7 +52,7 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
     ASSERT_EQ(form->document().PictureBits, 8);
     const core::Bitmap before = form->pix()->Bitmap();
 
-    form->setWizardRunner([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
+    guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
         EXPECT_EQ(dlg.windowTitle(), "JPEG Compression Wizard");
         EXPECT_TRUE(w.chkOptimize->isChecked());
         EXPECT_TRUE(w.chkFloats->isChecked());
@@ -92,14 +92,14 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_EQ(form->pix()->Bitmap().bits(), before.bits());
     EXPECT_EQ(std::memcmp(form->pix()->Bitmap().data(), before.data(), before.byteSize()), 0);
-    EXPECT_TRUE(form->messagesShown().isEmpty());
+    EXPECT_TRUE(guitest::Script(*form).messages().isEmpty());
 }
 
 TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
     const QString path = guitest::WritePicture(dir, "r.png", guitest::Ramp(32, 24));
     {
         auto form = StartWindow({path});
-        form->setWizardRunner([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
+        guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
             w.chkLinear->click();
             EXPECT_EQ(w.ScrollBarJPG->maximum(), 512);
             EXPECT_EQ(w.lblJPGmax->text(), "512 (smaller)");
@@ -137,7 +137,7 @@ TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
 
     // The next run opens with 255, the box off, and the stored smoothing.
     auto form = StartWindow({path});
-    form->setWizardRunner([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
+    guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
         EXPECT_EQ(w.ScrollBarJPG->value(), 255);
         EXPECT_FALSE(w.chkLinear->isChecked());
         EXPECT_TRUE(w.smoothing[2]->isChecked());

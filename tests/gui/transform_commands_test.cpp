@@ -55,6 +55,7 @@ TEST_F(TransformCommandsTest, RotateAndFlip) {
     auto form = Open(guitest::Ramp(30, 20));
     const core::Bitmap before = form->pix()->Bitmap();
     // The value dialog itself, closed with OK at its initial value.
+    guitest::Script(*form).pushValue(guitest::RealValueDialog());
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
         EXPECT_EQ(d.windowTitle(), "Rotate image (1/100 deg.)");
         d.btnOK()->click();
@@ -67,7 +68,7 @@ TEST_F(TransformCommandsTest, RotateAndFlip) {
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_TRUE(form->backupHeld());
     // Cancel leaves everything as it is.
-    form->setValueAnswer([](const QString&, int) { return -999; });
+    guitest::Script(*form).pushValue(-999);
     form->mnuRotateClick();
     EXPECT_EQ(form->document().PictureWidth, 20);
 
@@ -82,6 +83,7 @@ TEST_F(TransformCommandsTest, ResizeAndResampleRules) {
     auto form = Open(guitest::OneBitLines(12, 10)); // small: shown at 1 bit, no fax reduction
     ASSERT_EQ(form->document().PictureBits, 1);
     AnswerResize(&gui::TResizeForm::EditX, "50");
+    guitest::Script(*form).pushResize(guitest::RealResizeDialog());
     form->mnuResample1Click(); // 1 bit: resized, depth kept
     EXPECT_EQ(form->document().PictureWidth, 6);
     EXPECT_EQ(form->document().PictureHeight, 5);
@@ -89,10 +91,12 @@ TEST_F(TransformCommandsTest, ResizeAndResampleRules) {
 
     auto eight = Open(Indexed(40, 30, 8));
     AnswerResize(&gui::TResizeForm::EditW, "15");
+    guitest::Script(*eight).pushResize(guitest::RealResizeDialog());
     eight->mnuResample1Click(); // 15 pixels wide: nothing happens
     EXPECT_EQ(eight->document().PictureWidth, 40);
     EXPECT_FALSE(eight->backupHeld());
     AnswerResize(&gui::TResizeForm::EditW, "80");
+    guitest::Script(*eight).pushResize(guitest::RealResizeDialog());
     eight->mnuResample1Click();
     EXPECT_EQ(eight->document().PictureWidth, 80);
     EXPECT_EQ(eight->document().PictureHeight, 60);
@@ -119,6 +123,7 @@ TEST_F(TransformCommandsTest, DepthCommandsAndMenus) {
 
     auto photo = Open(guitest::Ramp(32, 32));
     // Cancel in the method dialog (its track-bar face): no backup, same picture.
+    guitest::Script(*photo).pushValue(guitest::RealValueDialog());
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
         EXPECT_NE(d.UserTrackBar(), nullptr);
         d.btnCancel()->click();
@@ -127,18 +132,17 @@ TEST_F(TransformCommandsTest, DepthCommandsAndMenus) {
     gui::SetValueDialogRunner({});
     EXPECT_FALSE(photo->backupHeld());
     EXPECT_EQ(photo->document().PictureBits, 24);
-    photo->setValueAnswer([](const QString& caption, int initial) {
-        EXPECT_EQ(caption, "Select Color reduction method");
-        EXPECT_EQ(initial, 2);
+    guitest::Script(*photo).pushValue([](const gui::ValueAsk& a) {
+        EXPECT_EQ(a.caption, "Select Color reduction method");
+        EXPECT_EQ(a.request.initial, 2);
         return 0;
     });
     photo->ImageReduce(1);
     EXPECT_EQ(photo->lastReduction().mode, 1);
     EXPECT_EQ(photo->document().PictureBits, 1);
-    photo->setValueAnswer([](const QString&, int initial) { return initial; });
     auto viaLib = Open(guitest::Ramp(32, 32));
-    viaLib->setValueAnswer([](const QString&, int initial) { return initial; });
-    viaLib->ImageReduce(8); // method 3: the codec library's reduction
+    viaLib->ImageReduce(8); // OK at the method offered, 3: the codec library's reduction
+    EXPECT_EQ(guitest::Script(*viaLib).lastValue().request.initial, 3);
     EXPECT_TRUE(viaLib->lastReduction().imageLib);
     EXPECT_EQ(viaLib->document().PictureBits, 8);
     EXPECT_TRUE(viaLib->pictureChanged());

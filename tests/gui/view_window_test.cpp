@@ -80,6 +80,8 @@ TEST_F(ViewWindowTest, ZoomStepsLimitsAndTheDialog) {
         d.CustomSetting()->setText("130");
         d.btnOK()->click();
     });
+    guitest::Script(*form).pushValue(guitest::RealValueDialog());
+    guitest::Script(*form).pushValue(guitest::RealValueDialog());
     form->menus().action("mnuZoom")->trigger();
     EXPECT_EQ(form->zoomPercent(), 125);
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) { d.btnCancel()->click(); });

@@ -13,8 +13,8 @@
 #include <QSettings>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 using guitest::StartWindow;
@@ -163,32 +163,36 @@ TEST_F(WebFormTest, UnsavedChangesQuestionOnOpenDropAndClose) {
     const QString b = guitest::WritePicture(dir, "b.png", guitest::Ramp(12, 12));
     auto form = StartWindow({a});
 
+    gui::ScriptedPrompter& script = guitest::Script(*form);
     form->setPictureChanged(true);
-    form->setAnswer(false);
+    script.pushReplies(3, gui::Reply::No);
     guitest::OpenThroughDialog(*form, {b});
-    EXPECT_EQ(form->questionsAsked(), 1);
+    EXPECT_EQ(script.questionCount(), 1);
+    const auto& asked = script.asked().back();
+    EXPECT_EQ(asked.type, gui::BoxType::Question);
+    EXPECT_EQ(asked.buttons, gui::kBtnYes | gui::kBtnNo);
+    EXPECT_EQ(asked.text, "You have unsaved changes. Continue?");
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
     EXPECT_TRUE(form->pictureChanged());
 
     form->DropFiles({b});
     form->WaitIdle();
-    EXPECT_EQ(form->questionsAsked(), 2);
+    EXPECT_EQ(script.questionCount(), 2);
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
 
     EXPECT_FALSE(form->close());
-    EXPECT_EQ(form->questionsAsked(), 3);
+    EXPECT_EQ(script.questionCount(), 3);
     EXPECT_TRUE(form->isVisible());
 
-    form->setAnswer(true);
-    form->DropFiles({b});
+    form->DropFiles({b}); // the default button: Yes
     form->WaitIdle();
-    EXPECT_EQ(form->questionsAsked(), 4);
+    EXPECT_EQ(script.questionCount(), 4);
     EXPECT_EQ(form->windowTitle(), "b.png - VISTREL 3.6.23");
     EXPECT_FALSE(form->pictureChanged());
 
     form->setPictureChanged(true);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(form->questionsAsked(), 5);
+    EXPECT_EQ(script.questionCount(), 5);
 }
 
 TEST_F(WebFormTest, SeveralDroppedFilesGoToTheBookmarksLastFirst) {
@@ -213,7 +217,8 @@ TEST_F(WebFormTest, ProgressDrawsOnlyNewMultiplesOfFive) {
     const int before = form->statusPanels()->progressDraws();
     form->ProgressBegin();
     core::ProgressFn progress = form->MakeProgressCallback();
-    for (int p : {1, 3, 5, 5, 7, 10}) EXPECT_TRUE(progress(p));
+    for (int p : {1, 3, 5, 5, 7, 10})
+        EXPECT_TRUE(progress(p));
     QCoreApplication::processEvents();
     EXPECT_EQ(form->statusPanels()->progressDraws() - before, 2);
     EXPECT_EQ(form->statusPanels()->lastProgress(), 10);
@@ -242,14 +247,14 @@ TEST_F(WebFormTest, UnexpectedErrorIsReportedAndTheWindowStays) {
     auto form = StartWindow({path});
     form->setPictureChanged(true);
     form->Guard([] { throw std::runtime_error("boom"); });
-    ASSERT_FALSE(form->messagesShown().isEmpty());
-    EXPECT_TRUE(form->messagesShown().last().startsWith(
+    ASSERT_FALSE(guitest::Script(*form).messages().isEmpty());
+    EXPECT_TRUE(guitest::Script(*form).messages().last().startsWith(
         "Unexpected exception.  Please report following\nerror and what you were doing"));
-    EXPECT_TRUE(form->messagesShown().last().endsWith("boom"));
+    EXPECT_TRUE(guitest::Script(*form).messages().last().endsWith("boom"));
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
-    form->setAnswer(false);
+    guitest::Script(*form).pushReply(gui::Reply::No);
     EXPECT_FALSE(form->close()); // still asks
 }
 
@@ -271,7 +276,8 @@ TEST_F(WebFormTest, ReloadAndHelp) {
 TEST_F(WebFormTest, MenusComeInPairs) {
     auto form = StartWindow();
     QStringList bar;
-    for (QAction* a : form->menuBar()->actions()) bar << a->text();
+    for (QAction* a : form->menuBar()->actions())
+        bar << a->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Image", "&Colors", "&Help"}));
     // One action in both menus: the popup's File holds the very same Open.
     QAction* open = form->menus().action("mnuOpen");

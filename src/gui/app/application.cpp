@@ -2,6 +2,7 @@
 
 #include "core/common/memory.h"
 #include "gui/app/help_window.h"
+#include "gui/app/scripted_prompter.h"
 #include "gui/app/web_form.h"
 
 #include <QElapsedTimer>
@@ -12,7 +13,9 @@
 #include <cstdio>
 #include <exception>
 
-static void InitResources() { Q_INIT_RESOURCE(vistrel); }
+static void InitResources() {
+    Q_INIT_RESOURCE(vistrel);
+}
 
 namespace gui {
 
@@ -89,7 +92,8 @@ int Screenshot(const CommandLine& c) {
     StartOptions start;
     start.files = c.files;
     start.readSettings = false; // default settings; nothing read or written
-    start.askQuestions = false;
+    auto prompter = std::make_shared<ScriptedPrompter>();
+    start.prompter = prompter;
     TWebForm form(start);
     // Fit mode is the window's state when the file opens (as with the setting
     // on), so the picture is decoded for the fitted size.
@@ -128,7 +132,7 @@ int Screenshot(const CommandLine& c) {
     const QPixmap shot = form.grab();
     // Light deflate: still lossless, and a photograph is not waited on for seconds.
     const bool saved = shot.save(c.screenshot, "PNG", 90);
-    for (const QString& m : form.messagesShown())
+    for (const QString& m : prompter->boxTexts())
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
     form.setPictureChanged(false);
     form.close();
@@ -148,7 +152,9 @@ int Screenshot(const CommandLine& c) {
 int RunProgram(TApplication& app) {
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
-        std::fprintf(stderr, "vistrel: %s\nusage: vistrel [--screenshot OUT.png [--zoom N] [--fit] [--layout standard|compact|minimal] [--fullscreen]] [--] [FILE...]\n",
+        std::fprintf(stderr,
+                     "vistrel: %s\nusage: vistrel [--screenshot OUT.png [--zoom N] [--fit] "
+                     "[--layout standard|compact|minimal] [--fullscreen]] [--] [FILE...]\n",
                      qPrintable(c.error));
         return 2;
     }

@@ -2,6 +2,7 @@
 
 #include "core/common/paths.h"
 #include "gui/app/help_window.h"
+#include "gui/app/qt_prompter.h"
 #include "gui/app/settings_store.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/tool_images.h"
@@ -18,7 +19,6 @@
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -65,13 +65,14 @@ constexpr ToolDef kTools[] = {
 } // namespace
 
 TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), options_(options) {
+    : QMainWindow(parent), options_(options), prompter_(options.prompter) {
+    if (!prompter_) prompter_ = std::make_shared<QtPrompter>();
+    prompter_->setWindow(this);
     setObjectName("WebForm");
     setWindowTitle(kProgramCaption);
     setAcceptDrops(false); // dropped files are accepted from the first activation on
 
-    screenBits_ = options.screenBits > 0 ? options.screenBits
-                                         : (screen() ? screen()->depth() : 24);
+    screenBits_ = options.screenBits > 0 ? options.screenBits : (screen() ? screen()->depth() : 24);
     if (options.readSettings) {
         const StoredSettings stored = ReadSettings();
         settings_ = stored.record;
@@ -92,10 +93,12 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     if (!options.files.isEmpty()) {
         const QString joined = options.files.join(' ');
         bool allExist = options.files.size() > 1;
-        for (const QString& f : options.files) allExist = allExist && QFileInfo(f).isFile();
+        for (const QString& f : options.files)
+            allExist = allExist && QFileInfo(f).isFile();
         if (!QFileInfo::exists(joined) && allExist) {
             std::vector<std::string> names;
-            for (const QString& f : options.files) names.push_back(f.toStdString());
+            for (const QString& f : options.files)
+                names.push_back(f.toStdString());
             bookmarks_.AddSeveral(names);
             doc_.CurrentFile = options.files.first().toStdString();
         } else {
@@ -108,7 +111,9 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     resize(640, 480);
 }
 
-TWebForm::~TWebForm() { CancelDecode(); }
+TWebForm::~TWebForm() {
+    CancelDecode();
+}
 
 void TWebForm::BuildMenus() {
     mainMenu_ = new QMenu(this);
@@ -118,7 +123,8 @@ void TWebForm::BuildMenus() {
     // Opening a menu of the bar recomputes the states that depend on the picture.
     for (QMenu* m : menus_.topMenus()) {
         if (m->objectName() == "mnuHelp1") continue;
-        connect(m, &QMenu::aboutToShow, this, [this] { Guard([this] { MainMenuPopup(PopupPlace::None); }); });
+        connect(m, &QMenu::aboutToShow, this,
+                [this] { Guard([this] { MainMenuPopup(PopupPlace::None); }); });
     }
     if (QMenu* image = menus_.barMenu("mnuImage1"))
         connect(image, &QMenu::aboutToShow, this, [this] { Guard([this] { mnuImage1Click(); }); });
@@ -246,12 +252,16 @@ void TWebForm::WireCommands() {
     on("mnuMinimal", [this] { mnuMinimal1Click(); });
     for (const char* n : {"mnuFitWinTo1x", "mnuFitWinTo2x", "mnuFitWinTo3x", "mnuFitWinTo4x"})
         on(n, [this, n] { mnuFitWinToClick(menus_.action(n)->data().toInt()); });
-    connect(dur95_, &TPix::mousePressed, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseDown(e); }); });
-    connect(dur95_, &TPix::mouseMoved, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseMove(e); }); });
-    connect(dur95_, &TPix::mouseReleased, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseUp(e); }); });
+    connect(dur95_, &TPix::mousePressed, this,
+            [this](QMouseEvent* e) { Guard([&] { Dur95MouseDown(e); }); });
+    connect(dur95_, &TPix::mouseMoved, this,
+            [this](QMouseEvent* e) { Guard([&] { Dur95MouseMove(e); }); });
+    connect(dur95_, &TPix::mouseReleased, this,
+            [this](QMouseEvent* e) { Guard([&] { Dur95MouseUp(e); }); });
 
     auto click = [this](const char* button, std::function<void()> handler) {
-        connect(toolButton(button), &QToolButton::clicked, this, [this, handler] { Guard(handler); });
+        connect(toolButton(button), &QToolButton::clicked, this,
+                [this, handler] { Guard(handler); });
     };
     click("btnExplore", [this] { BtnOpenClick(OpenSender::User); });
     click("btnPrevImage", [this] { btnPrevImageClick(); });
@@ -346,20 +356,14 @@ void TWebForm::ReportUnexpected(const QString& what) {
 }
 
 void TWebForm::ShowMessage(const QString& text, bool warning) {
-    messages_.append(text);
-    if (!options_.askQuestions) return;
-    if (warning)
-        QMessageBox::warning(this, "Vistrel", text);
-    else
-        QMessageBox::critical(this, "Vistrel", text);
+    prompter_->Message(
+        {warning ? BoxType::Warning : BoxType::Critical, "Vistrel", text, kBtnOk, kBtnOk});
 }
 
 bool TWebForm::ConfirmUnsaved() {
-    ++questionsAsked_;
-    bool yes = answer_;
-    if (options_.askQuestions)
-        yes = QMessageBox::question(this, "Confirm", "You have unsaved changes. Continue?",
-                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    const bool yes =
+        prompter_->Message({BoxType::Question, "Confirm", "You have unsaved changes. Continue?",
+                            kBtnYes | kBtnNo, kBtnYes}) == kBtnYes;
     if (yes) pictureChanged_ = false;
     return yes;
 }
@@ -422,7 +426,8 @@ void TWebForm::keyPressEvent(QKeyEvent* event) {
         const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
         QWidget* focus = QApplication::focusWidget();
         auto* history = findChild<QComboBox*>("History");
-        const bool historyFocused = history && focus && (focus == history || history->isAncestorOf(focus));
+        const bool historyFocused =
+            history && focus && (focus == history || history->isAncestorOf(focus));
         if (event->key() == Qt::Key_F1) {
             mnuHelpContextClick(0);
         } else if (event->key() == Qt::Key_W && mods == Qt::ControlModifier) {

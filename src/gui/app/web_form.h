@@ -8,13 +8,14 @@
 #include "core/editing/color_lut.h"
 #include "core/editing/transform_ops.h"
 #include "core/editing/undo_backup.h"
-#include "core/view/value_request.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 #include "core/output/save_rules.h"
 #include "core/view/selection.h"
+#include "core/view/value_request.h"
 #include "gui/app/help_window.h"
 #include "gui/app/menu_set.h"
+#include "gui/app/prompter.h"
 #include "gui/editing/effect_dialog.h"
 
 #include <QElapsedTimer>
@@ -46,7 +47,6 @@ class JpegWizard;
 class TComboBoxEx;
 class TSHBrowseDlg;
 
-
 // Who asked for an open: the open dialog (the file is probed), the
 // application (open CurrentFile as it stands), or a user command (ask).
 enum class OpenSender { Dialog, Application, User };
@@ -55,10 +55,11 @@ enum class OpenSender { Dialog, Application, User };
 enum class PopupPlace { None, Picture, Toolbar, StatusBar, History, Player };
 
 struct StartOptions {
-    QStringList files;            // the command line's file arguments (joined with blanks)
-    bool readSettings = true;     // false: defaults, and nothing written at close
-    int screenBits = 0;           // 0: the screen's own depth
-    bool askQuestions = true;     // false: tests answer through setAnswer()
+    QStringList files;        // the command line's file arguments (joined with blanks)
+    bool readSettings = true; // false: defaults, and nothing written at close
+    int screenBits = 0;       // 0: the screen's own depth
+    // Who answers the questions: the real boxes and dialogs when empty.
+    std::shared_ptr<Prompter> prompter;
 };
 
 class TWebForm : public QMainWindow {
@@ -73,8 +74,6 @@ class TWebForm : public QMainWindow {
     // The ways into the open pipeline.
     void BtnOpenClick(OpenSender sender);
     void BtnOpenEx(OpenSender sender);
-    // The open dialog's stand-in for tests: returns the chosen files.
-    void setChooser(std::function<QStringList()> chooser);
     void DropFiles(const QStringList& names);
     void DragOpen(const QString& name);
     void mnuReloadClick();
@@ -93,10 +92,6 @@ class TWebForm : public QMainWindow {
     // kind 8, 4, 1 (Reduce to) or 0 (Gray shades); from AutoConvert the
     // backup is already taken.
     void ImageReduce(int kind, bool fromAutoConvert = false);
-    // Tests answer the value dialogs (caption, initial value → value or −999).
-    void setValueAnswer(std::function<int(const QString&, int)> answer) {
-        valueAnswer_ = std::move(answer);
-    }
     int lastLibraryAngle() const { return lastLibraryAngle_; }
     const core::ReduceChoice& lastReduction() const { return lastReduction_; }
     bool backupHeld() const { return undo_.held(); }
@@ -176,10 +171,7 @@ class TWebForm : public QMainWindow {
 
     // The question "You have unsaved changes. Continue?"; true = Yes.
     bool ConfirmUnsaved();
-    // Tests answer questions and see messages without a modal box.
-    void setAnswer(bool yes) { answer_ = yes; }
-    int questionsAsked() const { return questionsAsked_; }
-    QStringList messagesShown() const { return messages_; }
+    Prompter& prompter() const { return *prompter_; }
 
     // The report of an unexpected error; the window stays open.
     void ReportUnexpected(const QString& what);
@@ -223,11 +215,6 @@ class TWebForm : public QMainWindow {
     void HistoryClick(int index);
     void HistoryEnter(const QString& text);
     void HistoryChangeUpdate();
-    // Stand-ins for the bookmark file dialogs and the folder browser in tests.
-    void setBookmarkFileChooser(std::function<QString(bool save)> chooser);
-    void setFolderChooser(
-        std::function<QString(const QString& initial, const QString& caption, const QString& prompt)>
-            chooser);
     TComboBoxEx* historyBox() const { return history_; }
     QString lastTargetFolder() const { return lastTarget_; }
     // Editing: the undo backup, the memory guard, depth changes, the colour
@@ -244,7 +231,7 @@ class TWebForm : public QMainWindow {
     void mnuGammaFilterClick(bool rgb);
     void mnuBrightnessClick(int mode); // 110, 111, 120, 121
     void mnuNegativeClick();
-    void FilterCommand(int mode);      // sharpen, smooth and despeckle by their dialog mode
+    void FilterCommand(int mode); // sharpen, smooth and despeckle by their dialog mode
     void mnuCopyClick();
     void mnuCopyMaskClick(bool trim);
     void mnuPasteClick();
@@ -252,12 +239,6 @@ class TWebForm : public QMainWindow {
     void mnuRegion1Click();
     const core::editing::UndoBackup& undoBackup() const { return undo_; }
     const core::editing::ColorLuts& colorLuts() const { return luts_; }
-    // Tests answer the effect dialog and the selection dialog of Mask.
-    using EffectDialogFn = std::function<int(const QString& caption, const EffectRequest& request,
-                                             EffectChannels* channels)>;
-    void setEffectDialog(EffectDialogFn fn) { effectDialog_ = std::move(fn); }
-    using RectDialogFn = std::function<QRect(const QRect& initial)>;
-    void setRectDialog(RectDialogFn fn) { rectDialog_ = std::move(fn); }
 
     // Save As (web_form_save.cpp).
     void mnuSaveClick();
@@ -265,23 +246,11 @@ class TWebForm : public QMainWindow {
     TSaveDialogEx* saveDialog();
     int lastSaveIndex() const { return lastSaveIndex_; }
     QString saveDir() const { return saveDir_; }
-    // Tests fill the save dialog in this instead of showing it (false = Cancel),
-    // and may say how much room the target's volume has.
-    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) {
-        saveRunner_ = std::move(runner);
-    }
-    void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
-        freeSpace_ = std::move(probe);
-    }
     // The JPEG compression wizard; its settings are read at its first use in
     // a run (nullopt until then) and stored when the window closes.
     void mnuCompress1Click();
     const std::optional<core::output::WizardSettings>& wizardSettings() const { return wizard_; }
     void StoreWizardSettings() const;
-    // Tests drive the wizard's dialog (shown, not modal) through this.
-    void setWizardRunner(std::function<void(TFXdlg&, JpegWizard&)> runner) {
-        wizardRunner_ = std::move(runner);
-    }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -305,7 +274,6 @@ class TWebForm : public QMainWindow {
     void ImageLibReduce();
     // The selection dialog of Mask: the resize dialog in selection mode.
     QRect AskSelection(const QRect& initial, int pictureWidth, int pictureHeight);
-    std::function<int(const QString&, int)> valueAnswer_;
     int lastLibraryAngle_ = 0;
     core::ReduceChoice lastReduction_;
 
@@ -392,10 +360,7 @@ class TWebForm : public QMainWindow {
     QPointer<HelpWindow> help_;
     TComboBoxEx* history_ = nullptr;
     unsigned historyRevision_ = ~0u; // the list's revision the box shows
-    TSHBrowseDlg* shBrowseDlg1_ = nullptr;
-    QString lastTarget_; // the last folder of Copy to / Move to, for this run
-    std::function<QString(bool)> bookmarkFileChooser_;
-    std::function<QString(const QString&, const QString&, const QString&)> folderChooser_;
+    QString lastTarget_;             // the last folder of Copy to / Move to, for this run
 
     int screenBits_ = 32;
     int zoomPercent_ = 100;
@@ -422,33 +387,25 @@ class TWebForm : public QMainWindow {
     int generation_ = 0;
     QElapsedTimer loadStart_;
 
-    // Questions answered by tests.
-    std::function<QStringList()> chooser_;
-    bool answer_ = true;
-    int questionsAsked_ = 0;
-    QStringList messages_;
+    std::shared_ptr<Prompter> prompter_;
 
     // Editing.
     core::editing::UndoBackup undo_;
     core::editing::ColorLuts luts_ = core::editing::ColorLuts::Identity();
     EffectChannels channels_;
     bool warnSvgaOff_ = false;
-    EffectDialogFn effectDialog_;
-    RectDialogFn rectDialog_;
     int RunEffectDialog(const QString& caption, const QString& low, const QString& high,
                         const EffectRequest& request);
     bool PrepareEdit(); // warning, guard, backup, 24 bits
     void WireEditCommands();
-    void ApplyToPicture(const QString& status,
-                        const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation);
+    void
+    ApplyToPicture(const QString& status,
+                   const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation);
 
     // Save As.
     TSaveDialogEx* saveDialog_ = nullptr;
     int lastSaveIndex_ = 0; // remembered for the run, not stored
-    std::function<bool(TSaveDialogEx&)> saveRunner_;
-    std::function<qint64(const QString&)> freeSpace_;
     std::optional<core::output::WizardSettings> wizard_;
-    std::function<void(TFXdlg&, JpegWizard&)> wizardRunner_;
 };
 
 } // namespace gui

@@ -7,19 +7,16 @@
 #include "core/bookmarks/trash.h"
 #include "core/common/paths.h"
 #include "gui/dialogs/combo_box_ex.h"
-#include "gui/dialogs/folder_browser.h"
 
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
 #include <QEvent>
-#include <QFileDialog>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QScrollArea>
 #include <QStyle>
 #include <QToolBar>
@@ -86,10 +83,6 @@ void TWebForm::BuildHistory() {
     });
     panelHistory_->installEventFilter(new PanelResizeFilter(this, [this] { PlaceHistory(); }));
     toolbar1_->installEventFilter(new PanelResizeFilter(this, [this] { FitHistoryToToolbar(); }));
-
-    shBrowseDlg1_ = new TSHBrowseDlg(this);
-    shBrowseDlg1_->SetOptions(TSHBrowseDlg::bfDirectoriesOnly | TSHBrowseDlg::bfDomainOnly |
-                              TSHBrowseDlg::bfAncestors);
 
     auto on = [this](const char* name, std::function<void()> handler) {
         if (QAction* a = menus_.action(name))
@@ -176,21 +169,9 @@ void TWebForm::SyncHistoryBox() {
     if (bookmarks_.selected() < 0) history_->setEditText(QString());
 }
 
-void TWebForm::setBookmarkFileChooser(std::function<QString(bool)> chooser) {
-    bookmarkFileChooser_ = std::move(chooser);
-}
-
-void TWebForm::setFolderChooser(
-    std::function<QString(const QString&, const QString&, const QString&)> chooser) {
-    folderChooser_ = std::move(chooser);
-}
-
 bool TWebForm::AskOkCancel(const QString& text) {
-    ++questionsAsked_;
-    messages_.append(text);
-    if (!options_.askQuestions) return answer_;
-    return QMessageBox::question(this, "Confirm", text, QMessageBox::Ok | QMessageBox::Cancel) ==
-           QMessageBox::Ok;
+    return prompter_->Message({BoxType::Question, "Confirm", text, kBtnOk | kBtnCancel, kBtnOk}) ==
+           kBtnOk;
 }
 
 void TWebForm::ShowUntitled() {
@@ -310,17 +291,7 @@ void TWebForm::HistoryChangeUpdate() {
 // --- Bookmark files ---
 
 void TWebForm::mnuHistorySaveClick() {
-    QString path;
-    if (bookmarkFileChooser_) {
-        path = bookmarkFileChooser_(true);
-    } else {
-        QFileDialog dialog(this, "Save Bookmarks As", openDir_, kListFilter);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setDefaultSuffix("vsl");
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().first();
-    }
+    const QString path = prompter_->BookmarkFile(true, openDir_, kListFilter);
     if (!path.isEmpty()) SaveBookmarks(path);
 }
 
@@ -332,17 +303,7 @@ bool TWebForm::SaveBookmarks(const QString& path) {
 }
 
 void TWebForm::mnuHistoryLoadClick() {
-    QString path;
-    if (bookmarkFileChooser_) {
-        path = bookmarkFileChooser_(false);
-    } else {
-        QFileDialog dialog(this, "Select Bookmark file", openDir_, kListFilter);
-        dialog.setOption(QFileDialog::DontUseNativeDialog);
-        dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setDefaultSuffix("vsl");
-        if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
-            path = dialog.selectedFiles().first();
-    }
+    const QString path = prompter_->BookmarkFile(false, openDir_, kListFilter);
     if (!path.isEmpty()) LoadBookmarks(path);
 }
 
@@ -419,15 +380,7 @@ void TWebForm::mnuFMoveClick(bool move) {
         initial = lastTarget_;
     const QString caption = Q(core::FileNamePart(source));
     const QString prompt = move ? "MOVE file to" : "COPY file to";
-    QString folder;
-    if (folderChooser_) {
-        folder = folderChooser_(initial, caption, prompt);
-    } else {
-        shBrowseDlg1_->SetCaption(caption);
-        shBrowseDlg1_->SetSelection(initial);
-        shBrowseDlg1_->SetPrompt(prompt);
-        if (shBrowseDlg1_->Execute()) folder = shBrowseDlg1_->Selection();
-    }
+    const QString folder = prompter_->Folder(initial, caption, prompt);
     if (folder.isEmpty()) return;
     lastTarget_ = folder;
 

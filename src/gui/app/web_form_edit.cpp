@@ -13,7 +13,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QImage>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QToolButton>
 
@@ -199,24 +198,19 @@ void TWebForm::MakeDIB4() {
 
 bool TWebForm::WarnSVGA() {
     if (screenBits_ != 8 || warnSvgaOff_) return false;
-    ++questionsAsked_;
-    if (!options_.askQuestions) return !answer_;
-    const auto b = QMessageBox::information(
-        this, "Vistrel",
-        "256 color displays cannot show subtle changes.\n32K-color video mode (or better) "
-        "recommended.\nContinue anyway?  [Ignore] avoids this message.",
-        QMessageBox::Yes | QMessageBox::No | QMessageBox::Ignore);
-    if (b == QMessageBox::Ignore) warnSvgaOff_ = true;
-    return b == QMessageBox::No;
+    const Button b = prompter_->Message(
+        {BoxType::Information, "Vistrel",
+         "256 color displays cannot show subtle changes.\n32K-color video mode (or better) "
+         "recommended.\nContinue anyway?  [Ignore] avoids this message.",
+         kBtnYes | kBtnNo | kBtnIgnore, kBtnYes});
+    if (b == kBtnIgnore) warnSvgaOff_ = true;
+    return b == kBtnNo;
 }
 
 void TWebForm::AutoConvert() {
     if (screenBits_ != 8 || doc_.PictureBits <= 8) return;
-    ++questionsAsked_;
-    bool yes = answer_;
-    if (options_.askQuestions)
-        yes = QMessageBox::question(this, "Confirm", "Convert to 256 colors?",
-                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
+    const bool yes = prompter_->Message({BoxType::Question, "Confirm", "Convert to 256 colors?",
+                                         kBtnYes | kBtnNo, kBtnYes}) == kBtnYes;
     if (yes) ImageReduce(8, true); // 256 colours, the backup is already taken
 }
 
@@ -228,9 +222,9 @@ bool TWebForm::PrepareEdit() {
 
 int TWebForm::RunEffectDialog(const QString& caption, const QString& low, const QString& high,
                               const EffectRequest& request) {
-    if (effectDialog_) return effectDialog_(caption, request, &channels_);
-    return ShowEffectDialog(caption, low, high, request, dur95_->Bitmap(), &channels_, this, {},
-                            [this](int context) { mnuHelpContextClick(context); });
+    return prompter_->Effect({caption, low, high, request, &dur95_->Bitmap(),
+                              [this](int context) { mnuHelpContextClick(context); }},
+                             &channels_);
 }
 
 void TWebForm::ApplyToPicture(
@@ -393,8 +387,7 @@ void TWebForm::mnuRegion1Click() {
     if (shown && last.bottom > 0 && last.bottom <= ph && last.right <= pw && last.width() > 0 &&
         last.height() > 0)
         initial = QRect(last.left, last.top, last.width(), last.height());
-    const QRect chosen =
-        rectDialog_ ? rectDialog_(initial) : AskSelection(initial, pw, ph);
+    const QRect chosen = AskSelection(initial, pw, ph);
     if (chosen.width() == -1) return;
     SetSelection(core::SelRect{chosen.left(), chosen.top(), chosen.left() + chosen.width(),
                                chosen.top() + chosen.height()});

@@ -10,7 +10,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QElapsedTimer>
-#include <QFileDialog>
 #include <QScrollArea>
 #include <QThread>
 #include <QToolButton>
@@ -31,8 +30,6 @@ bool IsJpegDecode(core::Decoder d) {
 }
 
 } // namespace
-
-void TWebForm::setChooser(std::function<QStringList()> chooser) { chooser_ = std::move(chooser); }
 
 void TWebForm::BeginAttempt(const std::string& name) {
     docBeforeOpen_ = doc_;
@@ -58,13 +55,7 @@ void TWebForm::BtnOpenClick(OpenSender sender) {
     case OpenSender::User:
         break;
     }
-    QStringList names;
-    if (chooser_) {
-        names = chooser_();
-    } else {
-        names = QFileDialog::getOpenFileNames(this, "Open", openDir_, kOpenFilters, nullptr,
-                                              QFileDialog::DontUseNativeDialog);
-    }
+    const QStringList names = prompter_->OpenFiles(openDir_, kOpenFilters);
     if (names.isEmpty()) return;
     AddSeveral(names);
     BeginAttempt(names.first().toStdString());
@@ -82,7 +73,8 @@ void TWebForm::BtnOpenEx(OpenSender sender) {
 void TWebForm::AddSeveral(const QStringList& names) {
     if (names.size() < 2) return;
     std::vector<std::string> list;
-    for (const QString& n : names) list.push_back(n.toStdString());
+    for (const QString& n : names)
+        list.push_back(n.toStdString());
     bookmarks_.AddSeveral(list);
     HistoryControls();
 }
@@ -299,7 +291,8 @@ void TWebForm::AfterOpen() {
 }
 
 void TWebForm::OpenTail() {
-    while (QApplication::overrideCursor()) QApplication::restoreOverrideCursor();
+    while (QApplication::overrideCursor())
+        QApplication::restoreOverrideCursor();
     if (!settings_.FitToWindow) panels_->SetText(1, QString("%1%").arg(zoomPercent_));
 }
 

@@ -17,21 +17,8 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStorageInfo>
 
 namespace gui {
-
-namespace {
-
-// The free bytes of the volume that will hold the file (its folder exists:
-// the dialog asks for that).
-qint64 FreeBytesFor(const QString& file) {
-    QStorageInfo volume(QFileInfo(file).absolutePath());
-    volume.refresh();
-    return volume.isValid() ? volume.bytesAvailable() : -1;
-}
-
-} // namespace
 
 TSaveDialogEx* TWebForm::saveDialog() {
     if (!saveDialog_) {
@@ -60,7 +47,7 @@ void TWebForm::mnuSaveClick() {
     dlg.DoTypeChange();
     if (!saveDir_.isEmpty()) dlg.setDirectory(saveDir_);
     dlg.selectFile(QFileInfo(QString::fromStdString(doc_.CurrentFile)).completeBaseName());
-    const bool chosen = saveRunner_ ? saveRunner_(dlg) : dlg.Execute();
+    const bool chosen = prompter_->RunSaveDialog(dlg);
     if (!chosen) return;
 
     const int index = dlg.FilterIndex();
@@ -85,7 +72,7 @@ void TWebForm::mnuSaveClick() {
     if (screenBits_ < 15 && bits == 8 && !makeDib(8)) return StatusReady();
 
     // Nothing is written without room for it; the picture stays unsaved.
-    const qint64 free = freeSpace_ ? freeSpace_(file) : FreeBytesFor(file);
+    const qint64 free = prompter_->FreeDiskSpace(file);
     const std::uint64_t need = core::ImageMemSize(picture.width(), picture.height(), picture.bits(),
                                                   screenBits_, settings_.AutoReduce != 0);
     if (free >= 0 && static_cast<std::uint64_t>(free) < need) {
@@ -199,17 +186,8 @@ void TWebForm::mnuCompress1Click() {
     request.arrowStep = 1;
     request.mode = 999;
     const auto help = [this](int context) { mnuHelpContextClick(context); };
-    if (wizardRunner_) {
-        TFXdlg dlg("JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, picture, this);
-        dlg.setWizard(wizard.Hooks());
-        dlg.setHelp(help);
-        dlg.show();
-        wizardRunner_(dlg, wizard);
-        if (dlg.isVisible()) dlg.reject();
-    } else {
-        ShowEffectDialog("JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, picture,
-                         nullptr, this, wizard.Hooks(), help);
-    }
+    prompter_->RunWizard(
+        {"JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, &picture, help}, wizard);
 
     auto restored = backup.Restore();
     if (!restored) {

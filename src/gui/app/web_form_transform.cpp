@@ -7,7 +7,6 @@
 #include "core/imagelib/imagelib.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
-#include "gui/dialogs/value_dialog.h"
 #include "gui/editing/resize_form.h"
 #include "gui/view/tpix.h"
 
@@ -30,8 +29,7 @@ void TWebForm::mnuImage1Click() {
 
 int TWebForm::AskValue(const QString& caption, const core::ValueRequest& request,
                        const QString& lowText, const QString& highText) {
-    if (valueAnswer_) return valueAnswer_(caption, request.initial);
-    return ShowValueDialog(this, caption, lowText, highText, request);
+    return prompter_->Value({caption, lowText, highText, request});
 }
 
 // A copy of the picture for the library, at its own depth when it is held deeper.
@@ -88,9 +86,8 @@ void TWebForm::mnuRotateClick() {
 }
 
 bool TWebForm::AskNewSize(int* width, int* height, int* copyMode) {
-    ResizeResult r;
-    ShowResizeDialog(0, 0, doc_.PictureWidth, &r, doc_.PictureBits, kSizeLimit, kSizeLimit,
-                     doc_.PictureHeight, this);
+    const ResizeResult r = prompter_->Resize(
+        {0, 0, doc_.PictureWidth, doc_.PictureHeight, doc_.PictureBits, kSizeLimit, kSizeLimit});
     if (r.width == -1 || (r.width == doc_.PictureWidth && r.height == doc_.PictureHeight))
         return false;
     *width = r.width;
@@ -193,9 +190,8 @@ void TWebForm::ImageLibReduce() {
 }
 
 QRect TWebForm::AskSelection(const QRect& initial, int pictureWidth, int pictureHeight) {
-    ResizeResult r;
-    ShowResizeDialog(initial.left(), initial.top(), initial.width(), &r, 0, pictureHeight,
-                     pictureWidth, initial.height(), this);
+    const ResizeResult r = prompter_->Resize({initial.left(), initial.top(), initial.width(),
+                                              initial.height(), 0, pictureWidth, pictureHeight});
     if (r.width == -1) return QRect(0, 0, -1, -1);
     return QRect(r.x, r.y, r.width, r.height);
 }

@@ -6,7 +6,6 @@
 #include "core/view/geometry.h"
 #include "core/view/zoom.h"
 #include "gui/app/status_panels.h"
-#include "gui/dialogs/value_dialog.h"
 #include "gui/view/tpix.h"
 
 #include <QAction>
@@ -288,7 +287,7 @@ void TWebForm::mnuZoomClick() {
     r.arrowStep = 25;
     r.presets = {50, 75, 100, 200, 300, 400};
     r.showPresets = true;
-    const int v = ShowValueDialog(this, "Set Magnification (%)", "", "", r);
+    const int v = prompter_->Value({"Set Magnification (%)", "", "", r});
     if (v == core::kValueCancelled) return;
     ApplyZoom(core::ZoomFromValue(v));
 }
