@@ -98,7 +98,7 @@ TEST_F(EditingCommandsTest, EditOfAnIndexedPictureIsUndoneToItsDepthAndPalette) 
     EXPECT_EQ(form->pix()->Bitmap().bits(), 24);
     EXPECT_EQ(asked.mode, 101);
     EXPECT_EQ(askedCaption, "Adjust Gamma (1/100)");
-    form->mnuUndoClick();
+    form->editing().mnuUndoClick();
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
     EXPECT_EQ(form->pix()->Bitmap().palette(), original.palette());
@@ -199,7 +199,8 @@ TEST_F(EditingCommandsTest, MaskOffersTheWholePictureThenTrimAndCopySelection) {
     EXPECT_EQ(offered, QRect(0, 0, 30, 20));
     ASSERT_TRUE(form->menus().IsEnabled("mnuTrim"));
     ASSERT_TRUE(form->menus().IsEnabled("mnuCopyMask"));
-    EXPECT_EQ(form->SelectionRect(), (core::SelRect{4, 3, 14, 9})); // right and bottom exclusive
+    EXPECT_EQ(form->mouse().SelectionRect(),
+              (core::SelRect{4, 3, 14, 9}));      // right and bottom exclusive
     form->menus().action("mnuRegion")->trigger(); // the selection on screen is offered again
     EXPECT_EQ(offered, QRect(4, 3, 10, 6));
     const core::Bitmap before = form->pix()->Bitmap();
@@ -219,7 +220,7 @@ TEST_F(EditingCommandsTest, MaskOffersTheWholePictureThenTrimAndCopySelection) {
     EXPECT_EQ(trimmed.pixel(0, 0), before.pixel(4, 3));
     EXPECT_EQ(trimmed.pixel(9, 5), before.pixel(13, 8));
     EXPECT_EQ(form->document().PictureWidth, 10);
-    form->mnuUndoClick();
+    form->editing().mnuUndoClick();
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
 
     // Cancel in the selection dialog selects nothing.
@@ -269,22 +270,22 @@ TEST_F(EditingCommandsTest, ScreensOf256ColoursWarnFirstAndOfferTheReductionAfte
 TEST_F(EditingCommandsTest, StreamBackupRestoresAndTwoGigabytesFreeAlwaysPass) {
     auto form = Open(Gray8(17, 9));
     const core::Bitmap before = form->pix()->Bitmap();
-    ASSERT_TRUE(form->AutoBackUp(true));
-    EXPECT_TRUE(form->undoBackup().inStream());
-    EXPECT_EQ(form->undoBackup().stream()[0], 'B');
-    ASSERT_TRUE(form->AutoBackUp(true)); // a new backup replaces the first
-    form->MakeDIB24();
+    ASSERT_TRUE(form->editing().AutoBackUp(true));
+    EXPECT_TRUE(form->editing().undoBackup().inStream());
+    EXPECT_EQ(form->editing().undoBackup().stream()[0], 'B');
+    ASSERT_TRUE(form->editing().AutoBackUp(true)); // a new backup replaces the first
+    form->editing().MakeDIB24();
     core::editing::InvertPixels(form->pix()->Bitmap());
-    form->mnuUndoClick();
+    form->editing().mnuUndoClick();
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
-    EXPECT_FALSE(form->undoBackup().held());
+    EXPECT_FALSE(form->editing().undoBackup().held());
 
     // The guard passes with 2 GB free; below that it wants the 8,192,000-byte reserve.
     core::SetFreeMemoryProvider([] { return std::uint64_t{1} << 31; });
-    EXPECT_TRUE(form->EnoughMemory(31));
+    EXPECT_TRUE(form->editing().EnoughMemory(31));
     core::SetFreeMemoryProvider([] { return std::uint64_t{8191999}; });
-    EXPECT_FALSE(form->EnoughMemory(0));
+    EXPECT_FALSE(form->editing().EnoughMemory(0));
     EXPECT_TRUE(guitest::Script(*form).messages().contains("Insufficient memory."));
     core::SetFreeMemoryProvider({});
 }

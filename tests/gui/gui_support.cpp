@@ -142,7 +142,7 @@ std::unique_ptr<gui::TWebForm> StartWindow(const QStringList& files, bool readSe
 
 void OpenThroughDialog(gui::TWebForm& form, const QStringList& files) {
     Script(form).pushFiles(files);
-    form.BtnOpenClick(gui::OpenSender::User);
+    form.input().BtnOpenClick(gui::OpenSender::User);
     form.WaitIdle();
 }
 

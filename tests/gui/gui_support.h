@@ -5,6 +5,15 @@
 #include "core/common/bitmap.h"
 #include "gui/app/scripted_prompter.h"
 #include "gui/app/web_form.h"
+#include "gui/app/window_status.h"
+#include "gui/bookmarks/bookmark_commands.h"
+#include "gui/editing/edit_commands.h"
+#include "gui/editing/transform_commands.h"
+#include "gui/input/open_commands.h"
+#include "gui/output/save_commands.h"
+#include "gui/view/picture_mouse.h"
+#include "gui/view/view_geometry.h"
+#include "gui/view/window_layouts.h"
 
 #include <QString>
 #include <QTemporaryDir>

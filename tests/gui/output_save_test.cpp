@@ -38,7 +38,7 @@ class SaveAsTest : public ::testing::Test {
             dlg.selectFile(file);
             return true;
         });
-        form.mnuSaveClick();
+        form.output().mnuSaveClick();
     }
     QTemporaryDir dir;
 };
@@ -85,11 +85,11 @@ TEST_F(SaveAsTest, TypesFollowTheDepthAndTheLastChoice) {
         EXPECT_EQ(dlg.FilterName(3), "TIF (Aldus TIFF) (*.tif)");
         return false; // Cancel
     });
-    form->mnuSaveClick();
+    form->output().mnuSaveClick();
     EXPECT_EQ(count, 3);
     EXPECT_EQ(first, 3);
     EXPECT_FALSE(progressive);
-    EXPECT_EQ(form->lastSaveIndex(), 0);
+    EXPECT_EQ(form->output().lastSaveIndex(), 0);
 
     const QString rgb = guitest::WritePicture(dir, "rgb.png", guitest::Ramp(30, 20));
     guitest::OpenThroughDialog(*form, {rgb});

@@ -87,7 +87,7 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
         EXPECT_EQ(static_cast<std::size_t>(a.size()), n);
         dlg.btnCancel()->click(); // Quit
     });
-    form->mnuCompress1Click();
+    form->output().mnuCompress1Click();
     EXPECT_EQ(form->menus().action("mnuCompress")->data().toInt(), 48);
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_EQ(form->pix()->Bitmap().bits(), before.bits());
@@ -121,11 +121,11 @@ TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
             dlg.btnTest()->click();
             dlg.btnCancel()->click();
         });
-        form->mnuCompress1Click();
-        ASSERT_TRUE(form->wizardSettings().has_value());
-        EXPECT_EQ(form->wizardSettings()->scale, 255);
-        EXPECT_EQ(form->wizardSettings()->smoothingMethod, 2);
-        EXPECT_EQ(form->wizardSettings()->smoothing, 30);
+        form->output().mnuCompress1Click();
+        ASSERT_TRUE(form->output().wizardSettings().has_value());
+        EXPECT_EQ(form->output().wizardSettings()->scale, 255);
+        EXPECT_EQ(form->output().wizardSettings()->smoothingMethod, 2);
+        EXPECT_EQ(form->output().wizardSettings()->smoothing, 30);
         EXPECT_EQ(form->menus().action("mnuCompress")->data().toInt(), 255);
         EXPECT_TRUE(form->close());
     }
@@ -144,5 +144,5 @@ TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
         EXPECT_EQ(dlg.slider(0)->value(), 30);
         dlg.btnCancel()->click();
     });
-    form->mnuCompress1Click();
+    form->output().mnuCompress1Click();
 }

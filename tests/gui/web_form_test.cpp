@@ -175,7 +175,7 @@ TEST_F(WebFormTest, UnsavedChangesQuestionOnOpenDropAndClose) {
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
     EXPECT_TRUE(form->pictureChanged());
 
-    form->DropFiles({b});
+    form->input().DropFiles({b});
     form->WaitIdle();
     EXPECT_EQ(script.questionCount(), 2);
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
@@ -184,7 +184,7 @@ TEST_F(WebFormTest, UnsavedChangesQuestionOnOpenDropAndClose) {
     EXPECT_EQ(script.questionCount(), 3);
     EXPECT_TRUE(form->isVisible());
 
-    form->DropFiles({b}); // the default button: Yes
+    form->input().DropFiles({b}); // the default button: Yes
     form->WaitIdle();
     EXPECT_EQ(script.questionCount(), 4);
     EXPECT_EQ(form->windowTitle(), "b.png - VISTREL 3.6.23");
@@ -200,7 +200,7 @@ TEST_F(WebFormTest, SeveralDroppedFilesGoToTheBookmarksLastFirst) {
     for (const char* n : {"one.png", "two.png", "three.png"})
         names << guitest::WritePicture(dir, n, guitest::Ramp(8, 8));
     auto form = StartWindow();
-    form->DropFiles(names);
+    form->input().DropFiles(names);
     form->WaitIdle();
     const auto& list = form->bookmarks().entries();
     ASSERT_EQ(list.size(), 3u);
@@ -215,8 +215,8 @@ TEST_F(WebFormTest, SeveralDroppedFilesGoToTheBookmarksLastFirst) {
 TEST_F(WebFormTest, ProgressDrawsOnlyNewMultiplesOfFive) {
     auto form = StartWindow();
     const int before = form->statusPanels()->progressDraws();
-    form->ProgressBegin();
-    core::ProgressFn progress = form->MakeProgressCallback();
+    form->status().ProgressBegin();
+    core::ProgressFn progress = form->input().MakeProgressCallback();
     for (int p : {1, 3, 5, 5, 7, 10})
         EXPECT_TRUE(progress(p));
     QCoreApplication::processEvents();
@@ -291,10 +291,10 @@ TEST_F(WebFormTest, MenusComeInPairs) {
     EXPECT_FALSE(recycle->isVisible());
     EXPECT_FALSE(form->menuBar()->actions().contains(form->menus().action("mnuToolbar")));
     // Opened over the picture: the six submenus only; over the tool bar: the toggles only.
-    form->MainMenuPopup(gui::PopupPlace::Picture);
+    form->status().MainMenuPopup(gui::PopupPlace::Picture);
     EXPECT_TRUE(form->menus().popupMenu("mnuFile")->menuAction()->isVisible());
     EXPECT_FALSE(form->menus().action("mnuToolbar")->isVisible());
-    form->MainMenuPopup(gui::PopupPlace::Toolbar);
+    form->status().MainMenuPopup(gui::PopupPlace::Toolbar);
     EXPECT_FALSE(form->menus().popupMenu("mnuFile")->menuAction()->isVisible());
     EXPECT_TRUE(form->menus().action("mnuToolbar")->isVisible());
     // Eleven tool buttons in order.

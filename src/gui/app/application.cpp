@@ -4,6 +4,9 @@
 #include "gui/app/help_window.h"
 #include "gui/app/scripted_prompter.h"
 #include "gui/app/web_form.h"
+#include "gui/input/open_commands.h"
+#include "gui/view/view_geometry.h"
+#include "gui/view/window_layouts.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -97,7 +100,7 @@ int Screenshot(const CommandLine& c) {
     TWebForm form(start);
     // Fit mode is the window's state when the file opens (as with the setting
     // on), so the picture is decoded for the fitted size.
-    if (c.fit) form.mnuFitWindowClick();
+    if (c.fit) form.view().mnuFitWindowClick();
     form.show();
     // First activation opens the file; then wait for the decode and the paints.
     QElapsedTimer t;
@@ -115,16 +118,16 @@ int Screenshot(const CommandLine& c) {
         }
     };
     settle();
-    if (c.layout == "standard") form.mnuStandard1Click();
-    if (c.layout == "compact") form.mnuCompact1Click();
-    if (c.layout == "minimal") form.mnuMinimal1Click();
+    if (c.layout == "standard") form.layouts().mnuStandard1Click();
+    if (c.layout == "compact") form.layouts().mnuCompact1Click();
+    if (c.layout == "minimal") form.layouts().mnuMinimal1Click();
     settle();
     if (c.zoom > 0) {
-        form.ZoomTo(c.zoom);
+        form.view().ZoomTo(c.zoom);
         // Zooming keeps the window; the user then adjusts it to show the picture.
-        if (!form.settings().FitToWindow) form.mnuOptimizeWindowClick();
+        if (!form.settings().FitToWindow) form.view().mnuOptimizeWindowClick();
     }
-    if (c.fullScreen) form.mnuFullScrnClick();
+    if (c.fullScreen) form.layouts().mnuFullScrnClick();
     for (int i = 0; i < 5; ++i) {
         QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
         QThread::msleep(10);
@@ -140,7 +143,7 @@ int Screenshot(const CommandLine& c) {
         std::fprintf(stderr, "vistrel: cannot write %s\n", qPrintable(c.screenshot));
         return 1;
     }
-    if (!c.files.isEmpty() && !form.lastOpenSucceeded()) {
+    if (!c.files.isEmpty() && !form.input().lastOpenSucceeded()) {
         std::fprintf(stderr, "vistrel: cannot open %s\n", qPrintable(c.files.join(' ')));
         return 1;
     }
