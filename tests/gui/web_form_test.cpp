@@ -1,11 +1,13 @@
 // The main window on the offscreen platform: start-up and settings, opening
 // through every way in, caption, description, status and command states.
 #include "gui/app/status_panels.h"
+#include "gui/dialogs/combo_box_ex.h"
 #include "gui/view/tpix.h"
 #include "gui_support.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -101,6 +103,59 @@ TEST_F(WebFormTest, CommandLineArgumentsJoinedWithBlanks) {
     const QString path = guitest::WritePicture(dir, "my picture.png", guitest::Ramp(20, 10));
     auto form = StartWindow({dir.filePath("my"), "picture.png"});
     EXPECT_EQ(form->windowTitle(), "my picture.png - VISTREL 3.6.23");
+}
+
+TEST_F(WebFormTest, RelativeCommandLineNamesBecomeAbsolute) {
+    struct Back {
+        QString here = QDir::currentPath();
+        ~Back() { QDir::setCurrent(here); }
+    } back;
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir().mkdir("Sub"));
+    const QString photo = guitest::WritePicture(dir, "Sub/Photo.PNG", guitest::Ramp(20, 10));
+    const QString spaced = guitest::WritePicture(dir, "my picture.png", guitest::Ramp(20, 10));
+    const QString second = guitest::WritePicture(dir, "second.png", guitest::Ramp(8, 8));
+    {
+        auto form = StartWindow({"./Sub/../Sub/Photo.PNG"});
+        EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), photo);
+        ASSERT_EQ(form->bookmarks().count(), 1);
+        EXPECT_EQ(QString::fromStdString(form->bookmarks().entries()[0]), photo);
+        EXPECT_EQ(form->historyBox()->currentText(), photo);
+        EXPECT_EQ(form->windowTitle(), "Photo.PNG - VISTREL 3.6.23");
+    }
+    {
+        // Joined with blanks first, then made absolute.
+        auto form = StartWindow({"my", "picture.png"});
+        EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), spaced);
+    }
+    {
+        // Several existing files: every bookmark absolute.
+        auto form = StartWindow({"second.png", "Sub/Photo.PNG"});
+        EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), second);
+        QStringList entries;
+        for (const auto& e : form->bookmarks().entries())
+            entries << QString::fromStdString(e);
+        EXPECT_TRUE(entries.contains(photo)) << entries.join(' ').toStdString();
+        EXPECT_TRUE(entries.contains(second));
+    }
+}
+
+TEST_F(WebFormTest, CraftedJpegShowsItsMessageAndTheWindowCarriesOn) {
+    const QString good = guitest::WritePicture(dir, "good.png", guitest::Ramp(30, 20));
+    auto form = StartWindow({good});
+    gui::ScriptedPrompter& script = guitest::Script(*form);
+    guitest::OpenThroughDialog(*form, {VISTREL_TEST_DATA "/crashers/jpeg_two_sof_870b.jpg"});
+    ASSERT_FALSE(script.messages().isEmpty());
+    EXPECT_TRUE(script.messages().last().contains("SOF")) << script.messages().last().toStdString();
+    EXPECT_EQ(script.asked().back().type, gui::BoxType::Critical);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->input().busy());
+    // The name goes back to the picture before; its bookmark stays and opens again.
+    EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), good);
+    EXPECT_EQ(form->bookmarks().count(), 1);
+    guitest::OpenThroughDialog(*form, {good});
+    EXPECT_EQ(form->windowTitle(), "good.png - VISTREL 3.6.23");
+    EXPECT_EQ(form->pix()->Bitmap().width(), 30);
 }
 
 TEST_F(WebFormTest, EveryFormatOpensThroughTheWindow) {

@@ -26,6 +26,7 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
@@ -142,6 +143,10 @@ void TWebForm::TakeCommandLine(const QStringList& files) {
     core::DocumentState& doc = ctx_.doc;
     doc.PreviousFile.assign(1, '*'); // "*": started without a file
     if (files.isEmpty()) return;
+    // Names as typed, made absolute against the current folder; their case stays.
+    const auto absolute = [](const QString& name) {
+        return name.isEmpty() ? name : QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    };
     const QString joined = files.join(' ');
     bool allExist = files.size() > 1;
     for (const QString& f : files)
@@ -149,11 +154,11 @@ void TWebForm::TakeCommandLine(const QStringList& files) {
     if (!QFileInfo::exists(joined) && allExist) {
         std::vector<std::string> names;
         for (const QString& f : files)
-            names.push_back(f.toStdString());
+            names.push_back(absolute(f).toStdString());
         ctx_.bookmarks.AddSeveral(names);
-        doc.CurrentFile = files.first().toStdString();
+        doc.CurrentFile = absolute(files.first()).toStdString();
     } else {
-        doc.CurrentFile = joined.toStdString();
+        doc.CurrentFile = absolute(joined).toStdString();
     }
     doc.PreviousFile = doc.CurrentFile;
     doc.CurrentExt = core::UpperExtension(doc.CurrentFile);
