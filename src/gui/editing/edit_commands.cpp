@@ -217,7 +217,7 @@ bool EditCommands::PrepareEdit() {
 int EditCommands::RunEffectDialog(const QString& caption, const QString& low, const QString& high,
                                   const EffectRequest& request) {
     return ctx_.prompter.Effect({caption, low, high, request, &ctx_.dur95->Bitmap(),
-                                 [this](int context) { ctx_.window.mnuHelpContextClick(context); }},
+                                 [this](int context) { ctx_.OpenHelp(context); }},
                                 &channels_);
 }
 

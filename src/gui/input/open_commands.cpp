@@ -176,7 +176,7 @@ void OpenCommands::StartDecode() {
             &ctx_.window,
             [this, gen, unexpected, r = std::move(result), d = std::move(doc)]() mutable {
                 if (gen != generation_) return;
-                ctx_.window.Guard([&] { FinishDecode(std::move(r), std::move(d), unexpected); });
+                ctx_.Guard([&] { FinishDecode(std::move(r), std::move(d), unexpected); });
             },
             Qt::QueuedConnection);
     });

@@ -192,7 +192,7 @@ void SaveCommands::mnuCompress1Click() {
     request.pageStep = 16;
     request.arrowStep = 1;
     request.mode = 999;
-    const auto help = [this](int context) { ctx_.window.mnuHelpContextClick(context); };
+    const auto help = [this](int context) { ctx_.OpenHelp(context); };
     ctx_.prompter.RunWizard(
         {"JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, &picture, help}, wizard);
 
