@@ -50,6 +50,13 @@ class BookmarksWindow : public ::testing::Test {
 
     QTemporaryDir dir;
     QStringList files;
+    gui::ScriptedPrompter& Script() const { return guitest::Script(*form); }
+    // The last folder browser run: where it started, and caption|prompt.
+    gui::ScriptedPrompter::Asked LastFolderAsk() const {
+        for (auto it = Script().asked().rbegin(); it != Script().asked().rend(); ++it)
+            if (it->kind == "folder") return *it;
+        return {};
+    }
     std::unique_ptr<gui::TWebForm> form;
 };
 
@@ -60,7 +67,7 @@ TEST_F(BookmarksWindow, OpeningReloadingAndStepping) {
     guitest::OpenThroughDialog(*form, {files[1]});
     guitest::OpenThroughDialog(*form, {files[0]});
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1], files[0]}));
-    form->mnuReloadClick();
+    form->input().mnuReloadClick();
     form->WaitIdle();
     EXPECT_EQ(form->bookmarks().count(), 3);
     EXPECT_EQ(BoxItems(), Entries());
@@ -69,24 +76,24 @@ TEST_F(BookmarksWindow, OpeningReloadingAndStepping) {
     EXPECT_TRUE(form->toolButton("btnNextImage")->isEnabled());
 
     // Next on the last wraps to the first; Previous on the first to the last.
-    form->btnNextImageClick();
+    form->bookmarkCommands().btnNextImageClick();
     form->WaitIdle();
     EXPECT_EQ(form->bookmarks().selected(), 0);
     EXPECT_EQ(form->historyBox()->currentIndex(), 0);
-    form->btnPrevImageClick();
+    form->bookmarkCommands().btnPrevImageClick();
     form->WaitIdle();
     EXPECT_EQ(form->bookmarks().selected(), 2);
-    form->mnuFirstImageClick(false);
+    form->bookmarkCommands().mnuFirstImageClick(false);
     form->WaitIdle();
     EXPECT_EQ(form->bookmarks().selected(), 0);
-    form->btnNextImageClick();
+    form->bookmarkCommands().btnNextImageClick();
     form->WaitIdle();
     EXPECT_EQ(Current(), files[1]);
     EXPECT_EQ(form->windowTitle(), "b.jpg - VISTREL 3.6.23");
     EXPECT_EQ(form->bookmarks().count(), 3); // stepping adds nothing
 
     // Picking from the drop-down opens the entry.
-    form->HistoryClick(0);
+    form->bookmarkCommands().HistoryClick(0);
     form->WaitIdle();
     EXPECT_EQ(Current(), files[0]);
     EXPECT_EQ(form->bookmarks().selected(), 0);
@@ -105,13 +112,13 @@ TEST_F(BookmarksWindow, KeysInsideTheFocusedBoxOpenNothing) {
         EXPECT_EQ(Current(), files[2]);
         EXPECT_EQ(form->bookmarks().selected(), 2);
     }
-    form->mnuFirstImageClick(false);
-    form->mnuFirstImageClick(true);
+    form->bookmarkCommands().mnuFirstImageClick(false);
+    form->bookmarkCommands().mnuFirstImageClick(true);
     form->WaitIdle();
     EXPECT_EQ(Current(), files[2]);
     // Del edits the box's text and deletes nothing.
     form->historyBox()->lineEdit()->setCursorPosition(0);
-    form->mnuDeleteClick(false);
+    form->bookmarkCommands().mnuDeleteClick(false);
     EXPECT_TRUE(QFileInfo::exists(files[2]));
     EXPECT_EQ(form->historyBox()->currentText(), files[2].mid(1));
     EXPECT_EQ(form->bookmarks().count(), 3);
@@ -120,17 +127,13 @@ TEST_F(BookmarksWindow, KeysInsideTheFocusedBoxOpenNothing) {
     EXPECT_EQ(form->historyBox()->currentText(), files[2]);
     // Enter on a missing file warns and restores the text; on a folder the
     // open dialog starts there; on a file it opens it.
-    form->HistoryEnter(dir.filePath("none.jpg"));
-    EXPECT_EQ(form->messagesShown().last(), "File not found.");
+    form->bookmarkCommands().HistoryEnter(dir.filePath("none.jpg"));
+    EXPECT_EQ(Script().messages().last(), "File not found.");
     EXPECT_EQ(form->historyBox()->currentText(), files[2]);
-    QString startedIn;
-    form->setChooser([&] {
-        startedIn = form->openDir();
-        return QStringList();
-    });
-    form->HistoryEnter(dir.path());
-    EXPECT_EQ(startedIn, dir.path());
-    form->HistoryEnter(files[0]);
+    form->bookmarkCommands().HistoryEnter(dir.path());
+    EXPECT_EQ(Script().asked().back().kind, "open");
+    EXPECT_EQ(Script().asked().back().folder, dir.path());
+    form->bookmarkCommands().HistoryEnter(files[0]);
     form->WaitIdle();
     EXPECT_EQ(Current(), files[0]);
     EXPECT_EQ(form->bookmarks().count(), 4);
@@ -139,34 +142,35 @@ TEST_F(BookmarksWindow, KeysInsideTheFocusedBoxOpenNothing) {
 TEST_F(BookmarksWindow, UnmarkClearSortAndUnsavedChanges) {
     OpenAll();
     // Unmark on the third opens the second.
-    form->mnuBookmarkUnmarkClick();
+    form->bookmarkCommands().mnuBookmarkUnmarkClick();
     form->WaitIdle();
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1]}));
     EXPECT_EQ(Current(), files[1]);
     // Unmark on the first: the empty picture and nothing selected.
-    form->mnuFirstImageClick(false);
+    form->bookmarkCommands().mnuFirstImageClick(false);
     form->WaitIdle();
-    form->mnuBookmarkUnmarkClick();
+    form->bookmarkCommands().mnuBookmarkUnmarkClick();
     EXPECT_EQ(Entries(), QStringList{files[1]});
     EXPECT_EQ(form->bookmarks().selected(), -1);
     EXPECT_EQ(Current(), "Untitled");
     EXPECT_EQ(form->windowTitle(), "Untitled - VISTREL 3.6.23");
     // Nothing selected: Unmark does nothing.
-    form->mnuBookmarkUnmarkClick();
+    form->bookmarkCommands().mnuBookmarkUnmarkClick();
     EXPECT_EQ(form->bookmarks().count(), 1);
 
     // An edited picture is not dropped without the question; No changes nothing.
     guitest::OpenThroughDialog(*form, {files[2]});
     form->setPictureChanged(true);
-    form->setAnswer(false);
-    form->mnuHistoryClearClick();
+    Script().pushReplies(2, gui::Reply::No);
+    form->bookmarkCommands().mnuHistoryClearClick();
     EXPECT_EQ(form->bookmarks().count(), 2);
     EXPECT_TRUE(form->pictureChanged());
-    form->mnuBookmarkUnmarkClick(); // the unmark question is answered No too
-    form->setAnswer(true);
-    const int asked = form->questionsAsked();
-    form->mnuHistoryClearClick();
-    EXPECT_EQ(form->questionsAsked(), asked + 1);
+    form->bookmarkCommands().mnuBookmarkUnmarkClick(); // the unmark question is answered No too
+    EXPECT_EQ(Script().asked().back().buttons, gui::kBtnOk | gui::kBtnCancel);
+    EXPECT_TRUE(Script().asked().back().text.startsWith("Remove bookmark for "));
+    const int asked = Script().questionCount();
+    form->bookmarkCommands().mnuHistoryClearClick(); // Yes, the default
+    EXPECT_EQ(Script().questionCount(), asked + 1);
     EXPECT_EQ(form->bookmarks().count(), 0);
     EXPECT_EQ(form->historyBox()->count(), 0);
     EXPECT_FALSE(form->menus().IsEnabled("mnuDelete"));
@@ -177,9 +181,9 @@ TEST_F(BookmarksWindow, UnmarkClearSortAndUnsavedChanges) {
     guitest::OpenThroughDialog(*form, {upper});
     guitest::OpenThroughDialog(*form, {files[0]});
     guitest::OpenThroughDialog(*form, {mixed});
-    form->mnuBookmarksClick();
+    form->bookmarkCommands().mnuBookmarksClick();
     EXPECT_TRUE(form->menus().IsEnabled("mnuHistorySort"));
-    form->mnuHistorySortClick();
+    form->bookmarkCommands().mnuHistorySortClick();
     form->WaitIdle();
     EXPECT_EQ(Entries(), (QStringList{files[0], upper, mixed}));
     EXPECT_EQ(Current(), files[0]);
@@ -190,13 +194,14 @@ TEST_F(BookmarksWindow, BookmarkFilesSaveAndLoad) {
     guitest::OpenThroughDialog(*form, {files[0]});
     guitest::OpenThroughDialog(*form, {files[1]});
     const QString list = dir.filePath("two.vsl");
-    form->setBookmarkFileChooser(
-        [&](bool save) { return save ? list : dir.filePath("three.vsl"); });
-    form->mnuHistorySaveClick();
+    Script().pushPath(list);
+    Script().pushPath(dir.filePath("three.vsl"));
+    form->bookmarkCommands().mnuHistorySaveClick();
+    EXPECT_EQ(Script().asked().back().text, "Save Bookmarks As");
     EXPECT_EQ(Bytes(list), (files[0] + "\r\n" + files[1] + "\r\n").toUtf8());
 
     // Loading gives the same entries and opens the first.
-    form->LoadBookmarks(list);
+    form->bookmarkCommands().LoadBookmarks(list);
     form->WaitIdle();
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1]}));
     EXPECT_EQ(Current(), files[0]);
@@ -206,15 +211,16 @@ TEST_F(BookmarksWindow, BookmarkFilesSaveAndLoad) {
     ASSERT_TRUE(f.open(QIODevice::WriteOnly));
     f.write("a\r\n\r\nb");
     f.close();
-    form->mnuHistoryLoadClick();
+    form->bookmarkCommands().mnuHistoryLoadClick();
+    EXPECT_EQ(Script().asked().back().text, "Select Bookmark file");
     EXPECT_EQ(Entries(), (QStringList{"a", "", "b"}));
 
     // A save that cannot be written says why and keeps the list.
-    const int shown = form->messagesShown().size();
-    EXPECT_FALSE(form->SaveBookmarks(dir.filePath("no/such/folder/x.vsl")));
-    EXPECT_EQ(form->messagesShown().size(), shown + 1);
+    const int shown = Script().messages().size();
+    EXPECT_FALSE(form->bookmarkCommands().SaveBookmarks(dir.filePath("no/such/folder/x.vsl")));
+    EXPECT_EQ(Script().messages().size(), shown + 1);
     EXPECT_EQ(form->bookmarks().count(), 3);
-    EXPECT_FALSE(form->messagesShown().last().startsWith("Unexpected"));
+    EXPECT_FALSE(Script().messages().last().startsWith("Unexpected"));
 }
 
 TEST_F(BookmarksWindow, DeleteToTheTrashAndForGood) {
@@ -222,7 +228,7 @@ TEST_F(BookmarksWindow, DeleteToTheTrashAndForGood) {
     const QByteArray oldData = qgetenv("XDG_DATA_HOME");
     qputenv("XDG_DATA_HOME", data.path().toUtf8());
     OpenAll();
-    form->mnuDeleteClick(false);
+    form->bookmarkCommands().mnuDeleteClick(false);
     form->WaitIdle();
     EXPECT_FALSE(QFileInfo::exists(files[2]));
     EXPECT_TRUE(QFileInfo::exists(data.filePath("Trash/files/c.jpg")));
@@ -232,19 +238,18 @@ TEST_F(BookmarksWindow, DeleteToTheTrashAndForGood) {
 
     // Shift+Del: our own question, then gone for good; the first entry leaves
     // the empty picture. A No keeps the file.
-    form->mnuFirstImageClick(false);
+    form->bookmarkCommands().mnuFirstImageClick(false);
     form->WaitIdle();
-    form->setAnswer(false);
-    form->mnuDeleteClick(true);
+    Script().pushReply(gui::Reply::Cancel);
+    form->bookmarkCommands().mnuDeleteClick(true);
     EXPECT_TRUE(QFileInfo::exists(files[0]));
-    form->setAnswer(true);
-    form->mnuDeleteClick(true);
+    form->bookmarkCommands().mnuDeleteClick(true);
     EXPECT_FALSE(QFileInfo::exists(files[0]));
     EXPECT_FALSE(QFileInfo::exists(data.filePath("Trash/files/a.jpg")));
     EXPECT_EQ(Entries(), QStringList{files[1]});
     EXPECT_EQ(Current(), "Untitled");
     // Nothing selected now: Delete does nothing.
-    form->mnuDeleteClick(true);
+    form->bookmarkCommands().mnuDeleteClick(true);
     EXPECT_TRUE(QFileInfo::exists(files[1]));
     if (oldData.isNull())
         qunsetenv("XDG_DATA_HOME");
@@ -256,52 +261,51 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
     OpenAll();
     const QString target = dir.filePath("target");
     ASSERT_TRUE(QDir(dir.path()).mkdir("target"));
-    QStringList initials, prompts;
     QString answer = target;
-    form->setFolderChooser(
-        [&](const QString& initial, const QString& caption, const QString& prompt) {
-            initials.append(initial);
-            prompts.append(caption + "|" + prompt);
-            return answer;
-        });
+    // Each run of the folder browser chooses `answer`.
+    auto transfer = [&](bool move) {
+        Script().pushPath(answer);
+        form->bookmarkCommands().mnuFMoveClick(move);
+    };
 
     // Copy: the copy is made, the entry leaves the list, the previous one shows.
-    form->mnuFMoveClick(false);
+    transfer(false);
     form->WaitIdle();
     EXPECT_EQ(Bytes(target + "/c.jpg"), Bytes(files[2]));
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1]}));
     EXPECT_EQ(Current(), files[1]);
-    EXPECT_EQ(initials.last(), dir.path() + "/");
-    EXPECT_EQ(prompts.last(), "c.jpg|COPY file to");
+    EXPECT_EQ(LastFolderAsk().folder, dir.path() + "/");
+    EXPECT_EQ(LastFolderAsk().text, "c.jpg\nCOPY file to");
 
     // The second time starts in the folder chosen the first time. The file
     // exists there already and the replace question is answered No.
     QFile::copy(files[1], target + "/b.jpg");
     QFile::resize(target + "/b.jpg", 10);
-    form->setAnswer(false);
-    form->mnuFMoveClick(true);
-    EXPECT_EQ(initials.last(), target);
-    EXPECT_EQ(prompts.last(), "b.jpg|MOVE file to");
+    Script().pushReply(gui::Reply::No);
+    transfer(true);
+    EXPECT_EQ(LastFolderAsk().folder, target);
+    EXPECT_EQ(LastFolderAsk().text, "b.jpg\nMOVE file to");
+    EXPECT_TRUE(
+        Script().boxTexts().last().endsWith(" already exists.\nDo you want to replace it?"));
     EXPECT_EQ(QFileInfo(target + "/b.jpg").size(), 10);
     EXPECT_TRUE(QFileInfo::exists(files[1]));
     EXPECT_EQ(form->bookmarks().count(), 2);
 
     // Into its own folder: refused, the file and the list stay.
-    form->setAnswer(true);
     answer = dir.path();
     const QByteArray before = Bytes(files[1]);
-    form->mnuFMoveClick(true);
-    form->mnuFMoveClick(false);
+    transfer(true);
+    transfer(false);
     EXPECT_EQ(Bytes(files[1]), before);
     EXPECT_EQ(form->bookmarks().count(), 2);
-    EXPECT_TRUE(form->messagesShown().last().contains("already in the folder"));
+    EXPECT_TRUE(Script().messages().last().contains("already in the folder"));
 
     // A failed move (the target is a folder of the same name) keeps the list and the picture.
     answer = target;
     QFile::remove(target + "/b.jpg");
     ASSERT_TRUE(QDir(target).mkdir("b.jpg"));
     form->setPictureChanged(true);
-    form->mnuFMoveClick(true);
+    transfer(true);
     EXPECT_TRUE(QFileInfo::exists(files[1]));
     EXPECT_EQ(Entries(), (QStringList{files[0], files[1]}));
     EXPECT_EQ(Current(), files[1]);
@@ -309,7 +313,7 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
 
     // A real move.
     QDir(target).rmdir("b.jpg");
-    form->mnuFMoveClick(true);
+    transfer(true);
     form->WaitIdle();
     EXPECT_FALSE(QFileInfo::exists(files[1]));
     EXPECT_TRUE(QFileInfo::exists(target + "/b.jpg"));
@@ -322,20 +326,20 @@ TEST_F(BookmarksWindow, CopyAndMoveToAFolder) {
     ASSERT_TRUE(list.open(QIODevice::WriteOnly));
     list.write((files[0] + "\n" + dir.filePath("missing.jpg") + "\n").toUtf8());
     list.close();
-    form->LoadBookmarks(list.fileName());
-    form->btnNextImageClick();
+    form->bookmarkCommands().LoadBookmarks(list.fileName());
+    form->bookmarkCommands().btnNextImageClick();
     form->WaitIdle();
     ASSERT_EQ(form->bookmarks().selected(), 1);
     ASSERT_EQ(Current(), files[0]);
-    form->mnuFMoveClick(true);
-    form->mnuDeleteClick(true);
+    form->bookmarkCommands().mnuFMoveClick(true);
+    form->bookmarkCommands().mnuDeleteClick(true);
     EXPECT_TRUE(QFileInfo::exists(files[0]));
     EXPECT_EQ(form->bookmarks().count(), 2);
-    EXPECT_EQ(form->messagesShown().last(), "The selected bookmark is not the file shown.");
+    EXPECT_EQ(Script().messages().last(), "The selected bookmark is not the file shown.");
 }
 
 TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {
-    form->DropFiles(files);
+    form->input().DropFiles(files);
     form->WaitIdle();
     // Every file but the first, last first; then the first is opened.
     EXPECT_EQ(Entries(), (QStringList{files[2], files[1], files[0]}));
@@ -353,11 +357,11 @@ TEST_F(BookmarksWindow, SeveralDroppedFilesAndTheBoxPlace) {
     // Without the Win98 style it sits on the tool bar, and comes back.
     form->resize(700, 300);
     QCoreApplication::processEvents();
-    form->mnuWin98styleClick();
+    form->layouts().mnuWin98styleClick();
     EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "Toolbar1");
     EXPECT_TRUE(form->historyBox()->isVisibleTo(form.get()));
     EXPECT_GE(form->historyBox()->width(), 64);
-    form->mnuWin98styleClick();
+    form->layouts().mnuWin98styleClick();
     form->resize(520, 300);
     QCoreApplication::processEvents();
     EXPECT_EQ(form->historyBox()->parentWidget()->objectName(), "PanelHistory");

@@ -41,15 +41,16 @@ class EditingCommandsTest : public ::testing::Test {
         guitest::OpenThroughDialog(*form, {guitest::WritePicture(dir, name, picture)});
         return form;
     }
-    // The dialog answers with `value` (or Cancel) after recording the request.
-    void Answer(gui::TWebForm& form, int value, EffectChannels channels = {}) {
-        form.setEffectDialog([this, value, channels](const QString& caption, const EffectRequest& r,
-                                                     EffectChannels* c) {
-            asked = r;
-            askedCaption = caption;
-            *c = channels;
-            return value;
-        });
+    // The next `times` dialogs answer with `value` (or Cancel) after recording the request.
+    void Answer(gui::TWebForm& form, int value, EffectChannels channels = {}, int times = 1) {
+        for (int i = 0; i < times; ++i)
+            guitest::Script(form).pushEffect(
+                [this, value, channels](const gui::EffectAsk& a, EffectChannels* c) {
+                    asked = a.request;
+                    askedCaption = a.caption;
+                    *c = channels;
+                    return value;
+                });
     }
     QTemporaryDir dir;
     EffectRequest asked;
@@ -97,7 +98,7 @@ TEST_F(EditingCommandsTest, EditOfAnIndexedPictureIsUndoneToItsDepthAndPalette) 
     EXPECT_EQ(form->pix()->Bitmap().bits(), 24);
     EXPECT_EQ(asked.mode, 101);
     EXPECT_EQ(askedCaption, "Adjust Gamma (1/100)");
-    form->mnuUndoClick();
+    form->editing().mnuUndoClick();
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
     EXPECT_EQ(form->pix()->Bitmap().palette(), original.palette());
@@ -144,7 +145,7 @@ TEST_F(EditingCommandsTest, ChannelValuesOfTheLastTestBuildTheTables) {
 
 TEST_F(EditingCommandsTest, FiltersOfferAndKeepTheirLastStrength) {
     auto form = Open(guitest::Ramp(30, 30));
-    Answer(*form, 50);
+    Answer(*form, 50, {}, 3);
     form->menus().action("mnuDefocus")->trigger();
     EXPECT_EQ(asked.initial, 112);
     EXPECT_EQ(asked.pageStep, 16);
@@ -185,16 +186,21 @@ TEST_F(EditingCommandsTest, PasteGivesAnUntitledPictureThatCannotBeUndone) {
 TEST_F(EditingCommandsTest, MaskOffersTheWholePictureThenTrimAndCopySelection) {
     auto form = Open(Gray8(30, 20));
     QRect offered;
-    form->setRectDialog([&](const QRect& initial) {
-        offered = initial;
-        return QRect(4, 3, 10, 6);
-    });
+    for (int i = 0; i < 3; ++i)
+        guitest::Script(*form).pushResize([&](const gui::ResizeAsk& a) {
+            EXPECT_EQ(a.bits, 0); // the selection face of the dialog
+            EXPECT_EQ(a.maxWidth, 30);
+            EXPECT_EQ(a.maxHeight, 20);
+            offered = QRect(a.x, a.y, a.width, a.height);
+            return gui::ResizeResult{4, 3, 10, 6, 0};
+        });
     EXPECT_FALSE(form->menus().IsEnabled("mnuTrim"));
     form->menus().action("mnuRegion")->trigger();
     EXPECT_EQ(offered, QRect(0, 0, 30, 20));
     ASSERT_TRUE(form->menus().IsEnabled("mnuTrim"));
     ASSERT_TRUE(form->menus().IsEnabled("mnuCopyMask"));
-    EXPECT_EQ(form->SelectionRect(), (core::SelRect{4, 3, 14, 9})); // right and bottom exclusive
+    EXPECT_EQ(form->mouse().SelectionRect(),
+              (core::SelRect{4, 3, 14, 9}));      // right and bottom exclusive
     form->menus().action("mnuRegion")->trigger(); // the selection on screen is offered again
     EXPECT_EQ(offered, QRect(4, 3, 10, 6));
     const core::Bitmap before = form->pix()->Bitmap();
@@ -214,11 +220,11 @@ TEST_F(EditingCommandsTest, MaskOffersTheWholePictureThenTrimAndCopySelection) {
     EXPECT_EQ(trimmed.pixel(0, 0), before.pixel(4, 3));
     EXPECT_EQ(trimmed.pixel(9, 5), before.pixel(13, 8));
     EXPECT_EQ(form->document().PictureWidth, 10);
-    form->mnuUndoClick();
+    form->editing().mnuUndoClick();
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
 
     // Cancel in the selection dialog selects nothing.
-    form->setRectDialog([](const QRect&) { return QRect(0, 0, -1, 0); });
+    guitest::Script(*form).pushResize(gui::ResizeResult{0, 0, -1, -1, 0});
     form->menus().action("mnuRegion")->trigger();
     EXPECT_FALSE(form->menus().IsEnabled("mnuTrim"));
 }
@@ -230,15 +236,14 @@ TEST_F(EditingCommandsTest, TooLittleMemoryStopsTheCommandWithItsMessage) {
     Answer(*form, 5);
     form->menus().action("mnuSoften")->trigger();
     core::SetFreeMemoryProvider({});
-    EXPECT_TRUE(form->messagesShown().contains("Insufficient memory."));
+    EXPECT_TRUE(guitest::Script(*form).messages().contains("Insufficient memory."));
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
     EXPECT_FALSE(form->menus().IsEnabled("mnuUndo"));
 }
 
 TEST_F(EditingCommandsTest, ScreensOf256ColoursWarnFirstAndOfferTheReductionAfter) {
-    gui::StartOptions o;
+    gui::StartOptions o = guitest::ScriptedOptions();
     o.readSettings = false;
-    o.askQuestions = false;
     o.screenBits = 8;
     gui::TWebForm form(o);
     form.show();
@@ -246,38 +251,41 @@ TEST_F(EditingCommandsTest, ScreensOf256ColoursWarnFirstAndOfferTheReductionAfte
     guitest::OpenThroughDialog(form, {guitest::WritePicture(dir, "s.bmp", guitest::Ramp(20, 20))});
     ASSERT_TRUE(form.picturePresent());
     Answer(form, 4);
-    // The reduction after the filter asks for its method: take the offered one.
-    form.setValueAnswer([](const QString&, int initial) { return initial; });
-    const int before = form.questionsAsked();
-    form.setAnswer(false); // "No" to the warning: nothing happens
+    // The reduction after the filter asks for its method: the script takes the offered one.
+    gui::ScriptedPrompter& script = guitest::Script(form);
+    const int before = script.questionCount();
+    script.pushReply(gui::Reply::No); // "No" to the warning: nothing happens
     form.menus().action("mnuSoften")->trigger();
-    EXPECT_EQ(form.questionsAsked(), before + 1);
+    EXPECT_EQ(script.questionCount(), before + 1);
+    EXPECT_EQ(script.asked().back().buttons, gui::kBtnYes | gui::kBtnNo | gui::kBtnIgnore);
+    EXPECT_EQ(script.asked().back().type, gui::BoxType::Information);
     EXPECT_FALSE(form.menus().IsEnabled("mnuUndo"));
-    form.setAnswer(true); // "Yes": the filter runs, then the reduction is offered
+    // "Yes" (the default): the filter runs, then the reduction is offered.
     form.menus().action("mnuSoften")->trigger();
-    EXPECT_EQ(form.questionsAsked(), before + 3);
+    EXPECT_EQ(script.questionCount(), before + 3);
+    EXPECT_EQ(script.boxTexts().last(), "Convert to 256 colors?");
     EXPECT_TRUE(form.menus().IsEnabled("mnuUndo"));
 }
 
 TEST_F(EditingCommandsTest, StreamBackupRestoresAndTwoGigabytesFreeAlwaysPass) {
     auto form = Open(Gray8(17, 9));
     const core::Bitmap before = form->pix()->Bitmap();
-    ASSERT_TRUE(form->AutoBackUp(true));
-    EXPECT_TRUE(form->undoBackup().inStream());
-    EXPECT_EQ(form->undoBackup().stream()[0], 'B');
-    ASSERT_TRUE(form->AutoBackUp(true)); // a new backup replaces the first
-    form->MakeDIB24();
+    ASSERT_TRUE(form->editing().AutoBackUp(true));
+    EXPECT_TRUE(form->editing().undoBackup().inStream());
+    EXPECT_EQ(form->editing().undoBackup().stream()[0], 'B');
+    ASSERT_TRUE(form->editing().AutoBackUp(true)); // a new backup replaces the first
+    form->editing().MakeDIB24();
     core::editing::InvertPixels(form->pix()->Bitmap());
-    form->mnuUndoClick();
+    form->editing().mnuUndoClick();
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_TRUE(SamePicture(form->pix()->Bitmap(), before));
-    EXPECT_FALSE(form->undoBackup().held());
+    EXPECT_FALSE(form->editing().undoBackup().held());
 
     // The guard passes with 2 GB free; below that it wants the 8,192,000-byte reserve.
     core::SetFreeMemoryProvider([] { return std::uint64_t{1} << 31; });
-    EXPECT_TRUE(form->EnoughMemory(31));
+    EXPECT_TRUE(form->editing().EnoughMemory(31));
     core::SetFreeMemoryProvider([] { return std::uint64_t{8191999}; });
-    EXPECT_FALSE(form->EnoughMemory(0));
-    EXPECT_TRUE(form->messagesShown().contains("Insufficient memory."));
+    EXPECT_FALSE(form->editing().EnoughMemory(0));
+    EXPECT_TRUE(guitest::Script(*form).messages().contains("Insufficient memory."));
     core::SetFreeMemoryProvider({});
 }

@@ -1,6 +1,8 @@
 #include "gui_support.h"
 
 #include "core/imagelib/imagelib.h"
+#include "gui/dialogs/value_dialog.h"
+#include "gui/editing/resize_form.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -30,7 +32,8 @@ core::Bitmap OneBitLines(int width, int height) {
     for (int y = 0; y < height; ++y) {
         std::fill(b.row(y), b.row(y) + b.stride(), 0xFF);
         // One black column every 10 pixels.
-        for (int x = 5; x < width; x += 10) b.row(y)[x / 8] &= std::uint8_t(~(0x80 >> (x % 8)));
+        for (int x = 5; x < width; x += 10)
+            b.row(y)[x / 8] &= std::uint8_t(~(0x80 >> (x % 8)));
     }
     return b;
 }
@@ -40,7 +43,8 @@ namespace {
 QImage ToImage(const core::Bitmap& b) {
     QImage img(b.width(), b.height(), QImage::Format_RGB32);
     for (int y = 0; y < b.height(); ++y)
-        for (int x = 0; x < b.width(); ++x) img.setPixel(x, y, 0xFF000000u | b.rgb(x, y));
+        for (int x = 0; x < b.width(); ++x)
+            img.setPixel(x, y, 0xFF000000u | b.rgb(x, y));
     return img;
 }
 
@@ -81,7 +85,9 @@ QString WritePicture(const QTemporaryDir& dir, const QString& name, const core::
         const QString png = dir.filePath(name + ".src.png");
         ToImage(picture).save(png, "PNG");
         QStringList args{png};
-        if (ext == "tif" || ext == "tiff") args << "-compress" << "None";
+        if (ext == "tif" || ext == "tiff")
+            args << "-compress"
+                 << "None";
         args << path;
         QProcess::execute("convert", args);
     }
@@ -94,11 +100,34 @@ void ClearSettings() {
     s.sync();
 }
 
-std::unique_ptr<gui::TWebForm> StartWindow(const QStringList& files, bool readSettings) {
+gui::StartOptions ScriptedOptions() {
     gui::StartOptions o;
+    o.prompter = std::make_shared<gui::ScriptedPrompter>();
+    return o;
+}
+
+gui::ScriptedPrompter& Script(const gui::TWebForm& form) {
+    return dynamic_cast<gui::ScriptedPrompter&>(form.prompter());
+}
+
+gui::ScriptedPrompter::ValueFn RealValueDialog() {
+    return [](const gui::ValueAsk& a) {
+        return gui::ShowValueDialog(nullptr, a.caption, a.lowText, a.highText, a.request);
+    };
+}
+
+gui::ScriptedPrompter::ResizeFn RealResizeDialog() {
+    return [](const gui::ResizeAsk& a) {
+        gui::ResizeResult r;
+        gui::ShowResizeDialog(a.x, a.y, a.width, &r, a.bits, a.maxHeight, a.maxWidth, a.height);
+        return r;
+    };
+}
+
+std::unique_ptr<gui::TWebForm> StartWindow(const QStringList& files, bool readSettings) {
+    gui::StartOptions o = ScriptedOptions();
     o.files = files;
     o.readSettings = readSettings;
-    o.askQuestions = false;
     auto form = std::make_unique<gui::TWebForm>(o);
     form->show();
     QElapsedTimer t;
@@ -112,8 +141,8 @@ std::unique_ptr<gui::TWebForm> StartWindow(const QStringList& files, bool readSe
 }
 
 void OpenThroughDialog(gui::TWebForm& form, const QStringList& files) {
-    form.setChooser([files] { return files; });
-    form.BtnOpenClick(gui::OpenSender::User);
+    Script(form).pushFiles(files);
+    form.input().BtnOpenClick(gui::OpenSender::User);
     form.WaitIdle();
 }
 

@@ -31,14 +31,14 @@ class SaveAsTest : public ::testing::Test {
     // Runs Save As choosing `index` and `file`; the dialog is inspected first.
     void Save(gui::TWebForm& form, int index, const QString& file,
               const std::function<void(gui::TSaveDialogEx&)>& look = {}) {
-        form.setSaveRunner([&](gui::TSaveDialogEx& dlg) {
+        guitest::Script(form).pushSave([=](gui::TSaveDialogEx& dlg) {
             if (look) look(dlg);
             dlg.SetFilterIndex(index);
             emit dlg.filterSelected(dlg.FilterName(index));
             dlg.selectFile(file);
             return true;
         });
-        form.mnuSaveClick();
+        form.output().mnuSaveClick();
     }
     QTemporaryDir dir;
 };
@@ -77,7 +77,7 @@ TEST_F(SaveAsTest, TypesFollowTheDepthAndTheLastChoice) {
     ASSERT_EQ(form->document().PictureBits, 1);
     int count = 0, first = 0;
     bool progressive = true;
-    form->setSaveRunner([&](gui::TSaveDialogEx& dlg) {
+    guitest::Script(*form).pushSave([&](gui::TSaveDialogEx& dlg) {
         count = dlg.FilterCount();
         first = dlg.FilterIndex();
         progressive = dlg.CheckPJpeg->isEnabled();
@@ -85,11 +85,11 @@ TEST_F(SaveAsTest, TypesFollowTheDepthAndTheLastChoice) {
         EXPECT_EQ(dlg.FilterName(3), "TIF (Aldus TIFF) (*.tif)");
         return false; // Cancel
     });
-    form->mnuSaveClick();
+    form->output().mnuSaveClick();
     EXPECT_EQ(count, 3);
     EXPECT_EQ(first, 3);
     EXPECT_FALSE(progressive);
-    EXPECT_EQ(form->lastSaveIndex(), 0);
+    EXPECT_EQ(form->output().lastSaveIndex(), 0);
 
     const QString rgb = guitest::WritePicture(dir, "rgb.png", guitest::Ramp(30, 20));
     guitest::OpenThroughDialog(*form, {rgb});
@@ -99,7 +99,8 @@ TEST_F(SaveAsTest, TypesFollowTheDepthAndTheLastChoice) {
         EXPECT_EQ(dlg.FilterIndex(), 1);
         EXPECT_EQ(QFileInfo(dlg.selectedFiles().value(0)).completeBaseName(), "rgb");
     });
-    EXPECT_TRUE(form->messagesShown().isEmpty()) << form->messagesShown().join("; ").toStdString();
+    EXPECT_TRUE(guitest::Script(*form).messages().isEmpty())
+        << guitest::Script(*form).messages().join("; ").toStdString();
     EXPECT_FALSE(form->pictureChanged());
     EXPECT_EQ(form->saveDir(), dir.path());
     core::imagelib::FileFacts facts;
@@ -145,7 +146,7 @@ TEST_F(SaveAsTest, LosslessTypesRoundTrip) {
     for (int index = 1; index <= 4; ++index) {
         SCOPED_TRACE(names[index - 1]);
         Save(*form, index, dir.filePath(names[index - 1]));
-        ASSERT_TRUE(form->messagesShown().isEmpty());
+        ASSERT_TRUE(guitest::Script(*form).messages().isEmpty());
         const QString path = dir.filePath(names[index - 1]);
         QFile f(path);
         ASSERT_TRUE(f.open(QIODevice::ReadOnly));
@@ -173,8 +174,8 @@ TEST_F(SaveAsTest, FailuresKeepFileAndUnsavedState) {
     ASSERT_TRUE(QDir().mkpath(folder + "/taken.png")); // a folder where the file would go
     form->setPictureChanged(true);
     Save(*form, 4, folder + "/taken.png");
-    ASSERT_EQ(form->messagesShown().size(), 1);
-    EXPECT_TRUE(form->messagesShown()[0].startsWith("Cannot save "));
+    ASSERT_EQ(guitest::Script(*form).messages().size(), 1);
+    EXPECT_TRUE(guitest::Script(*form).messages()[0].startsWith("Cannot save "));
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_TRUE(Entries(folder).isEmpty());
 
@@ -183,7 +184,7 @@ TEST_F(SaveAsTest, FailuresKeepFileAndUnsavedState) {
         QDir().mkpath(ro);
         QFile::setPermissions(ro, QFile::ReadOwner | QFile::ExeOwner);
         Save(*form, 1, ro + "/x.bmp");
-        EXPECT_EQ(form->messagesShown().size(), 2);
+        EXPECT_EQ(guitest::Script(*form).messages().size(), 2);
         EXPECT_TRUE(form->pictureChanged());
         EXPECT_TRUE(Entries(ro).isEmpty());
         QFile::setPermissions(ro, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
@@ -191,11 +192,11 @@ TEST_F(SaveAsTest, FailuresKeepFileAndUnsavedState) {
 
     // No room: nothing is written and the picture stays unsaved.
     form->setPictureChanged(true);
-    const int before = form->messagesShown().size();
-    form->setFreeSpaceProbe([](const QString&) { return qint64{100}; });
+    const int before = guitest::Script(*form).messages().size();
+    guitest::Script(*form).setFreeSpace(100);
     Save(*form, 1, folder + "/full.bmp");
-    EXPECT_EQ(form->messagesShown().size(), before + 1);
-    EXPECT_EQ(form->messagesShown().last(), "Insufficient free disk space.");
+    EXPECT_EQ(guitest::Script(*form).messages().size(), before + 1);
+    EXPECT_EQ(guitest::Script(*form).messages().last(), "Insufficient free disk space.");
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_FALSE(QFile::exists(folder + "/full.bmp"));
 }

@@ -52,7 +52,7 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
     ASSERT_EQ(form->document().PictureBits, 8);
     const core::Bitmap before = form->pix()->Bitmap();
 
-    form->setWizardRunner([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
+    guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
         EXPECT_EQ(dlg.windowTitle(), "JPEG Compression Wizard");
         EXPECT_TRUE(w.chkOptimize->isChecked());
         EXPECT_TRUE(w.chkFloats->isChecked());
@@ -87,19 +87,19 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
         EXPECT_EQ(static_cast<std::size_t>(a.size()), n);
         dlg.btnCancel()->click(); // Quit
     });
-    form->mnuCompress1Click();
+    form->output().mnuCompress1Click();
     EXPECT_EQ(form->menus().action("mnuCompress")->data().toInt(), 48);
     EXPECT_EQ(form->document().PictureBits, 8);
     EXPECT_EQ(form->pix()->Bitmap().bits(), before.bits());
     EXPECT_EQ(std::memcmp(form->pix()->Bitmap().data(), before.data(), before.byteSize()), 0);
-    EXPECT_TRUE(form->messagesShown().isEmpty());
+    EXPECT_TRUE(guitest::Script(*form).messages().isEmpty());
 }
 
 TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
     const QString path = guitest::WritePicture(dir, "r.png", guitest::Ramp(32, 24));
     {
         auto form = StartWindow({path});
-        form->setWizardRunner([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
+        guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
             w.chkLinear->click();
             EXPECT_EQ(w.ScrollBarJPG->maximum(), 512);
             EXPECT_EQ(w.lblJPGmax->text(), "512 (smaller)");
@@ -121,11 +121,11 @@ TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
             dlg.btnTest()->click();
             dlg.btnCancel()->click();
         });
-        form->mnuCompress1Click();
-        ASSERT_TRUE(form->wizardSettings().has_value());
-        EXPECT_EQ(form->wizardSettings()->scale, 255);
-        EXPECT_EQ(form->wizardSettings()->smoothingMethod, 2);
-        EXPECT_EQ(form->wizardSettings()->smoothing, 30);
+        form->output().mnuCompress1Click();
+        ASSERT_TRUE(form->output().wizardSettings().has_value());
+        EXPECT_EQ(form->output().wizardSettings()->scale, 255);
+        EXPECT_EQ(form->output().wizardSettings()->smoothingMethod, 2);
+        EXPECT_EQ(form->output().wizardSettings()->smoothing, 30);
         EXPECT_EQ(form->menus().action("mnuCompress")->data().toInt(), 255);
         EXPECT_TRUE(form->close());
     }
@@ -137,12 +137,12 @@ TEST_F(WizardTest, MoreCompressionStoresAtMost255AndPersists) {
 
     // The next run opens with 255, the box off, and the stored smoothing.
     auto form = StartWindow({path});
-    form->setWizardRunner([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
+    guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
         EXPECT_EQ(w.ScrollBarJPG->value(), 255);
         EXPECT_FALSE(w.chkLinear->isChecked());
         EXPECT_TRUE(w.smoothing[2]->isChecked());
         EXPECT_EQ(dlg.slider(0)->value(), 30);
         dlg.btnCancel()->click();
     });
-    form->mnuCompress1Click();
+    form->output().mnuCompress1Click();
 }

@@ -55,25 +55,26 @@ TEST_F(TransformCommandsTest, RotateAndFlip) {
     auto form = Open(guitest::Ramp(30, 20));
     const core::Bitmap before = form->pix()->Bitmap();
     // The value dialog itself, closed with OK at its initial value.
+    guitest::Script(*form).pushValue(guitest::RealValueDialog());
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
         EXPECT_EQ(d.windowTitle(), "Rotate image (1/100 deg.)");
         d.btnOK()->click();
     });
-    form->mnuRotateClick();
+    form->transforms().mnuRotateClick();
     gui::SetValueDialogRunner({});
-    EXPECT_EQ(form->lastLibraryAngle(), 27000);
+    EXPECT_EQ(form->transforms().lastLibraryAngle(), 27000);
     EXPECT_EQ(form->document().PictureWidth, 20);
     EXPECT_EQ(form->document().PictureHeight, 30);
     EXPECT_TRUE(form->pictureChanged());
-    EXPECT_TRUE(form->backupHeld());
+    EXPECT_TRUE(form->editing().backupHeld());
     // Cancel leaves everything as it is.
-    form->setValueAnswer([](const QString&, int) { return -999; });
-    form->mnuRotateClick();
+    guitest::Script(*form).pushValue(-999);
+    form->transforms().mnuRotateClick();
     EXPECT_EQ(form->document().PictureWidth, 20);
 
     auto flipped = Open(guitest::Ramp(30, 20));
     const std::uint32_t corner = flipped->pix()->Bitmap().rgb(0, 19);
-    flipped->mnuMirrorVertClick(true);
+    flipped->transforms().mnuMirrorVertClick(true);
     EXPECT_EQ(flipped->pix()->Bitmap().rgb(0, 0), corner);
     EXPECT_EQ(before.width(), 30);
 }
@@ -82,18 +83,21 @@ TEST_F(TransformCommandsTest, ResizeAndResampleRules) {
     auto form = Open(guitest::OneBitLines(12, 10)); // small: shown at 1 bit, no fax reduction
     ASSERT_EQ(form->document().PictureBits, 1);
     AnswerResize(&gui::TResizeForm::EditX, "50");
-    form->mnuResample1Click(); // 1 bit: resized, depth kept
+    guitest::Script(*form).pushResize(guitest::RealResizeDialog());
+    form->transforms().mnuResample1Click(); // 1 bit: resized, depth kept
     EXPECT_EQ(form->document().PictureWidth, 6);
     EXPECT_EQ(form->document().PictureHeight, 5);
     EXPECT_EQ(form->document().PictureBits, 1);
 
     auto eight = Open(Indexed(40, 30, 8));
     AnswerResize(&gui::TResizeForm::EditW, "15");
-    eight->mnuResample1Click(); // 15 pixels wide: nothing happens
+    guitest::Script(*eight).pushResize(guitest::RealResizeDialog());
+    eight->transforms().mnuResample1Click(); // 15 pixels wide: nothing happens
     EXPECT_EQ(eight->document().PictureWidth, 40);
-    EXPECT_FALSE(eight->backupHeld());
+    EXPECT_FALSE(eight->editing().backupHeld());
     AnswerResize(&gui::TResizeForm::EditW, "80");
-    eight->mnuResample1Click();
+    guitest::Script(*eight).pushResize(guitest::RealResizeDialog());
+    eight->transforms().mnuResample1Click();
     EXPECT_EQ(eight->document().PictureWidth, 80);
     EXPECT_EQ(eight->document().PictureHeight, 60);
     EXPECT_EQ(eight->document().PictureBits, 24);
@@ -101,45 +105,46 @@ TEST_F(TransformCommandsTest, ResizeAndResampleRules) {
 
 TEST_F(TransformCommandsTest, DepthCommandsAndMenus) {
     auto tall = Open(Indexed(15, 400, 8));
-    tall->mnuImage1Click();
+    tall->transforms().mnuImage1Click();
     EXPECT_FALSE(tall->menus().IsVisible("mnuSmooth"));
     EXPECT_FALSE(tall->menus().IsVisible("mnuSharpen"));
 
     auto four = Open(Indexed(20, 20, 4));
     const core::Bitmap before = four->pix()->Bitmap();
-    four->ImagePromote(24);
+    four->transforms().ImagePromote(24);
     EXPECT_EQ(four->document().PictureBits, 24);
     for (int y = 0; y < 20; ++y)
         for (int x = 0; x < 20; ++x)
             ASSERT_EQ(four->pix()->Bitmap().rgb(x, y), before.rgb(x, y));
 
     auto gray = Open(Indexed(20, 20, 4));
-    gray->ImageReduce(0);
-    EXPECT_EQ(gray->lastReduction().colors, 16);
+    gray->transforms().ImageReduce(0);
+    EXPECT_EQ(gray->transforms().lastReduction().colors, 16);
 
     auto photo = Open(guitest::Ramp(32, 32));
     // Cancel in the method dialog (its track-bar face): no backup, same picture.
+    guitest::Script(*photo).pushValue(guitest::RealValueDialog());
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
         EXPECT_NE(d.UserTrackBar(), nullptr);
         d.btnCancel()->click();
     });
-    photo->ImageReduce(1);
+    photo->transforms().ImageReduce(1);
     gui::SetValueDialogRunner({});
-    EXPECT_FALSE(photo->backupHeld());
+    EXPECT_FALSE(photo->editing().backupHeld());
     EXPECT_EQ(photo->document().PictureBits, 24);
-    photo->setValueAnswer([](const QString& caption, int initial) {
-        EXPECT_EQ(caption, "Select Color reduction method");
-        EXPECT_EQ(initial, 2);
+    guitest::Script(*photo).pushValue([](const gui::ValueAsk& a) {
+        EXPECT_EQ(a.caption, "Select Color reduction method");
+        EXPECT_EQ(a.request.initial, 2);
         return 0;
     });
-    photo->ImageReduce(1);
-    EXPECT_EQ(photo->lastReduction().mode, 1);
+    photo->transforms().ImageReduce(1);
+    EXPECT_EQ(photo->transforms().lastReduction().mode, 1);
     EXPECT_EQ(photo->document().PictureBits, 1);
-    photo->setValueAnswer([](const QString&, int initial) { return initial; });
     auto viaLib = Open(guitest::Ramp(32, 32));
-    viaLib->setValueAnswer([](const QString&, int initial) { return initial; });
-    viaLib->ImageReduce(8); // method 3: the codec library's reduction
-    EXPECT_TRUE(viaLib->lastReduction().imageLib);
+    viaLib->transforms().ImageReduce(
+        8); // OK at the method offered, 3: the codec library's reduction
+    EXPECT_EQ(guitest::Script(*viaLib).lastValue().request.initial, 3);
+    EXPECT_TRUE(viaLib->transforms().lastReduction().imageLib);
     EXPECT_EQ(viaLib->document().PictureBits, 8);
     EXPECT_TRUE(viaLib->pictureChanged());
 }

@@ -63,15 +63,15 @@ void Drag(QWidget* w, QPoint from, QPoint to) {
 TEST_F(ViewWindowTest, ZoomStepsLimitsAndTheDialog) {
     auto form = Open(40, 30);
     EXPECT_EQ(form->statusPanels()->text(1), "100%");
-    form->btnZoomUpClick();
+    form->view().btnZoomUpClick();
     EXPECT_EQ(form->zoomPercent(), 125);
     EXPECT_EQ(form->pix()->size(), QSize(50, 38)); // 37.5 to the even neighbour
     EXPECT_EQ(form->statusPanels()->text(1), "125%");
-    form->ZoomTo(800);
-    form->btnZoomUpClick();
+    form->view().ZoomTo(800);
+    form->view().btnZoomUpClick();
     EXPECT_EQ(form->zoomPercent(), 800);
-    form->ZoomTo(25);
-    form->btnZoomDnClick();
+    form->view().ZoomTo(25);
+    form->view().btnZoomDnClick();
     EXPECT_EQ(form->zoomPercent(), 25);
     // The dialog returning 130 gives 125 %; Cancel changes nothing.
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) {
@@ -80,35 +80,37 @@ TEST_F(ViewWindowTest, ZoomStepsLimitsAndTheDialog) {
         d.CustomSetting()->setText("130");
         d.btnOK()->click();
     });
+    guitest::Script(*form).pushValue(guitest::RealValueDialog());
+    guitest::Script(*form).pushValue(guitest::RealValueDialog());
     form->menus().action("mnuZoom")->trigger();
     EXPECT_EQ(form->zoomPercent(), 125);
     gui::SetValueDialogRunner([](gui::TXScrlDlg& d) { d.btnCancel()->click(); });
-    form->mnuZoomClick();
+    form->view().mnuZoomClick();
     EXPECT_EQ(form->zoomPercent(), 125);
     gui::SetValueDialogRunner({});
 }
 
 TEST_F(ViewWindowTest, TinyPicturesAtQuarterSize) {
     auto form = Open(3, 3);
-    form->ZoomTo(25);
+    form->view().ZoomTo(25);
     EXPECT_EQ(form->pix()->size(), QSize(1, 1));
     auto two = Open(2, 2);
-    two->ZoomTo(25);
+    two->view().ZoomTo(25);
     EXPECT_EQ(two->pix()->size(), QSize(0, 0));
-    two->btnZoomUpClick(); // the empty scroll range divides nothing by zero
+    two->view().btnZoomUpClick(); // the empty scroll range divides nothing by zero
     EXPECT_EQ(two->pix()->size(), QSize(1, 1));
     EXPECT_EQ(two->scrollBox()->horizontalScrollBar()->value(), 0);
 }
 
 TEST_F(ViewWindowTest, ZoomKeepsTheRelativePlaceOnWholePixels) {
     auto form = Open(600, 400);
-    form->ZoomTo(300);
+    form->view().ZoomTo(300);
     QScrollBar* hb = form->scrollBox()->horizontalScrollBar();
     QScrollBar* vb = form->scrollBox()->verticalScrollBar();
     ASSERT_GT(hb->maximum(), 0);
     hb->setValue(900); // half of 1800
     vb->setValue(601);
-    form->ZoomTo(400);
+    form->view().ZoomTo(400);
     EXPECT_EQ(form->zoomPercent(), 400);
     EXPECT_EQ(hb->value() % 4, 0);
     EXPECT_EQ(vb->value() % 4, 0);
@@ -118,7 +120,7 @@ TEST_F(ViewWindowTest, ZoomKeepsTheRelativePlaceOnWholePixels) {
 
 TEST_F(ViewWindowTest, FitModeStateAndKeys) {
     auto form = Open(1600, 1000);
-    form->mnuFitWindowClick();
+    form->view().mnuFitWindowClick();
     Settle();
     EXPECT_EQ(form->statusPanels()->text(1), "Fit");
     EXPECT_FALSE(form->toolButton("btnZoomUp")->isEnabled());
@@ -131,7 +133,7 @@ TEST_F(ViewWindowTest, FitModeStateAndKeys) {
     QTest::keyClick(form.get(), Qt::Key_Plus, Qt::KeypadModifier);
     EXPECT_EQ(form->zoomPercent(), 100);
     EXPECT_EQ(form->pix()->size(), fitted);
-    form->mnuFitWindowClick();
+    form->view().mnuFitWindowClick();
     EXPECT_EQ(form->statusPanels()->text(1), "100%");
     EXPECT_EQ(form->pix()->size(), QSize(1600, 1000));
     QTest::keyClick(form.get(), Qt::Key_Plus, Qt::KeypadModifier);
@@ -140,7 +142,7 @@ TEST_F(ViewWindowTest, FitModeStateAndKeys) {
 
 TEST_F(ViewWindowTest, FitToHalfSizesTheWindowAndSwitchesFitOn) {
     auto form = Open(1000, 800);
-    form->mnuFitWinToClick(2);
+    form->view().mnuFitWinToClick(2);
     Settle();
     EXPECT_TRUE(form->settings().FitToWindow);
     // The picture area is exactly half the picture.
@@ -150,23 +152,23 @@ TEST_F(ViewWindowTest, FitToHalfSizesTheWindowAndSwitchesFitOn) {
 
 TEST_F(ViewWindowTest, AdjustWindowKeepsTheMinimumWidth) {
     auto form = Open(100, 80);
-    form->mnuToolbarClick();
-    form->mnuOptimizeWindowClick();
+    form->layouts().mnuToolbarClick();
+    form->view().mnuOptimizeWindowClick();
     Settle();
     EXPECT_GE(form->frameGeometry().width(), 360);
 }
 
 TEST_F(ViewWindowTest, SelectionSnapsAndConvertsToPicturePixels) {
     auto form = Open(100, 80);
-    form->ZoomTo(300);
-    form->mnuSelectClick();
-    EXPECT_TRUE(form->selectMode());
+    form->view().ZoomTo(300);
+    form->mouse().mnuSelectClick();
+    EXPECT_TRUE(form->mouse().selectMode());
     EXPECT_TRUE(form->toolButton("btnSelect")->isChecked());
     Drag(form->pix(), {10, 17}, {70, 80});
     // Anchored at (9, 15); the pointer snaps to (69, 78).
-    EXPECT_EQ(form->SelectionView(), (core::SelRect{9, 15, 69, 78}));
-    EXPECT_EQ(form->SelectionRect(), (core::SelRect{3, 5, 24, 27}));
-    EXPECT_EQ(form->SavedSelection(), form->SelectionRect());
+    EXPECT_EQ(form->mouse().SelectionView(), (core::SelRect{9, 15, 69, 78}));
+    EXPECT_EQ(form->mouse().SelectionRect(), (core::SelRect{3, 5, 24, 27}));
+    EXPECT_EQ(form->mouse().SavedSelection(), form->mouse().SelectionRect());
     EXPECT_TRUE(form->menus().RuleEnabled("mnuTrim"));
     EXPECT_TRUE(form->menus().RuleEnabled("mnuCopyMask"));
     EXPECT_EQ(form->pix()->selectionLook(), gui::TPix::SelectionLook::Framed);
@@ -175,14 +177,14 @@ TEST_F(ViewWindowTest, SelectionSnapsAndConvertsToPicturePixels) {
     EXPECT_EQ(form->pix()->selectionLook(), gui::TPix::SelectionLook::None);
     // The hand tool takes the frame away and disables the selection commands.
     Drag(form->pix(), {30, 30}, {90, 90});
-    form->mnuHandClick();
+    form->mouse().mnuHandClick();
     EXPECT_FALSE(form->menus().RuleEnabled("mnuTrim"));
     EXPECT_EQ(form->pix()->selectionLook(), gui::TPix::SelectionLook::None);
 }
 
 TEST_F(ViewWindowTest, SelectionIsDrawnInvertedThenFramed) {
     auto form = Open(100, 80);
-    form->mnuSelectClick();
+    form->mouse().mnuSelectClick();
     QWidget* pix = form->pix();
     Mouse(pix, QEvent::MouseButtonPress, {10, 10}, Qt::LeftButton, Qt::LeftButton);
     Mouse(pix, QEvent::MouseMove, {50, 40}, Qt::NoButton, Qt::LeftButton);
@@ -206,8 +208,8 @@ TEST_F(ViewWindowTest, SelectionIsDrawnInvertedThenFramed) {
 
 TEST_F(ViewWindowTest, HandToolDragsAndStopsAtTheCorner) {
     auto form = Open(600, 500);
-    form->ZoomTo(200);
-    ASSERT_TRUE(form->handScrollable());
+    form->view().ZoomTo(200);
+    ASSERT_TRUE(form->mouse().handScrollable());
     QScrollBar* hb = form->scrollBox()->horizontalScrollBar();
     QScrollBar* vb = form->scrollBox()->verticalScrollBar();
     Drag(form->pix(), {100, 100}, {50, 60});
@@ -218,10 +220,10 @@ TEST_F(ViewWindowTest, HandToolDragsAndStopsAtTheCorner) {
     EXPECT_EQ(hb->value(), 0);
     EXPECT_EQ(vb->value(), 20);
     // A right release asks a slideshow to skip, a left one to stop.
-    form->ClearShowRequests();
+    form->mouse().ClearShowRequests();
     Mouse(form->pix(), QEvent::MouseButtonRelease, {5, 5}, Qt::RightButton, Qt::NoButton);
-    EXPECT_TRUE(form->SkipRequested());
-    EXPECT_FALSE(form->StopRequested());
+    EXPECT_TRUE(form->mouse().SkipRequested());
+    EXPECT_FALSE(form->mouse().StopRequested());
 }
 
 TEST_F(ViewWindowTest, FullScreenAndBackRestoresBarsAndPlace) {
@@ -229,9 +231,9 @@ TEST_F(ViewWindowTest, FullScreenAndBackRestoresBarsAndPlace) {
     form->windowHandle()->setFramePosition(QPoint(-4, -2));
     Settle();
     ASSERT_EQ(form->frameGeometry().topLeft(), QPoint(-4, -2));
-    form->mnuFullScrnClick();
+    form->layouts().mnuFullScrnClick();
     Settle();
-    EXPECT_TRUE(form->fullScreen());
+    EXPECT_TRUE(form->layouts().fullScreen());
     EXPECT_FALSE(form->menuBar()->isVisible());
     EXPECT_FALSE(form->findChild<QFrame*>("PanelTool")->isVisible());
     EXPECT_FALSE(form->statusBar()->isVisible());
@@ -241,7 +243,7 @@ TEST_F(ViewWindowTest, FullScreenAndBackRestoresBarsAndPlace) {
     EXPECT_FALSE(form->menus().IsEnabled("mnuOptimizeWindow"));
     QTest::keyClick(form.get(), Qt::Key_Escape);
     Settle();
-    EXPECT_FALSE(form->fullScreen());
+    EXPECT_FALSE(form->layouts().fullScreen());
     EXPECT_EQ(form->frameGeometry().topLeft(), QPoint(4, 2));
     EXPECT_TRUE(form->menuBar()->isVisible());
     EXPECT_TRUE(form->findChild<QFrame*>("PanelTool")->isVisible());
@@ -253,14 +255,14 @@ TEST_F(ViewWindowTest, FullScreenAndBackRestoresBarsAndPlace) {
     form->settings().MaxFullScreen = 0;
     QTest::keyClick(form.get(), Qt::Key_W, Qt::ControlModifier);
     Settle();
-    EXPECT_TRUE(form->fullScreen());
+    EXPECT_TRUE(form->layouts().fullScreen());
     EXPECT_TRUE(form->menuBar()->isVisible());
     EXPECT_TRUE(form->findChild<QFrame*>("PanelTool")->isVisible());
     EXPECT_FALSE(form->statusBar()->isVisible());
     EXPECT_FALSE(form->menus().IsEnabled("mnuStatusbar"));
-    form->MainMenuPopup(gui::PopupPlace::Picture);
+    form->status().MainMenuPopup(gui::PopupPlace::Picture);
     EXPECT_TRUE(form->menus().action("mnuToolbar")->isVisible());
-    form->mnuFullScrnClick();
+    form->layouts().mnuFullScrnClick();
     Settle();
     EXPECT_TRUE(form->statusBar()->isVisible());
     EXPECT_TRUE(form->menus().IsEnabled("mnuStatusbar"));
@@ -271,7 +273,7 @@ TEST_F(ViewWindowTest, MinimalThenStandard) {
     auto* panelTool = form->findChild<QFrame*>("PanelTool");
     auto* panelHistory = form->findChild<QFrame*>("PanelHistory");
     ASSERT_TRUE(form->settings().Win98Style);
-    form->mnuMinimal1Click();
+    form->layouts().mnuMinimal1Click();
     Settle();
     EXPECT_FALSE(form->menuBar()->isVisible());
     EXPECT_FALSE(panelTool->isVisible());
@@ -281,7 +283,7 @@ TEST_F(ViewWindowTest, MinimalThenStandard) {
     EXPECT_TRUE(form->menus().action("mnuMinimal")->isChecked());
     // The picture area grew to the whole client.
     EXPECT_EQ(form->scrollBox()->y(), 0);
-    form->mnuStandard1Click();
+    form->layouts().mnuStandard1Click();
     Settle();
     EXPECT_TRUE(form->menuBar()->isVisible());
     EXPECT_TRUE(panelTool->isVisible());
@@ -289,7 +291,7 @@ TEST_F(ViewWindowTest, MinimalThenStandard) {
     EXPECT_TRUE(form->statusBar()->isVisible());
     EXPECT_GE(form->scrollBox()->y(), panelTool->height() + panelHistory->height());
     // Compact: no menu bar, no Win98 style (captions gone, panel hidden).
-    form->mnuCompact1Click();
+    form->layouts().mnuCompact1Click();
     Settle();
     EXPECT_FALSE(form->menuBar()->isVisible());
     EXPECT_FALSE(form->settings().Win98Style);

@@ -1,11 +1,13 @@
 // The main window on the offscreen platform: start-up and settings, opening
 // through every way in, caption, description, status and command states.
 #include "gui/app/status_panels.h"
+#include "gui/dialogs/combo_box_ex.h"
 #include "gui/view/tpix.h"
 #include "gui_support.h"
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QMenu>
@@ -13,8 +15,8 @@
 #include <QSettings>
 #include <QToolButton>
 
-#include <gtest/gtest.h>
 #include <cstring>
+#include <gtest/gtest.h>
 #include <stdexcept>
 
 using guitest::StartWindow;
@@ -103,6 +105,59 @@ TEST_F(WebFormTest, CommandLineArgumentsJoinedWithBlanks) {
     EXPECT_EQ(form->windowTitle(), "my picture.png - VISTREL 3.6.23");
 }
 
+TEST_F(WebFormTest, RelativeCommandLineNamesBecomeAbsolute) {
+    struct Back {
+        QString here = QDir::currentPath();
+        ~Back() { QDir::setCurrent(here); }
+    } back;
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    ASSERT_TRUE(QDir().mkdir("Sub"));
+    const QString photo = guitest::WritePicture(dir, "Sub/Photo.PNG", guitest::Ramp(20, 10));
+    const QString spaced = guitest::WritePicture(dir, "my picture.png", guitest::Ramp(20, 10));
+    const QString second = guitest::WritePicture(dir, "second.png", guitest::Ramp(8, 8));
+    {
+        auto form = StartWindow({"./Sub/../Sub/Photo.PNG"});
+        EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), photo);
+        ASSERT_EQ(form->bookmarks().count(), 1);
+        EXPECT_EQ(QString::fromStdString(form->bookmarks().entries()[0]), photo);
+        EXPECT_EQ(form->historyBox()->currentText(), photo);
+        EXPECT_EQ(form->windowTitle(), "Photo.PNG - VISTREL 3.6.23");
+    }
+    {
+        // Joined with blanks first, then made absolute.
+        auto form = StartWindow({"my", "picture.png"});
+        EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), spaced);
+    }
+    {
+        // Several existing files: every bookmark absolute.
+        auto form = StartWindow({"second.png", "Sub/Photo.PNG"});
+        EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), second);
+        QStringList entries;
+        for (const auto& e : form->bookmarks().entries())
+            entries << QString::fromStdString(e);
+        EXPECT_TRUE(entries.contains(photo)) << entries.join(' ').toStdString();
+        EXPECT_TRUE(entries.contains(second));
+    }
+}
+
+TEST_F(WebFormTest, CraftedJpegShowsItsMessageAndTheWindowCarriesOn) {
+    const QString good = guitest::WritePicture(dir, "good.png", guitest::Ramp(30, 20));
+    auto form = StartWindow({good});
+    gui::ScriptedPrompter& script = guitest::Script(*form);
+    guitest::OpenThroughDialog(*form, {VISTREL_TEST_DATA "/crashers/jpeg_two_sof_870b.jpg"});
+    ASSERT_FALSE(script.messages().isEmpty());
+    EXPECT_TRUE(script.messages().last().contains("SOF")) << script.messages().last().toStdString();
+    EXPECT_EQ(script.asked().back().type, gui::BoxType::Critical);
+    EXPECT_TRUE(form->isVisible());
+    EXPECT_FALSE(form->input().busy());
+    // The name goes back to the picture before; its bookmark stays and opens again.
+    EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), good);
+    EXPECT_EQ(form->bookmarks().count(), 1);
+    guitest::OpenThroughDialog(*form, {good});
+    EXPECT_EQ(form->windowTitle(), "good.png - VISTREL 3.6.23");
+    EXPECT_EQ(form->pix()->Bitmap().width(), 30);
+}
+
 TEST_F(WebFormTest, EveryFormatOpensThroughTheWindow) {
     auto form = StartWindow();
     for (const char* name : {"a.jpg", "b.png", "c.bmp", "d.tga", "e.tif", "f.pcx"}) {
@@ -163,32 +218,36 @@ TEST_F(WebFormTest, UnsavedChangesQuestionOnOpenDropAndClose) {
     const QString b = guitest::WritePicture(dir, "b.png", guitest::Ramp(12, 12));
     auto form = StartWindow({a});
 
+    gui::ScriptedPrompter& script = guitest::Script(*form);
     form->setPictureChanged(true);
-    form->setAnswer(false);
+    script.pushReplies(3, gui::Reply::No);
     guitest::OpenThroughDialog(*form, {b});
-    EXPECT_EQ(form->questionsAsked(), 1);
+    EXPECT_EQ(script.questionCount(), 1);
+    const auto& asked = script.asked().back();
+    EXPECT_EQ(asked.type, gui::BoxType::Question);
+    EXPECT_EQ(asked.buttons, gui::kBtnYes | gui::kBtnNo);
+    EXPECT_EQ(asked.text, "You have unsaved changes. Continue?");
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
     EXPECT_TRUE(form->pictureChanged());
 
-    form->DropFiles({b});
+    form->input().DropFiles({b});
     form->WaitIdle();
-    EXPECT_EQ(form->questionsAsked(), 2);
+    EXPECT_EQ(script.questionCount(), 2);
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
 
     EXPECT_FALSE(form->close());
-    EXPECT_EQ(form->questionsAsked(), 3);
+    EXPECT_EQ(script.questionCount(), 3);
     EXPECT_TRUE(form->isVisible());
 
-    form->setAnswer(true);
-    form->DropFiles({b});
+    form->input().DropFiles({b}); // the default button: Yes
     form->WaitIdle();
-    EXPECT_EQ(form->questionsAsked(), 4);
+    EXPECT_EQ(script.questionCount(), 4);
     EXPECT_EQ(form->windowTitle(), "b.png - VISTREL 3.6.23");
     EXPECT_FALSE(form->pictureChanged());
 
     form->setPictureChanged(true);
     EXPECT_TRUE(form->close());
-    EXPECT_EQ(form->questionsAsked(), 5);
+    EXPECT_EQ(script.questionCount(), 5);
 }
 
 TEST_F(WebFormTest, SeveralDroppedFilesGoToTheBookmarksLastFirst) {
@@ -196,7 +255,7 @@ TEST_F(WebFormTest, SeveralDroppedFilesGoToTheBookmarksLastFirst) {
     for (const char* n : {"one.png", "two.png", "three.png"})
         names << guitest::WritePicture(dir, n, guitest::Ramp(8, 8));
     auto form = StartWindow();
-    form->DropFiles(names);
+    form->input().DropFiles(names);
     form->WaitIdle();
     const auto& list = form->bookmarks().entries();
     ASSERT_EQ(list.size(), 3u);
@@ -211,9 +270,10 @@ TEST_F(WebFormTest, SeveralDroppedFilesGoToTheBookmarksLastFirst) {
 TEST_F(WebFormTest, ProgressDrawsOnlyNewMultiplesOfFive) {
     auto form = StartWindow();
     const int before = form->statusPanels()->progressDraws();
-    form->ProgressBegin();
-    core::ProgressFn progress = form->MakeProgressCallback();
-    for (int p : {1, 3, 5, 5, 7, 10}) EXPECT_TRUE(progress(p));
+    form->status().ProgressBegin();
+    core::ProgressFn progress = form->input().MakeProgressCallback();
+    for (int p : {1, 3, 5, 5, 7, 10})
+        EXPECT_TRUE(progress(p));
     QCoreApplication::processEvents();
     EXPECT_EQ(form->statusPanels()->progressDraws() - before, 2);
     EXPECT_EQ(form->statusPanels()->lastProgress(), 10);
@@ -242,14 +302,14 @@ TEST_F(WebFormTest, UnexpectedErrorIsReportedAndTheWindowStays) {
     auto form = StartWindow({path});
     form->setPictureChanged(true);
     form->Guard([] { throw std::runtime_error("boom"); });
-    ASSERT_FALSE(form->messagesShown().isEmpty());
-    EXPECT_TRUE(form->messagesShown().last().startsWith(
+    ASSERT_FALSE(guitest::Script(*form).messages().isEmpty());
+    EXPECT_TRUE(guitest::Script(*form).messages().last().startsWith(
         "Unexpected exception.  Please report following\nerror and what you were doing"));
-    EXPECT_TRUE(form->messagesShown().last().endsWith("boom"));
+    EXPECT_TRUE(guitest::Script(*form).messages().last().endsWith("boom"));
     EXPECT_TRUE(form->isVisible());
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_EQ(form->windowTitle(), "a.png - VISTREL 3.6.23");
-    form->setAnswer(false);
+    guitest::Script(*form).pushReply(gui::Reply::No);
     EXPECT_FALSE(form->close()); // still asks
 }
 
@@ -271,7 +331,8 @@ TEST_F(WebFormTest, ReloadAndHelp) {
 TEST_F(WebFormTest, MenusComeInPairs) {
     auto form = StartWindow();
     QStringList bar;
-    for (QAction* a : form->menuBar()->actions()) bar << a->text();
+    for (QAction* a : form->menuBar()->actions())
+        bar << a->text();
     EXPECT_EQ(bar, (QStringList{"&File", "&Edit", "&View", "&Image", "&Colors", "&Help"}));
     // One action in both menus: the popup's File holds the very same Open.
     QAction* open = form->menus().action("mnuOpen");
@@ -285,10 +346,10 @@ TEST_F(WebFormTest, MenusComeInPairs) {
     EXPECT_FALSE(recycle->isVisible());
     EXPECT_FALSE(form->menuBar()->actions().contains(form->menus().action("mnuToolbar")));
     // Opened over the picture: the six submenus only; over the tool bar: the toggles only.
-    form->MainMenuPopup(gui::PopupPlace::Picture);
+    form->status().MainMenuPopup(gui::PopupPlace::Picture);
     EXPECT_TRUE(form->menus().popupMenu("mnuFile")->menuAction()->isVisible());
     EXPECT_FALSE(form->menus().action("mnuToolbar")->isVisible());
-    form->MainMenuPopup(gui::PopupPlace::Toolbar);
+    form->status().MainMenuPopup(gui::PopupPlace::Toolbar);
     EXPECT_FALSE(form->menus().popupMenu("mnuFile")->menuAction()->isVisible());
     EXPECT_TRUE(form->menus().action("mnuToolbar")->isVisible());
     // Eleven tool buttons in order.

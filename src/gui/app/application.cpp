@@ -2,7 +2,13 @@
 
 #include "core/common/memory.h"
 #include "gui/app/help_window.h"
+#include "gui/app/scripted_prompter.h"
+#include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
+#include "gui/app/window_status.h"
+#include "gui/input/open_commands.h"
+#include "gui/view/view_geometry.h"
+#include "gui/view/window_layouts.h"
 
 #include <QElapsedTimer>
 #include <QMessageBox>
@@ -11,8 +17,11 @@
 
 #include <cstdio>
 #include <exception>
+#include <string>
 
-static void InitResources() { Q_INIT_RESOURCE(vistrel); }
+static void InitResources() {
+    Q_INIT_RESOURCE(vistrel);
+}
 
 namespace gui {
 
@@ -72,6 +81,30 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             }
         } else if (options && a == "--fullscreen") {
             c.fullScreen = true;
+        } else if (options && a == "--command") {
+            if (i + 1 >= arguments.size()) {
+                c.error = "--command needs the name of a command (mnuNegative, btnZoomUp ...)";
+                return c;
+            }
+            c.commands.append(arguments[++i]);
+        } else if (options && a == "--answer") {
+            const QString answer = i + 1 < arguments.size() ? arguments[++i].toLower() : QString();
+            if (answer != "yes" && answer != "no" && answer != "ok" && answer != "cancel") {
+                c.error = "--answer needs yes, no, ok or cancel";
+                return c;
+            }
+            c.answers.append(answer);
+        } else if (options && a == "--print-status") {
+            c.printStatus = true;
+        } else if (options && a == "--print-messages") {
+            c.printMessages = true;
+        } else if (options && a == "--screen-bits") {
+            bool ok = false;
+            c.screenBits = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+            if (!ok || c.screenBits <= 0 || c.screenBits > 32) {
+                c.error = "--screen-bits needs a screen depth (1 to 32)";
+                return c;
+            }
         } else if (options && a.startsWith("--")) {
             c.error = "unknown option " + a;
             return c;
@@ -80,20 +113,91 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             c.files.append(a);
         }
     }
+    if (c.screenshot.isEmpty() &&
+        (!c.commands.isEmpty() || !c.answers.isEmpty() || c.printStatus || c.printMessages))
+        c.error = "--command, --answer and --print-... need --screenshot";
     return c;
 }
 
 namespace {
 
+const char* const kUsage =
+    "usage: vistrel [OPTIONS] [--] [FILE...]\n"
+    "\n"
+    "Opens FILE (the arguments joined with blanks) in the window.\n"
+    "\n"
+    "  -h, --help            this text\n"
+    "  --version             the program's version\n"
+    "  --screenshot OUT.png  open FILE headless with the default settings, save the\n"
+    "                        window as a PNG and exit (OUT.png '-': save nothing)\n"
+    "  with --screenshot:\n"
+    "  --zoom N              magnification in per cent after the open\n"
+    "  --fit                 fit to window\n"
+    "  --layout standard|compact|minimal\n"
+    "  --fullscreen          full screen after the open\n"
+    "  --command NAME        run a menu or tool-bar command after the open, in order\n"
+    "                        (the handler's name without Click: mnuNegative, mnuUndo,\n"
+    "                        btnZoomUp ...)\n"
+    "  --answer yes|no|ok|cancel\n"
+    "                        the answer to the next question (default: the box's\n"
+    "                        default button)\n"
+    "  --print-messages      print every message box: message TAB type TAB buttons,\n"
+    "                        its text, then a line ----\n"
+    "  --print-status        print caption, status panels, zoom, description and the\n"
+    "                        state of every command at the end\n"
+    "  --screen-bits N       the screen depth the window assumes\n";
+
+void PrintMessages(const ScriptedPrompter& prompter) {
+    for (const ScriptedPrompter::Asked& a : prompter.asked()) {
+        if (a.kind != "message") continue;
+        std::printf("message\t%s\t%s\n%s\n----\n", qPrintable(BoxTypeName(a.type)),
+                    qPrintable(ButtonNames(a.buttons)), qPrintable(a.text));
+    }
+}
+
+void PrintStatus(TWebForm& form) {
+    auto line = [](const QString& text) { return QString(text).replace('\n', ' '); };
+    std::printf("caption\t%s\n", qPrintable(line(form.windowTitle())));
+    for (int i = 0; i < 3; ++i)
+        std::printf("status%d\t%s\n", i, qPrintable(line(form.statusPanels()->text(i))));
+    std::printf("zoom\t%d\n", form.zoomPercent());
+    std::printf("fit\t%s\n", form.settings().FitToWindow ? "on" : "off");
+    std::printf("description\t%s\n",
+                qPrintable(form.picturePresent() ? form.status().Description() : QString()));
+    for (const auto& [name, command] : form.commands()) {
+        const TWebForm::CommandState s = form.StateOf(name);
+        std::printf("command\t%s\t%s\t%s\t%s\n", qPrintable(name),
+                    s.enabled ? "enabled" : "disabled", s.checked ? "checked" : "unchecked",
+                    s.visible ? "visible" : "hidden");
+    }
+}
+
+void Settle(int rounds, int sleepMs) {
+    for (int i = 0; i < rounds; ++i) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(sleepMs);
+    }
+}
+
 int Screenshot(const CommandLine& c) {
     StartOptions start;
     start.files = c.files;
     start.readSettings = false; // default settings; nothing read or written
-    start.askQuestions = false;
+    start.screenBits = c.screenBits;
+    auto prompter = std::make_shared<ScriptedPrompter>();
+    for (const QString& a : c.answers)
+        prompter->pushReply(*ParseReply(a));
+    start.prompter = prompter;
     TWebForm form(start);
+    for (const QString& name : c.commands) {
+        if (!form.commands().count(name)) {
+            std::fprintf(stderr, "vistrel: unknown command %s (see --help)\n", qPrintable(name));
+            return 2;
+        }
+    }
     // Fit mode is the window's state when the file opens (as with the setting
     // on), so the picture is decoded for the fitted size.
-    if (c.fit) form.mnuFitWindowClick();
+    if (c.fit) form.view().mnuFitWindowClick();
     form.show();
     // First activation opens the file; then wait for the decode and the paints.
     QElapsedTimer t;
@@ -104,39 +208,45 @@ int Screenshot(const CommandLine& c) {
     }
     form.WaitIdle(120000);
     // The view states, as a user would set them after the open.
-    auto settle = [] {
-        for (int i = 0; i < 3; ++i) {
-            QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-            QThread::msleep(5);
-        }
-    };
+    auto settle = [] { Settle(3, 5); };
     settle();
-    if (c.layout == "standard") form.mnuStandard1Click();
-    if (c.layout == "compact") form.mnuCompact1Click();
-    if (c.layout == "minimal") form.mnuMinimal1Click();
+    if (c.layout == "standard") form.layouts().mnuStandard1Click();
+    if (c.layout == "compact") form.layouts().mnuCompact1Click();
+    if (c.layout == "minimal") form.layouts().mnuMinimal1Click();
     settle();
     if (c.zoom > 0) {
-        form.ZoomTo(c.zoom);
+        form.view().ZoomTo(c.zoom);
         // Zooming keeps the window; the user then adjusts it to show the picture.
-        if (!form.settings().FitToWindow) form.mnuOptimizeWindowClick();
+        if (!form.settings().FitToWindow) form.view().mnuOptimizeWindowClick();
     }
-    if (c.fullScreen) form.mnuFullScrnClick();
-    for (int i = 0; i < 5; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(10);
+    if (c.fullScreen) form.layouts().mnuFullScrnClick();
+    settle();
+    // The commands, as the user would give them: a disabled one does nothing.
+    for (const QString& name : c.commands) {
+        if (form.RunCommand(name) == TWebForm::CommandResult::Disabled)
+            std::fprintf(stderr, "vistrel: %s is disabled; nothing done\n", qPrintable(name));
+        form.WaitIdle(120000);
+        settle();
     }
-    const QPixmap shot = form.grab();
-    // Light deflate: still lossless, and a photograph is not waited on for seconds.
-    const bool saved = shot.save(c.screenshot, "PNG", 90);
-    for (const QString& m : form.messagesShown())
+    Settle(5, 10);
+    bool saved = true;
+    if (c.screenshot != "-") {
+        const QPixmap shot = form.grab();
+        // Light deflate: still lossless, and a photograph is not waited on for seconds.
+        saved = shot.save(c.screenshot, "PNG", 90);
+    }
+    for (const QString& m : prompter->boxTexts())
         std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
+    if (c.printMessages) PrintMessages(*prompter);
+    if (c.printStatus) PrintStatus(form);
+    std::fflush(stdout);
     form.setPictureChanged(false);
     form.close();
     if (!saved) {
         std::fprintf(stderr, "vistrel: cannot write %s\n", qPrintable(c.screenshot));
         return 1;
     }
-    if (!c.files.isEmpty() && !form.lastOpenSucceeded()) {
+    if (!c.files.isEmpty() && !form.input().lastOpenSucceeded()) {
         std::fprintf(stderr, "vistrel: cannot open %s\n", qPrintable(c.files.join(' ')));
         return 1;
     }
@@ -145,11 +255,32 @@ int Screenshot(const CommandLine& c) {
 
 } // namespace
 
+int EarlyOptions(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        if (a == "--") break;
+        if (a == "-h" || a == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (a == "--version") {
+            std::puts("vistrel 3.6.23");
+            return 0;
+        }
+        // The values of the options that take one are not options themselves.
+        if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
+            a == "--answer" || a == "--screen-bits")
+            ++i;
+        else if (a.rfind("--", 0) != 0)
+            break; // the file's name: options end
+    }
+    return -1;
+}
+
 int RunProgram(TApplication& app) {
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
-        std::fprintf(stderr, "vistrel: %s\nusage: vistrel [--screenshot OUT.png [--zoom N] [--fit] [--layout standard|compact|minimal] [--fullscreen]] [--] [FILE...]\n",
-                     qPrintable(c.error));
+        std::fprintf(stderr, "vistrel: %s\n%s", qPrintable(c.error), kUsage);
         return 2;
     }
     const std::uint64_t free = core::FreePageFile();
@@ -165,6 +296,7 @@ int RunProgram(TApplication& app) {
 
     StartOptions start;
     start.files = c.files;
+    start.screenBits = c.screenBits;
     TWebForm form(start);
     form.show();
     return app.exec();

@@ -21,16 +21,27 @@ class TApplication : public QApplication {
 
 // The program's own options and the file named on the command line.
 struct CommandLine {
-    QString screenshot;  // --screenshot OUT.png
+    QString screenshot; // --screenshot OUT.png
     // The view states a screenshot shows, applied after the open.
-    int zoom = 0;        // --zoom N (0: none)
-    bool fit = false;    // --fit
-    QString layout;      // --layout standard|compact|minimal
+    int zoom = 0;            // --zoom N (0: none)
+    bool fit = false;        // --fit
+    QString layout;          // --layout standard|compact|minimal
     bool fullScreen = false; // --fullscreen
-    QStringList files;   // joined with blanks into one name by the window
-    QString error;       // a usage error to report
+    // The headless driver: handlers run in order after the open, the answers
+    // the questions take in order, and what is printed at the end.
+    QStringList commands;       // --command NAME (a handler's name without "Click")
+    QStringList answers;        // --answer yes|no|ok|cancel
+    bool printStatus = false;   // --print-status
+    bool printMessages = false; // --print-messages
+    int screenBits = 0;         // --screen-bits N (0: the screen's own depth)
+    QStringList files;          // joined with blanks into one name by the window
+    QString error;              // a usage error to report
 };
 CommandLine ParseCommandLine(const QStringList& arguments);
+
+// --help / -h and --version, answered before any application object exists
+// (no display needed). Returns the exit status, or -1 when neither was asked.
+int EarlyOptions(int argc, char** argv);
 
 // Runs the program: the main window until it closes, or with --screenshot the
 // window with FILE open saved to a PNG. Returns the exit status.

@@ -1,24 +1,39 @@
 #include "gui/app/web_form.h"
 
 #include "core/common/paths.h"
+#include "core/editing/effect_modes.h"
 #include "gui/app/help_window.h"
+#include "gui/app/qt_prompter.h"
 #include "gui/app/settings_store.h"
 #include "gui/app/status_panels.h"
 #include "gui/app/tool_images.h"
+#include "gui/app/window_status.h"
+#include "gui/bookmarks/bookmark_commands.h"
+#include "gui/dialogs/combo_box_ex.h"
+#include "gui/editing/edit_commands.h"
+#include "gui/editing/transform_commands.h"
+#include "gui/input/open_commands.h"
+#include "gui/output/save_commands.h"
+#include "gui/view/picture_mouse.h"
 #include "gui/view/tpix.h"
+#include "gui/view/view_geometry.h"
+#include "gui/view/window_layouts.h"
 
+#include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QMessageBox>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScreen>
@@ -65,63 +80,102 @@ constexpr ToolDef kTools[] = {
 } // namespace
 
 TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
-    : QMainWindow(parent), options_(options) {
+    : QMainWindow(parent),
+      prompter_(options.prompter ? options.prompter : std::make_shared<QtPrompter>()),
+      ctx_(*this, *prompter_) {
+    prompter_->setWindow(this);
     setObjectName("WebForm");
     setWindowTitle(kProgramCaption);
     setAcceptDrops(false); // dropped files are accepted from the first activation on
 
-    screenBits_ = options.screenBits > 0 ? options.screenBits
-                                         : (screen() ? screen()->depth() : 24);
+    status_ = std::make_unique<WindowStatus>(ctx_);
+    input_ = std::make_unique<OpenCommands>(ctx_);
+    view_ = std::make_unique<ViewGeometry>(ctx_);
+    layouts_ = std::make_unique<WindowLayouts>(ctx_);
+    mouse_ = std::make_unique<PictureMouse>(ctx_);
+    bookmarkCommands_ = std::make_unique<BookmarkCommands>(ctx_);
+    editing_ = std::make_unique<EditCommands>(ctx_);
+    transforms_ = std::make_unique<TransformCommands>(ctx_);
+    output_ = std::make_unique<SaveCommands>(ctx_);
+    ctx_.status = status_.get();
+    ctx_.input = input_.get();
+    ctx_.view = view_.get();
+    ctx_.layouts = layouts_.get();
+    ctx_.mouse = mouse_.get();
+    ctx_.bookmarkCommands = bookmarkCommands_.get();
+    ctx_.editing = editing_.get();
+    ctx_.transforms = transforms_.get();
+    ctx_.output = output_.get();
+
+    ctx_.readSettings = options.readSettings;
+    ctx_.screenBits =
+        options.screenBits > 0 ? options.screenBits : (screen() ? screen()->depth() : 24);
     if (options.readSettings) {
         const StoredSettings stored = ReadSettings();
-        settings_ = stored.record;
-        openDir_ = stored.openDir;
-        saveDir_ = stored.saveDir;
+        ctx_.settings = stored.record;
+        ctx_.openDir = stored.openDir;
+        ctx_.saveDir = stored.saveDir;
     }
 
     BuildMenus();
     BuildPanels();
     BuildToolbar();
     WireCommands();
-    WireEditCommands();
     ApplySettings();
     BuildHistory();
-
-    // The command line: all arguments joined with blanks name one file.
-    doc_.PreviousFile.assign(1, '*'); // "*": started without a file
-    if (!options.files.isEmpty()) {
-        const QString joined = options.files.join(' ');
-        bool allExist = options.files.size() > 1;
-        for (const QString& f : options.files) allExist = allExist && QFileInfo(f).isFile();
-        if (!QFileInfo::exists(joined) && allExist) {
-            std::vector<std::string> names;
-            for (const QString& f : options.files) names.push_back(f.toStdString());
-            bookmarks_.AddSeveral(names);
-            doc_.CurrentFile = options.files.first().toStdString();
-        } else {
-            doc_.CurrentFile = joined.toStdString();
-        }
-        doc_.PreviousFile = doc_.CurrentFile;
-        doc_.CurrentExt = core::UpperExtension(doc_.CurrentFile);
-        pendingOpen_ = true;
-    }
+    TakeCommandLine(options.files);
     resize(640, 480);
 }
 
-TWebForm::~TWebForm() { CancelDecode(); }
+TWebForm::~TWebForm() {
+    input_->CancelDecode();
+    // The widgets outlive the subsystems: what they signal on the way out reaches no handler.
+    ctx_.panelHistory->removeEventFilter(panelFilter_);
+    ctx_.toolbar1->removeEventFilter(toolbarFilter_);
+    ctx_.history->setKeyPressHandler({});
+    QApplication::clipboard()->disconnect(this);
+    for (QObject* o : findChildren<QObject*>())
+        o->disconnect(this);
+}
+
+void TWebForm::TakeCommandLine(const QStringList& files) {
+    // The command line: all arguments joined with blanks name one file.
+    core::DocumentState& doc = ctx_.doc;
+    doc.PreviousFile.assign(1, '*'); // "*": started without a file
+    if (files.isEmpty()) return;
+    // Names as typed, made absolute against the current folder; their case stays.
+    const auto absolute = [](const QString& name) {
+        return name.isEmpty() ? name : QDir::cleanPath(QDir::current().absoluteFilePath(name));
+    };
+    const QString joined = files.join(' ');
+    bool allExist = files.size() > 1;
+    for (const QString& f : files)
+        allExist = allExist && QFileInfo(f).isFile();
+    if (!QFileInfo::exists(joined) && allExist) {
+        std::vector<std::string> names;
+        for (const QString& f : files)
+            names.push_back(absolute(f).toStdString());
+        ctx_.bookmarks.AddSeveral(names);
+        doc.CurrentFile = absolute(files.first()).toStdString();
+    } else {
+        doc.CurrentFile = absolute(joined).toStdString();
+    }
+    doc.PreviousFile = doc.CurrentFile;
+    doc.CurrentExt = core::UpperExtension(doc.CurrentFile);
+    pendingOpen_ = true;
+}
 
 void TWebForm::BuildMenus() {
-    mainMenu_ = new QMenu(this);
-    mainMenu_->setObjectName("MainMenu");
+    ctx_.mainMenu = new QMenu(this);
+    ctx_.mainMenu->setObjectName("MainMenu");
     menuBar()->setObjectName("TopMenu");
-    menus_.Build(menuBar(), mainMenu_, this);
+    ctx_.menus.Build(menuBar(), ctx_.mainMenu, this);
     // Opening a menu of the bar recomputes the states that depend on the picture.
-    for (QMenu* m : menus_.topMenus()) {
+    for (QMenu* m : ctx_.menus.topMenus()) {
         if (m->objectName() == "mnuHelp1") continue;
-        connect(m, &QMenu::aboutToShow, this, [this] { Guard([this] { MainMenuPopup(PopupPlace::None); }); });
+        connect(m, &QMenu::aboutToShow, this,
+                [this] { Guard([this] { status_->MainMenuPopup(PopupPlace::None); }); });
     }
-    if (QMenu* image = menus_.barMenu("mnuImage1"))
-        connect(image, &QMenu::aboutToShow, this, [this] { Guard([this] { mnuImage1Click(); }); });
 }
 
 void TWebForm::BuildPanels() {
@@ -130,37 +184,37 @@ void TWebForm::BuildPanels() {
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
 
-    panelTool_ = new QFrame(central);
-    panelTool_->setObjectName("PanelTool");
-    auto* toolLayout = new QHBoxLayout(panelTool_);
+    ctx_.panelTool = new QFrame(central);
+    ctx_.panelTool->setObjectName("PanelTool");
+    auto* toolLayout = new QHBoxLayout(ctx_.panelTool);
     toolLayout->setContentsMargins(0, 0, 0, 0);
-    toolbar1_ = new QToolBar(panelTool_);
-    toolbar1_->setObjectName("Toolbar1");
-    toolbar1_->setIconSize(QSize(16, 16));
-    toolLayout->addWidget(toolbar1_);
-    layout->addWidget(panelTool_);
+    ctx_.toolbar1 = new QToolBar(ctx_.panelTool);
+    ctx_.toolbar1->setObjectName("Toolbar1");
+    ctx_.toolbar1->setIconSize(QSize(16, 16));
+    toolLayout->addWidget(ctx_.toolbar1);
+    layout->addWidget(ctx_.panelTool);
 
-    panelHistory_ = new QFrame(central);
-    panelHistory_->setObjectName("PanelHistory");
-    panelHistory_->setFrameShape(QFrame::StyledPanel);
-    panelHistory_->setFixedHeight(25);
-    btnOpen_ = new QPushButton("&Open", panelHistory_);
-    btnOpen_->setObjectName("btnOpen");
-    btnOpen_->setGeometry(4, 2, 48, 21);
-    btnOpen_->setFlat(true);
-    btnOpen_->setFocusPolicy(Qt::NoFocus);
-    layout->addWidget(panelHistory_);
+    ctx_.panelHistory = new QFrame(central);
+    ctx_.panelHistory->setObjectName("PanelHistory");
+    ctx_.panelHistory->setFrameShape(QFrame::StyledPanel);
+    ctx_.panelHistory->setFixedHeight(25);
+    ctx_.btnOpen = new QPushButton("&Open", ctx_.panelHistory);
+    ctx_.btnOpen->setObjectName("btnOpen");
+    ctx_.btnOpen->setGeometry(4, 2, 48, 21);
+    ctx_.btnOpen->setFlat(true);
+    ctx_.btnOpen->setFocusPolicy(Qt::NoFocus);
+    layout->addWidget(ctx_.panelHistory);
 
-    scrollBox_ = new QScrollArea(central);
-    scrollBox_->setObjectName("ScrollBox");
-    scrollBox_->setFrameShape(QFrame::NoFrame);
-    scrollBox_->setWidgetResizable(false);
-    scrollBox_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    dur95_ = new TPix;
-    dur95_->setObjectName("Dur95");
-    dur95_->resize(128, 128);
-    dur95_->SetStretch(true);
-    scrollBox_->setWidget(dur95_);
+    ctx_.scrollBox = new QScrollArea(central);
+    ctx_.scrollBox->setObjectName("ScrollBox");
+    ctx_.scrollBox->setFrameShape(QFrame::NoFrame);
+    ctx_.scrollBox->setWidgetResizable(false);
+    ctx_.scrollBox->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    ctx_.dur95 = new TPix;
+    ctx_.dur95->setObjectName("Dur95");
+    ctx_.dur95->resize(128, 128);
+    ctx_.dur95->SetStretch(true);
+    ctx_.scrollBox->setWidget(ctx_.dur95);
     // The scroll box is placed by LayoutScrollBox below the panels, not by the layout.
     layout->addStretch(1);
     setCentralWidget(central);
@@ -168,19 +222,19 @@ void TWebForm::BuildPanels() {
     auto* bar = new QStatusBar(this);
     bar->setObjectName("StatusBar");
     bar->setSizeGripEnabled(false);
-    panels_ = new StatusPanels(bar);
-    bar->addWidget(panels_, 1);
+    ctx_.panels = new StatusPanels(bar);
+    bar->addWidget(ctx_.panels, 1);
     setStatusBar(bar);
-    panels_->SetText(1, "100%");
+    ctx_.panels->SetText(1, "100%");
 }
 
 void TWebForm::BuildToolbar() {
-    auto* first = new QWidget(toolbar1_);
+    auto* first = new QWidget(ctx_.toolbar1);
     first->setFixedWidth(1);
-    toolbar1_->addWidget(first);
+    ctx_.toolbar1->addWidget(first);
     for (const ToolDef& t : kTools) {
-        if (t.separatorBefore) toolbar1_->addSeparator();
-        auto* b = new QToolButton(toolbar1_);
+        if (t.separatorBefore) ctx_.toolbar1->addSeparator();
+        auto* b = new QToolButton(ctx_.toolbar1);
         b->setObjectName(t.name);
         b->setText(t.caption);
         b->setToolTip(t.hint);
@@ -189,8 +243,9 @@ void TWebForm::BuildToolbar() {
         b->setAutoRaise(true);
         b->setMinimumWidth(24);
         // Captions under the images follow the bar's style (the Win98 style).
-        connect(toolbar1_, &QToolBar::toolButtonStyleChanged, b, &QToolButton::setToolButtonStyle);
-        toolbar1_->addWidget(b);
+        connect(ctx_.toolbar1, &QToolBar::toolButtonStyleChanged, b,
+                &QToolButton::setToolButtonStyle);
+        ctx_.toolbar1->addWidget(b);
     }
     toolButton("btnHand")->setChecked(true);
     for (const char* n : {"btnPrevImage", "btnNextImage", "btnFullScreen", "btnAdjust",
@@ -198,131 +253,73 @@ void TWebForm::BuildToolbar() {
         toolButton(n)->setEnabled(false);
 }
 
-QToolButton* TWebForm::toolButton(const QString& name) const {
-    return toolbar1_->findChild<QToolButton*>(name);
-}
-
-void TWebForm::WireCommands() {
-    auto on = [this](const char* name, std::function<void()> handler) {
-        if (QAction* a = menus_.action(name))
-            connect(a, &QAction::triggered, this, [this, handler] { Guard(handler); });
-    };
-    on("mnuOpen", [this] { BtnOpenClick(OpenSender::User); });
-    on("mnuReload", [this] { mnuReloadClick(); });
-    on("mnuSave", [this] { mnuSaveClick(); });
-    on("mnuCompress", [this] { mnuCompress1Click(); });
-    on("mnuExit", [this] { mnuExitClick(); });
-    on("mnuHelpIndex", [this] { mnuHelpContextClick(0); });
-    on("mnuHelpSlideshows", [this] { mnuHelpContextClick(300); });
-    on("mnuFitWindow", [this] { mnuFitWindowClick(); });
-    on("mnuMirrorVert", [this] { mnuMirrorVertClick(true); });
-    on("mnuMirrorHorz", [this] { mnuMirrorVertClick(false); });
-    on("mnuRotate", [this] { mnuRotateClick(); });
-    on("mnuResize", [this] { mnuResizeClick(); });
-    on("mnuResample", [this] { mnuResample1Click(); });
-    on("mnuGray", [this] { ImageReduce(0); });
-    on("mnuPromote24", [this] { ImagePromote(24); });
-    on("mnuPromote8", [this] { ImagePromote(8); });
-    on("mnuPromote4", [this] { ImagePromote(4); });
-    on("mnu8bpp", [this] { ImageReduce(8); });
-    on("mnu4bpp", [this] { ImageReduce(4); });
-    on("mnu1bpp", [this] { ImageReduce(1); });
-    on("mnuOptimizeWindow", [this] { mnuOptimizeWindowClick(); });
-    on("mnuNextImage", [this] { btnNextImageClick(); });
-    on("mnuPrevImage", [this] { btnPrevImageClick(); });
-    on("mnuFirstImage", [this] { mnuFirstImageClick(false); });
-    on("mnuLastImage", [this] { mnuFirstImageClick(true); });
-    // Viewing: magnification, fitting, full screen, layouts, tools.
-    on("mnuToolbar", [this] { mnuToolbarClick(); });
-    on("mnuStatusbar", [this] { mnuStatusbarClick(); });
-    on("mnuMenubar", [this] { mnuMenubarClick(); });
-    on("mnuWin98style", [this] { mnuWin98styleClick(); });
-    on("mnuHand", [this] { mnuHandClick(); });
-    on("mnuSelect", [this] { mnuSelectClick(); });
-    on("mnuZoom", [this] { mnuZoomClick(); });
-    on("mnuFullscrn", [this] { mnuFullScrnClick(); });
-    on("mnuStandard", [this] { mnuStandard1Click(); });
-    on("mnuCompact", [this] { mnuCompact1Click(); });
-    on("mnuMinimal", [this] { mnuMinimal1Click(); });
-    for (const char* n : {"mnuFitWinTo1x", "mnuFitWinTo2x", "mnuFitWinTo3x", "mnuFitWinTo4x"})
-        on(n, [this, n] { mnuFitWinToClick(menus_.action(n)->data().toInt()); });
-    connect(dur95_, &TPix::mousePressed, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseDown(e); }); });
-    connect(dur95_, &TPix::mouseMoved, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseMove(e); }); });
-    connect(dur95_, &TPix::mouseReleased, this, [this](QMouseEvent* e) { Guard([&] { Dur95MouseUp(e); }); });
-
-    auto click = [this](const char* button, std::function<void()> handler) {
-        connect(toolButton(button), &QToolButton::clicked, this, [this, handler] { Guard(handler); });
-    };
-    click("btnExplore", [this] { BtnOpenClick(OpenSender::User); });
-    click("btnPrevImage", [this] { btnPrevImageClick(); });
-    click("btnNextImage", [this] { btnNextImageClick(); });
-    click("btnFitWindow", [this] { mnuFitWindowClick(); });
-    click("btnAdjust", [this] { mnuOptimizeWindowClick(); });
-    click("btnZoomUp", [this] { btnZoomUpClick(); });
-    click("btnZoomDn", [this] { btnZoomDnClick(); });
-    click("btnHand", [this] { mnuHandClick(); });
-    click("btnSelect", [this] { mnuSelectClick(); });
-    click("btnFullScreen", [this] { mnuFullScrnClick(); });
-    connect(btnOpen_, &QPushButton::clicked, this,
-            [this] { Guard([this] { BtnOpenClick(OpenSender::User); }); });
+void TWebForm::BuildHistory() {
+    ctx_.history = new TComboBoxEx(ctx_.panelHistory);
+    ctx_.history->setObjectName("History");
+    WireHistory();
+    bookmarkCommands_->PlaceHistory();
 }
 
 void TWebForm::ApplySettings() {
     // Clamping and reserved bytes are the record's own business.
-    zoomPercent_ = 100;
-    QPalette pal = scrollBox_->palette();
+    const core::SettingsRecord& s = ctx_.settings;
+    ctx_.zoomPercent = 100;
+    QPalette pal = ctx_.scrollBox->palette();
     QColor background = palette().color(QPalette::Base);
-    if (settings_.Background != core::kSystemWindowColour) {
-        const std::uint32_t c = settings_.Background;
+    if (s.Background != core::kSystemWindowColour) {
+        const std::uint32_t c = s.Background;
         background = QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
     }
     pal.setColor(QPalette::Window, background);
     pal.setColor(QPalette::Base, background);
-    scrollBox_->setPalette(pal);
-    scrollBox_->viewport()->setPalette(pal);
-    scrollBox_->viewport()->setAutoFillBackground(true);
-    dur95_->setPalette(pal);
+    ctx_.scrollBox->setPalette(pal);
+    ctx_.scrollBox->viewport()->setPalette(pal);
+    ctx_.scrollBox->viewport()->setAutoFillBackground(true);
+    ctx_.dur95->setPalette(pal);
 
-    menuBar()->setVisible(settings_.ShowMenus != 0);
-    menus_.SetChecked("mnuMenubar", settings_.ShowMenus != 0);
-    panelTool_->setVisible(settings_.ShowToolbar != 0);
-    panelHistory_->setVisible(settings_.ShowToolbar && settings_.Win98Style);
-    menus_.SetChecked("mnuToolbar", settings_.ShowToolbar != 0);
-    menus_.SetEnabled("mnuWin98style", settings_.ShowToolbar != 0);
-    statusBar()->setVisible(settings_.ShowStatusbar != 0);
-    menus_.SetChecked("mnuStatusbar", settings_.ShowStatusbar != 0);
-    menus_.SetChecked("mnuWin98style", settings_.Win98Style != 0);
-    menus_.SetChecked("mnuFitWindow", settings_.FitToWindow != 0);
-    toolButton("btnFitWindow")->setChecked(settings_.FitToWindow != 0);
+    MenuSet& menus = ctx_.menus;
+    menuBar()->setVisible(s.ShowMenus != 0);
+    menus.SetChecked("mnuMenubar", s.ShowMenus != 0);
+    ctx_.panelTool->setVisible(s.ShowToolbar != 0);
+    ctx_.panelHistory->setVisible(s.ShowToolbar && s.Win98Style);
+    menus.SetChecked("mnuToolbar", s.ShowToolbar != 0);
+    menus.SetEnabled("mnuWin98style", s.ShowToolbar != 0);
+    statusBar()->setVisible(s.ShowStatusbar != 0);
+    menus.SetChecked("mnuStatusbar", s.ShowStatusbar != 0);
+    menus.SetChecked("mnuWin98style", s.Win98Style != 0);
+    menus.SetChecked("mnuFitWindow", s.FitToWindow != 0);
+    toolButton("btnFitWindow")->setChecked(s.FitToWindow != 0);
     // Captions under the images only in the Win98 style.
-    toolbar1_->setToolButtonStyle(settings_.Win98Style ? Qt::ToolButtonTextUnderIcon
-                                                       : Qt::ToolButtonIconOnly);
-    dur95_->SetFastPaint(screenBits_ > 8);
-    MainMenuPopup(PopupPlace::None);
+    ctx_.toolbar1->setToolButtonStyle(s.Win98Style ? Qt::ToolButtonTextUnderIcon
+                                                   : Qt::ToolButtonIconOnly);
+    ctx_.dur95->SetFastPaint(ctx_.screenBits > 8);
+    status_->MainMenuPopup(PopupPlace::None);
 }
 
 void TWebForm::showEvent(QShowEvent* event) {
     QMainWindow::showEvent(event);
-    if (!firstActivationDone_) {
-        firstActivationDone_ = true;
+    if (!ctx_.activationDone) {
+        ctx_.activationDone = true;
         QTimer::singleShot(0, this, [this] { Guard([this] { FirstActivation(); }); });
     }
 }
 
 void TWebForm::FirstActivation() {
-    frameWidth_ = frameGeometry().width() - width();
-    nonClientHeight_ = frameGeometry().height() - height();
-    scrollThumbSize_ = style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    StatusReady();
+    view_->MeasureFrame();
+    status_->StatusReady();
     setAcceptDrops(true);
     if (pendingOpen_) {
         pendingOpen_ = false;
-        if (settings_.FitToWindow) RestoreWindowRect();
-        firstLayout_ = true;
-        docBeforeOpen_ = doc_;
-        BtnOpenEx(OpenSender::Application);
+        if (ctx_.settings.FitToWindow) view_->RestoreWindowRect();
+        input_->setFirstLayout(true);
+        input_->KeepDocument();
+        input_->BtnOpenEx(OpenSender::Application);
     }
     firstActivationRan_ = true;
+}
+
+bool TWebForm::WaitIdle(int timeoutMs) {
+    return input_->WaitIdle(timeoutMs);
 }
 
 void TWebForm::Guard(const std::function<void()>& handler) {
@@ -340,42 +337,22 @@ void TWebForm::ReportUnexpected(const QString& what) {
     QApplication::restoreOverrideCursor();
     const QString text = QString("Unexpected exception.  Please report following\n") +
                          "error and what you were doing before this error." + "\n" + what;
-    reportShown_ = true;
-    ShowMessage(text, false);
-    if (!decoding_) StatusReady();
-}
-
-void TWebForm::ShowMessage(const QString& text, bool warning) {
-    messages_.append(text);
-    if (!options_.askQuestions) return;
-    if (warning)
-        QMessageBox::warning(this, "Vistrel", text);
-    else
-        QMessageBox::critical(this, "Vistrel", text);
-}
-
-bool TWebForm::ConfirmUnsaved() {
-    ++questionsAsked_;
-    bool yes = answer_;
-    if (options_.askQuestions)
-        yes = QMessageBox::question(this, "Confirm", "You have unsaved changes. Continue?",
-                                    QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    if (yes) pictureChanged_ = false;
-    return yes;
+    ctx_.ShowMessage(text, false);
+    if (!input_->busy()) status_->StatusReady();
 }
 
 void TWebForm::closeEvent(QCloseEvent* event) {
     bool ok = true;
     Guard([&] {
-        if (pictureChanged_ && !ConfirmUnsaved()) {
+        if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) {
             ok = false;
             return;
         }
-        CancelDecode();
-        pipeline_.CloseLibraryImage();
-        dur95_->SetPaintLock(true);
-        if (!closing_) WriteSettingsAtClose();
-        closing_ = true;
+        input_->CancelDecode();
+        input_->pipeline().CloseLibraryImage();
+        ctx_.dur95->SetPaintLock(true);
+        if (!ctx_.closing) WriteSettingsAtClose();
+        ctx_.closing = true;
     });
     if (!ok) {
         event->ignore();
@@ -387,7 +364,8 @@ void TWebForm::closeEvent(QCloseEvent* event) {
 }
 
 void TWebForm::WriteSettingsAtClose() {
-    if (!options_.readSettings) return;
+    if (!ctx_.readSettings) return;
+    core::SettingsRecord& s = ctx_.settings;
     const QRect g = isMaximized() || isFullScreen() ? normalGeometry() : geometry();
     int left = g.left(), top = g.top();
     // A position on no screen is taken as its absolute value.
@@ -395,18 +373,18 @@ void TWebForm::WriteSettingsAtClose() {
         left = std::abs(left);
         top = std::abs(top);
     }
-    settings_.SavedWindowRect[0] = left;
-    settings_.SavedWindowRect[1] = top;
-    settings_.SavedWindowRect[2] = left + g.width();
-    settings_.SavedWindowRect[3] = top + g.height();
-    settings_.Win98Style = menus_.action("mnuWin98style")->isChecked() ? 1 : 0;
-    settings_.ComctlLevel = 3;
-    WriteSettings(settings_, openDir_, saveDir_);
-    StoreWizardSettings();
+    s.SavedWindowRect[0] = left;
+    s.SavedWindowRect[1] = top;
+    s.SavedWindowRect[2] = left + g.width();
+    s.SavedWindowRect[3] = top + g.height();
+    s.Win98Style = ctx_.menus.action("mnuWin98style")->isChecked() ? 1 : 0;
+    s.ComctlLevel = 3;
+    WriteSettings(s, ctx_.openDir, ctx_.saveDir);
+    output_->StoreWizardSettings();
 }
 
 void TWebForm::mnuExitClick() {
-    if (fullScreen_) mnuFullScrnClick(); // the normal window's place is what is kept
+    if (layouts_->fullScreen()) layouts_->mnuFullScrnClick(); // the normal window's place is kept
     close();
 }
 
@@ -415,28 +393,40 @@ void TWebForm::mnuHelpContextClick(int context) {
     help_->ShowContext(context);
 }
 
+void TWebForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    view_->WindowResized();
+}
+
+void TWebForm::mouseReleaseEvent(QMouseEvent* event) {
+    mouse_->SlideSignals(event->button());
+    QMainWindow::mouseReleaseEvent(event);
+}
+
 void TWebForm::keyPressEvent(QKeyEvent* event) {
     bool handled = true;
     Guard([&] {
         const bool keypad = event->modifiers() & Qt::KeypadModifier;
         const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
         QWidget* focus = QApplication::focusWidget();
-        auto* history = findChild<QComboBox*>("History");
-        const bool historyFocused = history && focus && (focus == history || history->isAncestorOf(focus));
+        QComboBox* history = ctx_.history;
+        const bool historyFocused =
+            history && focus && (focus == history || history->isAncestorOf(focus));
+        const bool fit = ctx_.settings.FitToWindow != 0;
         if (event->key() == Qt::Key_F1) {
             mnuHelpContextClick(0);
         } else if (event->key() == Qt::Key_W && mods == Qt::ControlModifier) {
-            mnuFullScrnClick();
+            layouts_->mnuFullScrnClick();
         } else if (event->key() == Qt::Key_Escape && historyFocused) {
-            history->setEditText(QString::fromStdString(doc_.CurrentFile));
-        } else if (event->key() == Qt::Key_Escape && showRunning_) {
-            stopRequested_ = true;
-        } else if (event->key() == Qt::Key_Escape && fullScreen_) {
-            mnuFullScrnClick();
-        } else if (keypad && event->key() == Qt::Key_Plus && !settings_.FitToWindow) {
-            btnZoomUpClick();
-        } else if (keypad && event->key() == Qt::Key_Minus && !settings_.FitToWindow) {
-            btnZoomDnClick();
+            history->setEditText(QString::fromStdString(ctx_.doc.CurrentFile));
+        } else if (event->key() == Qt::Key_Escape && mouse_->ShowRunning()) {
+            mouse_->RequestStop();
+        } else if (event->key() == Qt::Key_Escape && layouts_->fullScreen()) {
+            layouts_->mnuFullScrnClick();
+        } else if (keypad && event->key() == Qt::Key_Plus && !fit) {
+            view_->btnZoomUpClick();
+        } else if (keypad && event->key() == Qt::Key_Minus && !fit) {
+            view_->btnZoomDnClick();
         } else {
             handled = false;
         }
@@ -448,11 +438,11 @@ void TWebForm::contextMenuEvent(QContextMenuEvent* event) {
     PopupPlace place = PopupPlace::Picture;
     QWidget* w = childAt(mapFromGlobal(event->globalPos()));
     for (QWidget* p = w; p; p = p->parentWidget()) {
-        if (p == panelTool_) place = PopupPlace::Toolbar;
+        if (p == ctx_.panelTool) place = PopupPlace::Toolbar;
         if (p == statusBar()) place = PopupPlace::StatusBar;
     }
-    Guard([&] { MainMenuPopup(place); });
-    mainMenu_->popup(event->globalPos());
+    Guard([&] { status_->MainMenuPopup(place); });
+    ctx_.mainMenu->popup(event->globalPos());
 }
 
 void TWebForm::dragEnterEvent(QDragEnterEvent* event) {
@@ -466,7 +456,8 @@ void TWebForm::dropEvent(QDropEvent* event) {
     if (names.isEmpty()) return;
     event->acceptProposedAction();
     // Run after the drop returns, so a question box does not block the source.
-    QTimer::singleShot(0, this, [this, names] { Guard([this, names] { DropFiles(names); }); });
+    QTimer::singleShot(0, this,
+                       [this, names] { Guard([this, names] { input_->DropFiles(names); }); });
 }
 
 } // namespace gui

@@ -1,64 +1,28 @@
-// The one main window: menus, tool bar, bookmark panel, status bar and the
-// display control; the window side of opening a picture; caption, status and
-// command states; start-up settings and shutdown.
+// The one main window: it builds the menus, the tool bar, the bookmark
+// panel, the status bar and the display control, and wires them to the
+// subsystems that own the commands (under src/gui/<subsystem>/). Start-up
+// settings, the first activation and shutdown are its own.
 #pragma once
 
-#include "core/app/settings.h"
-#include "core/bookmarks/bookmark_list.h"
-#include "core/editing/color_lut.h"
-#include "core/editing/transform_ops.h"
-#include "core/editing/undo_backup.h"
-#include "core/view/value_request.h"
-#include "core/input/jpeg_decoder.h"
-#include "core/input/open_pipeline.h"
-#include "core/output/save_rules.h"
-#include "core/view/selection.h"
 #include "gui/app/help_window.h"
-#include "gui/app/menu_set.h"
-#include "gui/editing/effect_dialog.h"
+#include "gui/app/window_context.h"
 
-#include <QElapsedTimer>
 #include <QMainWindow>
 #include <QPointer>
 #include <QStringList>
 
-#include <atomic>
 #include <functional>
+#include <map>
 #include <memory>
-#include <optional>
-#include <thread>
-
-class QScrollArea;
-class QToolBar;
-class QToolButton;
-class QPushButton;
-class QMenu;
-class QFrame;
-class QMouseEvent;
 
 namespace gui {
 
-class TPix;
-class StatusPanels;
-class TSaveDialogEx;
-class TFXdlg;
-class JpegWizard;
-class TComboBoxEx;
-class TSHBrowseDlg;
-
-
-// Who asked for an open: the open dialog (the file is probed), the
-// application (open CurrentFile as it stands), or a user command (ask).
-enum class OpenSender { Dialog, Application, User };
-
-// Where the popup menu was opened.
-enum class PopupPlace { None, Picture, Toolbar, StatusBar, History, Player };
-
 struct StartOptions {
-    QStringList files;            // the command line's file arguments (joined with blanks)
-    bool readSettings = true;     // false: defaults, and nothing written at close
-    int screenBits = 0;           // 0: the screen's own depth
-    bool askQuestions = true;     // false: tests answer through setAnswer()
+    QStringList files;        // the command line's file arguments (joined with blanks)
+    bool readSettings = true; // false: defaults, and nothing written at close
+    int screenBits = 0;       // 0: the screen's own depth
+    // Who answers the questions: the real boxes and dialogs when empty.
+    std::shared_ptr<Prompter> prompter;
 };
 
 class TWebForm : public QMainWindow {
@@ -67,221 +31,64 @@ class TWebForm : public QMainWindow {
     explicit TWebForm(const StartOptions& options, QWidget* parent = nullptr);
     ~TWebForm() override;
 
-    // Start-up's first activation: opens the file named on the command line.
-    void FirstActivation();
+    // The subsystems: their handlers and state.
+    WindowStatus& status() const { return *status_; }
+    OpenCommands& input() const { return *input_; }
+    ViewGeometry& view() const { return *view_; }
+    WindowLayouts& layouts() const { return *layouts_; }
+    PictureMouse& mouse() const { return *mouse_; }
+    BookmarkCommands& bookmarkCommands() const { return *bookmarkCommands_; }
+    EditCommands& editing() const { return *editing_; }
+    TransformCommands& transforms() const { return *transforms_; }
+    SaveCommands& output() const { return *output_; }
+    Prompter& prompter() const { return *prompter_; }
 
-    // The ways into the open pipeline.
-    void BtnOpenClick(OpenSender sender);
-    void BtnOpenEx(OpenSender sender);
-    // The open dialog's stand-in for tests: returns the chosen files.
-    void setChooser(std::function<QStringList()> chooser);
-    void DropFiles(const QStringList& names);
-    void DragOpen(const QString& name);
-    void mnuReloadClick();
+    // The window's own commands.
+    void FirstActivation(); // opens the file named on the command line
     void mnuExitClick();
     void mnuHelpContextClick(int context);
-    void mnuFitWindowClick();
-    void mnuOptimizeWindowClick();
-
-    // Image and Colors commands: flips, rotation, size, depth (web_form_transform.cpp).
-    void mnuImage1Click();
-    void mnuMirrorVertClick(bool vertical);
-    void mnuRotateClick();
-    void mnuResizeClick();
-    void mnuResample1Click();
-    void ImagePromote(int target);
-    // kind 8, 4, 1 (Reduce to) or 0 (Gray shades); from AutoConvert the
-    // backup is already taken.
-    void ImageReduce(int kind, bool fromAutoConvert = false);
-    // Tests answer the value dialogs (caption, initial value → value or −999).
-    void setValueAnswer(std::function<int(const QString&, int)> answer) {
-        valueAnswer_ = std::move(answer);
-    }
-    int lastLibraryAngle() const { return lastLibraryAngle_; }
-    const core::ReduceChoice& lastReduction() const { return lastReduction_; }
-    bool backupHeld() const { return undo_.held(); }
-
-    // Caption, status and commands.
-    void UpdateCaption();
-    QString Description() const;
-    void StatusReady();
-    void ShowBusy(const QString& operation);
-    void SetStatusText(const QString& text);
-    void ProgressBegin();
-    void ProgressStep(int percent);
-    void EnableControls();
-    void MainMenuPopup(PopupPlace place);
-    void ShowEmptyPicture(bool named);
-    // The progress callback handed to the decoders: posts each percentage
-    // to the window and answers false once the decode is to stop.
-    core::ProgressFn MakeProgressCallback();
-
-    // View geometry used by opening.
-    void SizeWindowToPicture();
-    void PlaceWindow(int w, int h);
-    void RestoreWindowRect();
-    void ChangeView();
-    void ResizeImage();
-    void LayoutScrollBox();
-    void UpdateScrollRanges();
-    void ResetSkyScrollPos();
-    void EnsureStretch();
-    void RefreshPicture();
-
-    // Magnification, fitting, full screen, layouts, hand tool and selection.
-    void mnuZoomClick();
-    void btnZoomUpClick();
-    void btnZoomDnClick();
-    void mnuFitWinToClick(int divisor);
-    // A typed magnification, rounded and clamped as the zoom dialog does it.
-    void ZoomTo(int value);
-    void ApplyZoom();
-    void AutoZoom();
-    void PictureChanged(); // the common tail of every edit
-    void FormResize();
-    void mnuFullScrnClick();
-    bool fullScreen() const { return fullScreen_; }
-    void mnuStandard1Click();
-    void mnuCompact1Click();
-    void mnuMinimal1Click();
-    // fromView: called by a layout or the options (no resize of its own).
-    void mnuToolbarClick(bool fromView = false);
-    void mnuMenubarClick(bool fromView = false);
-    void mnuStatusbarClick(bool fromView = false);
-    void mnuWin98styleClick(bool fromView = false);
-    void Toolbar1Resize(bool fromView = false);
-    void mnuHandClick();
-    void mnuSelectClick();
-    bool selectMode() const { return selectMode_; }
-    bool handScrollable() const { return handScrollable_; }
-    // The selection in picture pixels: left, top inclusive, right, bottom one
-    // past the last pixel (width = right − left); bottom −1 = none.
-    core::SelRect SelectionRect() const { return selectionRect_; }
-    core::SelRect SavedSelection() const { return savedSelection_; }
-    core::SelRect SelectionView() const { return selectionView_; }
-    // Sets the selection by numbers and shows it framed (the Mask command).
-    void SetSelection(const core::SelRect& picture);
-    // The slideshow's signals from the mouse and keys; the show reads and clears them.
-    bool ShowRunning() const { return showRunning_; }
-    void SetShowRunning(bool on) { showRunning_ = on; }
-    bool SkipRequested() const { return skipRequested_; }
-    bool StopRequested() const { return stopRequested_; }
-    void ClearShowRequests() { skipRequested_ = stopRequested_ = false; }
-    QScrollArea* scrollBox() const { return scrollBox_; }
-    QRect SavedWindowRect() const;
-
     // Runs a command handler: an unexpected error shows the report and the
     // program stays open with its picture and unsaved changes.
     void Guard(const std::function<void()>& handler);
-
-    // The question "You have unsaved changes. Continue?"; true = Yes.
-    bool ConfirmUnsaved();
-    // Tests answer questions and see messages without a modal box.
-    void setAnswer(bool yes) { answer_ = yes; }
-    int questionsAsked() const { return questionsAsked_; }
-    QStringList messagesShown() const { return messages_; }
-
-    // The report of an unexpected error; the window stays open.
     void ReportUnexpected(const QString& what);
-    bool activated() const { return firstActivationRan_; }
-    bool lastOpenSucceeded() const { return lastOpenOk_; }
+
+    // Every menu command and tool button by its handler's name without
+    // "Click" (mnuNegative, btnZoomUp …), as the headless runs name them.
+    struct Command {
+        std::function<void()> run;
+        QString item; // the action's or the button's object name
+    };
+    const std::map<QString, Command>& commands() const { return commands_; }
+    // Runs a named command as the user would: a disabled one does nothing.
+    enum class CommandResult { Ran, Disabled, Unknown };
+    CommandResult RunCommand(const QString& name);
+    // The command's enabled, checked and visible state, as the user sees it.
+    struct CommandState {
+        bool enabled = false, checked = false, visible = false;
+    };
+    CommandState StateOf(const QString& name) const;
 
     // State, for the program and its tests.
-    bool busy() const { return decoding_; }
+    bool activated() const { return firstActivationRan_; }
     bool WaitIdle(int timeoutMs = 30000);
-    const core::DocumentState& document() const { return doc_; }
-    core::SettingsRecord& settings() { return settings_; }
-    const core::BookmarkList& bookmarks() const { return bookmarks_; }
-    bool picturePresent() const { return picturePresent_; }
-    bool pictureChanged() const { return pictureChanged_; }
-    void setPictureChanged(bool on) { pictureChanged_ = on; }
-    int screenBits() const { return screenBits_; }
-    int zoomPercent() const { return zoomPercent_; }
-    MenuSet& menus() { return menus_; }
-    QMenu* popupMenu() const { return mainMenu_; }
-    TPix* pix() const { return dur95_; }
-    StatusPanels* statusPanels() const { return panels_; }
-    QToolButton* toolButton(const QString& name) const;
+    const core::DocumentState& document() const { return ctx_.doc; }
+    core::SettingsRecord& settings() { return ctx_.settings; }
+    const core::BookmarkList& bookmarks() const { return ctx_.bookmarks; }
+    bool picturePresent() const { return ctx_.picturePresent; }
+    bool pictureChanged() const { return ctx_.pictureChanged; }
+    void setPictureChanged(bool on) { ctx_.pictureChanged = on; }
+    int screenBits() const { return ctx_.screenBits; }
+    int zoomPercent() const { return ctx_.zoomPercent; }
+    QString openDir() const { return ctx_.openDir; }
+    QString saveDir() const { return ctx_.saveDir; }
+    MenuSet& menus() { return ctx_.menus; }
+    QMenu* popupMenu() const { return ctx_.mainMenu; }
+    TPix* pix() const { return ctx_.dur95; }
+    StatusPanels* statusPanels() const { return ctx_.panels; }
+    QScrollArea* scrollBox() const { return ctx_.scrollBox; }
+    TComboBoxEx* historyBox() const { return ctx_.history; }
+    QToolButton* toolButton(const QString& name) const { return ctx_.toolButton(name); }
     HelpWindow* helpWindow() const { return help_; }
-    QString openDir() const { return openDir_; }
-
-    // Bookmarks: the list box, stepping through it, bookmark files, and
-    // copying, moving and deleting the file shown.
-    void btnNextImageClick();
-    void btnPrevImageClick();
-    void mnuFirstImageClick(bool last);
-    void mnuHistoryClearClick();
-    void mnuHistorySortClick();
-    void mnuBookmarkUnmarkClick();
-    void mnuBookmarksClick();
-    void mnuHistorySaveClick();
-    void mnuHistoryLoadClick();
-    bool SaveBookmarks(const QString& path);
-    void LoadBookmarks(const QString& path);
-    void mnuDeleteClick(bool permanent);
-    void mnuFMoveClick(bool move);
-    void HistoryClick(int index);
-    void HistoryEnter(const QString& text);
-    void HistoryChangeUpdate();
-    // Stand-ins for the bookmark file dialogs and the folder browser in tests.
-    void setBookmarkFileChooser(std::function<QString(bool save)> chooser);
-    void setFolderChooser(
-        std::function<QString(const QString& initial, const QString& caption, const QString& prompt)>
-            chooser);
-    TComboBoxEx* historyBox() const { return history_; }
-    QString lastTargetFolder() const { return lastTarget_; }
-    // Editing: the undo backup, the memory guard, depth changes, the colour
-    // and filter commands and the clipboard (web_form_edit.cpp).
-    bool AutoBackUp(bool useStream);
-    void mnuUndoClick();
-    bool EnoughMemory(int shift);
-    std::uint64_t ImageMemSize() const;
-    void MakeDIB24();
-    void MakeDIB8();
-    void MakeDIB4();
-    bool WarnSVGA();
-    void AutoConvert();
-    void mnuGammaFilterClick(bool rgb);
-    void mnuBrightnessClick(int mode); // 110, 111, 120, 121
-    void mnuNegativeClick();
-    void FilterCommand(int mode);      // sharpen, smooth and despeckle by their dialog mode
-    void mnuCopyClick();
-    void mnuCopyMaskClick(bool trim);
-    void mnuPasteClick();
-    void mnuEmptyClick();
-    void mnuRegion1Click();
-    const core::editing::UndoBackup& undoBackup() const { return undo_; }
-    const core::editing::ColorLuts& colorLuts() const { return luts_; }
-    // Tests answer the effect dialog and the selection dialog of Mask.
-    using EffectDialogFn = std::function<int(const QString& caption, const EffectRequest& request,
-                                             EffectChannels* channels)>;
-    void setEffectDialog(EffectDialogFn fn) { effectDialog_ = std::move(fn); }
-    using RectDialogFn = std::function<QRect(const QRect& initial)>;
-    void setRectDialog(RectDialogFn fn) { rectDialog_ = std::move(fn); }
-
-    // Save As (web_form_save.cpp).
-    void mnuSaveClick();
-    void SaveDialogTypeChange(int index);
-    TSaveDialogEx* saveDialog();
-    int lastSaveIndex() const { return lastSaveIndex_; }
-    QString saveDir() const { return saveDir_; }
-    // Tests fill the save dialog in this instead of showing it (false = Cancel),
-    // and may say how much room the target's volume has.
-    void setSaveRunner(std::function<bool(TSaveDialogEx&)> runner) {
-        saveRunner_ = std::move(runner);
-    }
-    void setFreeSpaceProbe(std::function<qint64(const QString&)> probe) {
-        freeSpace_ = std::move(probe);
-    }
-    // The JPEG compression wizard; its settings are read at its first use in
-    // a run (nullopt until then) and stored when the window closes.
-    void mnuCompress1Click();
-    const std::optional<core::output::WizardSettings>& wizardSettings() const { return wizard_; }
-    void StoreWizardSettings() const;
-    // Tests drive the wizard's dialog (shown, not modal) through this.
-    void setWizardRunner(std::function<void(TFXdlg&, JpegWizard&)> runner) {
-        wizardRunner_ = std::move(runner);
-    }
 
   protected:
     void closeEvent(QCloseEvent* event) override;
@@ -294,161 +101,36 @@ class TWebForm : public QMainWindow {
     void mouseReleaseEvent(QMouseEvent* event) override;
 
   private:
-    // Transform helpers (web_form_transform.cpp).
-    int AskValue(const QString& caption, const core::ValueRequest& request, const QString& lowText,
-                 const QString& highText);
-    core::Bitmap PictureForLibrary() const;
-    void TransformFailed(const std::string& why);
-    void TakeTransformed(core::Bitmap picture, bool readFacts);
-    void TransformChanged();
-    bool AskNewSize(int* width, int* height, int* copyMode);
-    void ImageLibReduce();
-    // The selection dialog of Mask: the resize dialog in selection mode.
-    QRect AskSelection(const QRect& initial, int pictureWidth, int pictureHeight);
-    std::function<int(const QString&, int)> valueAnswer_;
-    int lastLibraryAngle_ = 0;
-    core::ReduceChoice lastReduction_;
-
     void BuildMenus();
-    void BuildToolbar();
     void BuildPanels();
-    void ApplySettings();
-    void WireCommands();
-    void HistoryControls();
-    void ApplyDepthRules();
-    void StartDecode();
-    void BeginAttempt(const std::string& name);
-    void AddSeveral(const QStringList& names);
-    void ProbeAndOpen();
-    void FinishDecode(core::Result<core::DecodedPicture> result, core::DocumentState doc,
-                      bool unexpected);
-    void AfterOpen(); // what follows every open, good or bad
-    void OpenTail();
-    void CancelDecode();
-    void ShowMessage(const QString& text, bool warning);
-    void WriteSettingsAtClose();
-    core::OpenEnvironment Environment() const;
-    int PictureAreaHeight() const;
-    int PanelsHeight() const;
-    QRect ScreenRect() const;
-    int GetWinMin() const;
-    void ShowZoomState();
-    void ApplyZoom(int percent);
-    void NextBookmark(int index);
+    void BuildToolbar();
     void BuildHistory();
-    void SyncHistoryBox();
-    void PlaceHistory();
-    void HistoryExit();
-    void FitHistoryToToolbar();
-    bool HistoryKeyPress(QKeyEvent* event);
-    void ShowUntitled();
-    bool AskOkCancel(const QString& text);
-    bool SelectedIsShownFile();
+    void WireCommands();
+    void WireHistory();
+    // Connects a menu item or tool button to its handler and names it in the table.
+    void On(const QString& name, std::function<void()> handler);
+    void OnButton(const QString& name, std::function<void()> handler);
+    void ApplySettings();
+    void TakeCommandLine(const QStringList& files);
+    void WriteSettingsAtClose();
 
-    // Viewing: geometry, the mouse on the picture, full screen and layouts.
-    int ScrollTop() const;
-    void PlacePicture(int w, int h);
-    void AfterResize();
-    void SetLayoutCheck(const char* name);
-    void ApplyLayout(bool status, bool menus, bool toolbar, int win98);
-    void Dur95MouseDown(QMouseEvent* event);
-    void Dur95MouseMove(QMouseEvent* event);
-    void Dur95MouseUp(QMouseEvent* event);
-    void SlideSignals(Qt::MouseButton button);
-    void MoveFrameTo(QPoint corner); // the frame's corner, as the bounds say it
-    bool showRunning_ = false;
-    bool skipRequested_ = false;
-    bool stopRequested_ = false;
-    bool fullScreen_ = false;
-    bool fullScreenSwitching_ = false;
-    bool deferScrollPaint_ = false;
-    bool selectMode_ = false;
-    bool selectionDrawn_ = false;
-    int scrollThumbSize_ = 17;
-    QPoint dragAnchor_;
-    core::SelRect selectionView_;
-    core::SelRect selectionRect_;
-    core::SelRect savedSelection_;
-
-    StartOptions options_;
-    core::SettingsRecord settings_;
-    QString openDir_, saveDir_;
-    core::DocumentState doc_;
-    core::DocumentState docBeforeOpen_;
-    core::JpegDecoder jpeg_;
-    core::OpenPipeline pipeline_{jpeg_};
-    core::BookmarkList bookmarks_;
-    MenuSet menus_;
-
-    // Widgets (owned by their Qt parents).
-    QMenu* mainMenu_ = nullptr;
-    QToolBar* toolbar1_ = nullptr;
-    QFrame* panelTool_ = nullptr;
-    QFrame* panelHistory_ = nullptr;
-    QPushButton* btnOpen_ = nullptr;
-    QScrollArea* scrollBox_ = nullptr;
-    TPix* dur95_ = nullptr;
-    StatusPanels* panels_ = nullptr;
+    std::shared_ptr<Prompter> prompter_;
+    WindowContext ctx_;
+    std::unique_ptr<WindowStatus> status_;
+    std::unique_ptr<OpenCommands> input_;
+    std::unique_ptr<ViewGeometry> view_;
+    std::unique_ptr<WindowLayouts> layouts_;
+    std::unique_ptr<PictureMouse> mouse_;
+    std::unique_ptr<BookmarkCommands> bookmarkCommands_;
+    std::unique_ptr<EditCommands> editing_;
+    std::unique_ptr<TransformCommands> transforms_;
+    std::unique_ptr<SaveCommands> output_;
+    std::map<QString, Command> commands_;
     QPointer<HelpWindow> help_;
-    TComboBoxEx* history_ = nullptr;
-    unsigned historyRevision_ = ~0u; // the list's revision the box shows
-    TSHBrowseDlg* shBrowseDlg1_ = nullptr;
-    QString lastTarget_; // the last folder of Copy to / Move to, for this run
-    std::function<QString(bool)> bookmarkFileChooser_;
-    std::function<QString(const QString&, const QString&, const QString&)> folderChooser_;
-
-    int screenBits_ = 32;
-    int zoomPercent_ = 100;
-    bool picturePresent_ = false;
-    bool pictureChanged_ = false;
-    bool firstLayout_ = false;
-    bool firstActivationDone_ = false;
-    bool windowSizing_ = false;
-    bool resizePending_ = false;
-    bool handScrollable_ = false;
-    bool closing_ = false;
+    QObject* panelFilter_ = nullptr;
+    QObject* toolbarFilter_ = nullptr;
     bool pendingOpen_ = false;
-    bool emptyPicture_ = false;
     bool firstActivationRan_ = false;
-    bool lastOpenOk_ = false;
-    bool reportShown_ = false;
-    int frameWidth_ = 0;
-    int nonClientHeight_ = 0;
-
-    // The decode on the worker thread.
-    std::thread worker_;
-    std::atomic<bool> stopDecode_{false};
-    bool decoding_ = false;
-    int generation_ = 0;
-    QElapsedTimer loadStart_;
-
-    // Questions answered by tests.
-    std::function<QStringList()> chooser_;
-    bool answer_ = true;
-    int questionsAsked_ = 0;
-    QStringList messages_;
-
-    // Editing.
-    core::editing::UndoBackup undo_;
-    core::editing::ColorLuts luts_ = core::editing::ColorLuts::Identity();
-    EffectChannels channels_;
-    bool warnSvgaOff_ = false;
-    EffectDialogFn effectDialog_;
-    RectDialogFn rectDialog_;
-    int RunEffectDialog(const QString& caption, const QString& low, const QString& high,
-                        const EffectRequest& request);
-    bool PrepareEdit(); // warning, guard, backup, 24 bits
-    void WireEditCommands();
-    void ApplyToPicture(const QString& status,
-                        const std::function<void(core::Bitmap&, const core::ProgressFn&)>& operation);
-
-    // Save As.
-    TSaveDialogEx* saveDialog_ = nullptr;
-    int lastSaveIndex_ = 0; // remembered for the run, not stored
-    std::function<bool(TSaveDialogEx&)> saveRunner_;
-    std::function<qint64(const QString&)> freeSpace_;
-    std::optional<core::output::WizardSettings> wizard_;
-    std::function<void(TFXdlg&, JpegWizard&)> wizardRunner_;
 };
 
 } // namespace gui

@@ -1,6 +1,7 @@
 // Save As: the save dialog with its JPEG panel, then the writer the chosen
 // type asks for. Nothing replaces the target until the new file is complete,
 // and a failure is reported with its reason and leaves the picture unsaved.
+#include "gui/output/save_commands.h"
 #include "core/common/memory.h"
 #include "core/editing/make_dib.h"
 #include "core/editing/undo_backup.h"
@@ -8,48 +9,39 @@
 #include "core/output/jpeg_encoder.h"
 #include "core/output/save_rules.h"
 #include "gui/app/status_panels.h"
+
 #include "gui/app/web_form.h"
+#include "gui/app/window_context.h"
+#include "gui/app/window_status.h"
 #include "gui/output/jpeg_wizard.h"
 #include "gui/output/save_dialog_ex.h"
 #include "gui/view/tpix.h"
+#include "gui/view/view_geometry.h"
 
 #include <QAction>
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
-#include <QStorageInfo>
 
 namespace gui {
 
-namespace {
-
-// The free bytes of the volume that will hold the file (its folder exists:
-// the dialog asks for that).
-qint64 FreeBytesFor(const QString& file) {
-    QStorageInfo volume(QFileInfo(file).absolutePath());
-    volume.refresh();
-    return volume.isValid() ? volume.bytesAvailable() : -1;
-}
-
-} // namespace
-
-TSaveDialogEx* TWebForm::saveDialog() {
+TSaveDialogEx* SaveCommands::saveDialog() {
     if (!saveDialog_) {
-        saveDialog_ = new TSaveDialogEx(this);
+        saveDialog_ = new TSaveDialogEx(&ctx_.window);
         saveDialog_->OnTypeChange = [this](int index) { SaveDialogTypeChange(index); };
     }
     return saveDialog_;
 }
 
-void TWebForm::SaveDialogTypeChange(int index) {
+void SaveCommands::SaveDialogTypeChange(int index) {
     saveDialog_->setDefaultSuffix(QString::fromStdString(core::output::DefaultExtensionFor(index)));
 }
 
-void TWebForm::mnuSaveClick() {
+void SaveCommands::mnuSaveClick() {
     using namespace core::output;
-    if (!picturePresent_) return;
-    core::Bitmap& picture = dur95_->Bitmap();
-    const int bits = doc_.PictureBits;
+    if (!ctx_.picturePresent) return;
+    core::Bitmap& picture = ctx_.dur95->Bitmap();
+    const int bits = ctx_.doc.PictureBits;
     TSaveDialogEx& dlg = *saveDialog();
     dlg.setWindowTitle("Save Image As");
     dlg.SetHTML(false);
@@ -58,9 +50,9 @@ void TWebForm::mnuSaveClick() {
     dlg.SetFilterIndex(initial);
     SaveDialogTypeChange(initial);
     dlg.DoTypeChange();
-    if (!saveDir_.isEmpty()) dlg.setDirectory(saveDir_);
-    dlg.selectFile(QFileInfo(QString::fromStdString(doc_.CurrentFile)).completeBaseName());
-    const bool chosen = saveRunner_ ? saveRunner_(dlg) : dlg.Execute();
+    if (!ctx_.saveDir.isEmpty()) dlg.setDirectory(ctx_.saveDir);
+    dlg.selectFile(QFileInfo(QString::fromStdString(ctx_.doc.CurrentFile)).completeBaseName());
+    const bool chosen = ctx_.prompter.RunSaveDialog(dlg);
     if (!chosen) return;
 
     const int index = dlg.FilterIndex();
@@ -68,52 +60,53 @@ void TWebForm::mnuSaveClick() {
     QString file = dlg.FileName();
     if (QFileInfo(file).suffix().isEmpty())
         file += "." + QString::fromStdString(DefaultExtensionFor(index));
-    SetStatusText("Saving " + QFileInfo(file).fileName() + " ...");
+    ctx_.status->SetStatusText("Saving " + QFileInfo(file).fileName() + " ...");
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
     // The picture goes out device-independent: 24 bits above 8, and an 8-bit
     // picture of a 256-colour screen keeps its 8 bits.
     auto makeDib = [&](int toBits) {
         if (auto st = core::editing::ConvertToDib(picture, toBits); !st) {
-            ShowMessage(QString::fromStdString(st.message()), false);
+            ctx_.ShowMessage(QString::fromStdString(st.message()), false);
             return false;
         }
-        dur95_->PictureChanged();
+        ctx_.dur95->PictureChanged();
         return true;
     };
-    if (bits > 8 && !makeDib(24)) return StatusReady();
-    if (screenBits_ < 15 && bits == 8 && !makeDib(8)) return StatusReady();
+    if (bits > 8 && !makeDib(24)) return ctx_.status->StatusReady();
+    if (ctx_.screenBits < 15 && bits == 8 && !makeDib(8)) return ctx_.status->StatusReady();
 
     // Nothing is written without room for it; the picture stays unsaved.
-    const qint64 free = freeSpace_ ? freeSpace_(file) : FreeBytesFor(file);
+    const qint64 free = ctx_.prompter.FreeDiskSpace(file);
     const std::uint64_t need = core::ImageMemSize(picture.width(), picture.height(), picture.bits(),
-                                                  screenBits_, settings_.AutoReduce != 0);
+                                                  ctx_.screenBits, ctx_.settings.AutoReduce != 0);
     if (free >= 0 && static_cast<std::uint64_t>(free) < need) {
-        ShowMessage("Insufficient free disk space.", false);
-        StatusReady();
+        ctx_.ShowMessage("Insufficient free disk space.", false);
+        ctx_.status->StatusReady();
         return;
     }
-    saveDir_ = QFileInfo(file).absolutePath();
+    ctx_.saveDir = QFileInfo(file).absolutePath();
 
     const std::string path = file.toStdString();
     const core::ProgressFn progress = [this](int percent) {
-        ProgressStep(percent);
+        ctx_.status->ProgressStep(percent);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-        return !closing_;
+        return !ctx_.closing;
     };
     std::string failure;
     if (index >= kSaveJpegGray) {
-        if (index == kSaveJpegColour && !makeDib(24)) return StatusReady();
+        if (index == kSaveJpegColour && !makeDib(24)) return ctx_.status->StatusReady();
         JpegSettings s;
         s.gray = index == kSaveJpegGray;
         s.scale = LinearScaleFromCompression(dlg.CompressQuality());
         s.progressive = dlg.Progressive();
         dlg.SetGray(s.gray);
-        ProgressBegin();
-        if (auto st = SaveJPEG(path, dur95_->Bitmap(), s, progress); !st) failure = st.message();
+        ctx_.status->ProgressBegin();
+        if (auto st = SaveJPEG(path, ctx_.dur95->Bitmap(), s, progress); !st)
+            failure = st.message();
     } else {
-        ProgressBegin();
-        const core::Bitmap& out = dur95_->Bitmap();
+        ctx_.status->ProgressBegin();
+        const core::Bitmap& out = ctx_.dur95->Bitmap();
         int rc = -1;
         switch (index) {
         case kSaveBmp:
@@ -131,12 +124,12 @@ void TWebForm::mnuSaveClick() {
         if (rc < 0) failure = core::imagelib::LastError();
     }
     if (!failure.empty()) {
-        ShowMessage(QString::fromStdString("Cannot save " + path + ".\n" + failure), false);
+        ctx_.ShowMessage(QString::fromStdString("Cannot save " + path + ".\n" + failure), false);
     } else {
-        pictureChanged_ = false;
+        ctx_.pictureChanged = false;
     }
-    dur95_->PictureChanged();
-    StatusReady();
+    ctx_.dur95->PictureChanged();
+    ctx_.status->StatusReady();
 }
 
 namespace {
@@ -147,39 +140,40 @@ QSettings ProgramKey() {
 
 } // namespace
 
-void TWebForm::StoreWizardSettings() const {
-    if (!wizard_ || !options_.readSettings) return;
+void SaveCommands::StoreWizardSettings() const {
+    if (!wizard_ || !ctx_.readSettings) return;
     const auto bytes = core::output::PackWizardSettings(*wizard_);
     ProgramKey().setValue("JPGwiz1", QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                                 static_cast<int>(bytes.size())));
 }
 
-void TWebForm::mnuCompress1Click() {
-    if (!picturePresent_) return;
-    core::Bitmap& picture = dur95_->Bitmap();
+void SaveCommands::mnuCompress1Click() {
+    if (!ctx_.picturePresent) return;
+    core::Bitmap& picture = ctx_.dur95->Bitmap();
     // The picture is put back as it was when the wizard closes, whatever the
     // button: the backup is taken first and restored last.
     core::editing::UndoBackup backup;
-    if (auto st = backup.Take(picture, doc_.PictureBits, false, picture.bits() <= 8); !st) {
-        ShowMessage(QString::fromStdString(st.message()), false);
+    if (auto st = backup.Take(picture, ctx_.doc.PictureBits, false, picture.bits() <= 8); !st) {
+        ctx_.ShowMessage(QString::fromStdString(st.message()), false);
         return;
     }
-    if (!core::EnoughMemory(core::ImageMemSize(picture.width(), picture.height(), doc_.PictureBits,
-                                               screenBits_, settings_.AutoReduce != 0),
+    if (!core::EnoughMemory(core::ImageMemSize(picture.width(), picture.height(),
+                                               ctx_.doc.PictureBits, ctx_.screenBits,
+                                               ctx_.settings.AutoReduce != 0),
                             2)) {
-        ShowMessage("Insufficient memory.", false);
+        ctx_.ShowMessage("Insufficient memory.", false);
         return;
     }
     if (auto st = core::editing::ConvertToDib(picture, 24); !st) {
-        ShowMessage(QString::fromStdString(st.message()), false);
+        ctx_.ShowMessage(QString::fromStdString(st.message()), false);
         return;
     }
-    doc_.PictureBits = 24;
-    dur95_->PictureChanged();
+    ctx_.doc.PictureBits = 24;
+    ctx_.dur95->PictureChanged();
 
     if (!wizard_) {
         wizard_ = core::output::WizardSettings{};
-        if (options_.readSettings) {
+        if (ctx_.readSettings) {
             const QByteArray stored = ProgramKey().value("JPGwiz1").toByteArray();
             *wizard_ = core::output::UnpackWizardSettings(
                 reinterpret_cast<const std::uint8_t*>(stored.constData()),
@@ -187,9 +181,9 @@ void TWebForm::mnuCompress1Click() {
         }
     }
     JpegWizard wizard(*wizard_);
-    wizard.showError = [this](const QString& text) { ShowMessage(text, false); };
+    wizard.showError = [this](const QString& text) { ctx_.ShowMessage(text, false); };
     wizard.onTest = [this](int scale) {
-        if (QAction* a = menus_.action("mnuCompress")) a->setData(scale);
+        if (QAction* a = ctx_.menus.action("mnuCompress")) a->setData(scale);
     };
     EffectRequest request;
     request.minimum = 0;
@@ -198,28 +192,19 @@ void TWebForm::mnuCompress1Click() {
     request.pageStep = 16;
     request.arrowStep = 1;
     request.mode = 999;
-    const auto help = [this](int context) { mnuHelpContextClick(context); };
-    if (wizardRunner_) {
-        TFXdlg dlg("JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, picture, this);
-        dlg.setWizard(wizard.Hooks());
-        dlg.setHelp(help);
-        dlg.show();
-        wizardRunner_(dlg, wizard);
-        if (dlg.isVisible()) dlg.reject();
-    } else {
-        ShowEffectDialog("JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, picture,
-                         nullptr, this, wizard.Hooks(), help);
-    }
+    const auto help = [this](int context) { ctx_.OpenHelp(context); };
+    ctx_.prompter.RunWizard(
+        {"JPEG Compression Wizard", "0 (none)", "255 (fuzzy)", request, &picture, help}, wizard);
 
     auto restored = backup.Restore();
     if (!restored) {
-        ShowMessage(QString::fromStdString(restored.message()), false);
+        ctx_.ShowMessage(QString::fromStdString(restored.message()), false);
         return;
     }
-    doc_.PictureBits = restored->depth;
-    dur95_->SetBitmap(std::move(restored->picture));
-    RefreshPicture();
-    StatusReady();
+    ctx_.doc.PictureBits = restored->depth;
+    ctx_.dur95->SetBitmap(std::move(restored->picture));
+    ctx_.view->RefreshPicture();
+    ctx_.status->StatusReady();
 }
 
 } // namespace gui

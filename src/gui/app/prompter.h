@@ -1,0 +1,98 @@
+// Everything a command asks the user or the system goes through one
+// Prompter: message boxes with their type and buttons, the value, effect and
+// resize/selection dialogs, the file and folder choosers, the save dialog,
+// the compression wizard and the free room on a volume. The program uses the
+// Qt one; tests and headless runs a scripted one.
+#pragma once
+
+#include "core/view/value_request.h"
+#include "gui/editing/effect_dialog.h"
+#include "gui/editing/resize_form.h"
+
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QWidget>
+
+#include <functional>
+
+namespace gui {
+
+class TSaveDialogEx;
+class JpegWizard;
+
+enum class BoxType { Information, Warning, Critical, Question };
+
+// Buttons of a message box; a box has a set of them and one default.
+enum Button : unsigned { kBtnOk = 1, kBtnCancel = 2, kBtnYes = 4, kBtnNo = 8, kBtnIgnore = 16 };
+using Buttons = unsigned;
+
+QString BoxTypeName(BoxType type);    // "information", "warning", "critical", "question"
+QString ButtonNames(Buttons buttons); // "Yes|No", "OK" ...
+
+struct MessageBox {
+    BoxType type = BoxType::Information;
+    QString title;
+    QString text;
+    Buttons buttons = kBtnOk;
+    Button defaultButton = kBtnOk;
+};
+
+struct ValueAsk {
+    QString caption, lowText, highText;
+    core::ValueRequest request;
+};
+
+struct EffectAsk {
+    QString caption, lowText, highText;
+    EffectRequest request;
+    const core::Bitmap* picture = nullptr;
+    std::function<void(int context)> help;
+};
+
+// The resize dialog (bits > 0) or the selection dialog (bits 0).
+struct ResizeAsk {
+    int x = 0, y = 0, width = 0, height = 0;
+    int bits = 0;
+    int maxWidth = 0, maxHeight = 0;
+};
+
+class Prompter {
+  public:
+    virtual ~Prompter() = default;
+
+    // The window the dialogs belong to.
+    void setWindow(QWidget* window) { window_ = window; }
+    QWidget* window() const { return window_; }
+
+    // Returns the button pressed.
+    virtual Button Message(const MessageBox& box) = 0;
+    // The value dialog: the value, or core::kValueCancelled.
+    virtual int Value(const ValueAsk& ask) = 0;
+    // The effect dialog: the first slider, or kEffectCancelled; `channels`
+    // gets the values of the last Test.
+    virtual int Effect(const EffectAsk& ask, EffectChannels* channels) = 0;
+    // Width −1 when cancelled.
+    virtual ResizeResult Resize(const ResizeAsk& ask) = 0;
+    // The open dialog: the files chosen, none when cancelled.
+    virtual QStringList OpenFiles(const QString& folder, const QString& filters) = 0;
+    // The bookmark file dialogs (save or load): the path, empty when cancelled.
+    virtual QString BookmarkFile(bool save, const QString& folder, const QString& filter) = 0;
+    // The folder browser of Copy to and Move to: the folder, empty when cancelled.
+    virtual QString Folder(const QString& initial, const QString& caption,
+                           const QString& prompt) = 0;
+    // Runs the save dialog the window has filled; false = Cancel.
+    virtual bool RunSaveDialog(TSaveDialogEx& dialog) = 0;
+    // Runs the compression wizard's dialog until it is closed.
+    virtual void RunWizard(const EffectAsk& ask, JpegWizard& wizard) = 0;
+    // Free bytes on the volume that will hold `file`; −1 when unknown.
+    virtual qint64 FreeDiskSpace(const QString& file) = 0;
+
+  private:
+    QPointer<QWidget> window_;
+};
+
+// The free bytes of the volume that holds the folder of `file`.
+qint64 VolumeFreeBytes(const QString& file);
+
+} // namespace gui

@@ -1,0 +1,213 @@
+#include "gui/app/scripted_prompter.h"
+
+#include "gui/output/jpeg_wizard.h"
+
+namespace gui {
+
+std::optional<Reply> ParseReply(const QString& text) {
+    const QString t = text.toLower();
+    if (t == "yes") return Reply::Yes;
+    if (t == "no") return Reply::No;
+    if (t == "ok") return Reply::Ok;
+    if (t == "cancel") return Reply::Cancel;
+    if (t == "ignore") return Reply::Ignore;
+    return std::nullopt;
+}
+
+namespace {
+
+Button Answer(Reply r, const MessageBox& box) {
+    const Buttons b = box.buttons;
+    switch (r) {
+    case Reply::Yes:
+    case Reply::Ok:
+        if (r == Reply::Yes && (b & kBtnYes)) return kBtnYes;
+        if (b & kBtnOk) return kBtnOk;
+        if (b & kBtnYes) return kBtnYes;
+        break;
+    case Reply::No:
+    case Reply::Cancel:
+        if (r == Reply::No && (b & kBtnNo)) return kBtnNo;
+        if (b & kBtnCancel) return kBtnCancel;
+        if (b & kBtnNo) return kBtnNo;
+        break;
+    case Reply::Ignore:
+        if (b & kBtnIgnore) return kBtnIgnore;
+        break;
+    }
+    return box.defaultButton;
+}
+
+QString ResizeText(const ResizeResult& r) {
+    if (r.width == -1) return "Cancel";
+    return QString("%1,%2,%3,%4").arg(r.x).arg(r.y).arg(r.width).arg(r.height);
+}
+
+} // namespace
+
+void ScriptedPrompter::pushValue(int value) {
+    values_.push_back([value](const ValueAsk&) { return value; });
+}
+
+void ScriptedPrompter::pushEffect(int value, EffectChannels channels) {
+    effects_.push_back([value, channels](const EffectAsk&, EffectChannels* c) {
+        if (c) *c = channels;
+        return value;
+    });
+}
+
+void ScriptedPrompter::pushResize(ResizeResult result) {
+    resizes_.push_back([result](const ResizeAsk&) { return result; });
+}
+
+void ScriptedPrompter::clearQueues() {
+    replies_.clear();
+    values_.clear();
+    effects_.clear();
+    resizes_.clear();
+    files_.clear();
+    paths_.clear();
+    saves_.clear();
+    wizards_.clear();
+}
+
+int ScriptedPrompter::questionCount() const {
+    int n = 0;
+    for (const Asked& a : asked_)
+        if (a.kind == "message" && a.buttons != kBtnOk) ++n;
+    return n;
+}
+
+QStringList ScriptedPrompter::messages() const {
+    QStringList texts;
+    for (const Asked& a : asked_)
+        if (a.kind == "message" && a.buttons == kBtnOk) texts << a.text;
+    return texts;
+}
+
+QStringList ScriptedPrompter::boxTexts() const {
+    QStringList texts;
+    for (const Asked& a : asked_)
+        if (a.kind == "message") texts << a.text;
+    return texts;
+}
+
+Button ScriptedPrompter::Message(const MessageBox& box) {
+    Button b = box.defaultButton;
+    if (!replies_.empty()) {
+        b = Answer(replies_.front(), box);
+        replies_.pop_front();
+    }
+    asked_.push_back({"message", box.type, box.buttons, box.text, ButtonNames(b), QString()});
+    return b;
+}
+
+int ScriptedPrompter::Value(const ValueAsk& ask) {
+    lastValue_ = ask;
+    int v = ask.request.initial; // OK with the value offered
+    if (!values_.empty()) {
+        const ValueFn fn = std::move(values_.front());
+        values_.pop_front();
+        v = fn(ask);
+    }
+    asked_.push_back({"value", BoxType::Question, 0, ask.caption,
+                      v == core::kValueCancelled ? QString("Cancel") : QString::number(v),
+                      QString()});
+    return v;
+}
+
+int ScriptedPrompter::Effect(const EffectAsk& ask, EffectChannels* channels) {
+    lastEffect_ = ask;
+    lastEffect_.picture = nullptr;
+    int v = ask.request.initial;
+    if (!effects_.empty()) {
+        const EffectFn fn = std::move(effects_.front());
+        effects_.pop_front();
+        v = fn(ask, channels);
+    }
+    asked_.push_back({"effect", BoxType::Question, 0, ask.caption,
+                      v == kEffectCancelled ? QString("Cancel") : QString::number(v), QString()});
+    return v;
+}
+
+ResizeResult ScriptedPrompter::Resize(const ResizeAsk& ask) {
+    lastResize_ = ask;
+    ResizeResult r{ask.x, ask.y, ask.width, ask.height, 0}; // OK with what it offers
+    if (!resizes_.empty()) {
+        const ResizeFn fn = std::move(resizes_.front());
+        resizes_.pop_front();
+        r = fn(ask);
+    }
+    asked_.push_back({ask.bits == 0 ? "selection" : "resize", BoxType::Question, 0,
+                      ask.bits == 0 ? "Adjust Selection" : "Image Resize", ResizeText(r),
+                      QString()});
+    return r;
+}
+
+QStringList ScriptedPrompter::OpenFiles(const QString& folder, const QString&) {
+    QStringList files;
+    if (!files_.empty()) {
+        files = std::move(files_.front());
+        files_.pop_front();
+    }
+    asked_.push_back({"open", BoxType::Question, 0, "Open",
+                      files.isEmpty() ? QString("Cancel") : files.join(' '), folder});
+    return files;
+}
+
+QString ScriptedPrompter::BookmarkFile(bool save, const QString& folder, const QString&) {
+    QString path;
+    if (!paths_.empty()) {
+        path = std::move(paths_.front());
+        paths_.pop_front();
+    }
+    asked_.push_back({"bookmarks", BoxType::Question, 0,
+                      save ? "Save Bookmarks As" : "Select Bookmark file",
+                      path.isEmpty() ? QString("Cancel") : path, folder});
+    return path;
+}
+
+QString ScriptedPrompter::Folder(const QString& initial, const QString& caption,
+                                 const QString& prompt) {
+    QString path;
+    if (!paths_.empty()) {
+        path = std::move(paths_.front());
+        paths_.pop_front();
+    }
+    asked_.push_back({"folder", BoxType::Question, 0, caption + "\n" + prompt,
+                      path.isEmpty() ? QString("Cancel") : path, initial});
+    return path;
+}
+
+bool ScriptedPrompter::RunSaveDialog(TSaveDialogEx& dialog) {
+    bool chosen = false;
+    if (!saves_.empty()) {
+        const SaveFn fn = std::move(saves_.front());
+        saves_.pop_front();
+        chosen = fn(dialog);
+    }
+    asked_.push_back(
+        {"save", BoxType::Question, 0, "Save Image As", chosen ? "Save" : "Cancel", QString()});
+    return chosen;
+}
+
+void ScriptedPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
+    // The dialog is shown, not modal, so the script can work it; then closed.
+    TFXdlg dlg(ask.caption, ask.lowText, ask.highText, ask.request, *ask.picture, window());
+    dlg.setWizard(wizard.Hooks());
+    dlg.setHelp(ask.help);
+    dlg.show();
+    if (!wizards_.empty()) {
+        const WizardFn fn = std::move(wizards_.front());
+        wizards_.pop_front();
+        fn(dlg, wizard);
+    }
+    if (dlg.isVisible()) dlg.reject();
+    asked_.push_back({"wizard", BoxType::Question, 0, ask.caption, "Close", QString()});
+}
+
+qint64 ScriptedPrompter::FreeDiskSpace(const QString& file) {
+    return freeSpace_ ? *freeSpace_ : VolumeFreeBytes(file);
+}
+
+} // namespace gui

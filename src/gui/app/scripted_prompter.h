@@ -1,0 +1,101 @@
+// A prompter that shows nothing: it records what was asked and answers from
+// queues, or with the box's default button (a dialog's OK with what it
+// offers, a chooser's Cancel) when its queue is empty. Tests and the
+// headless runs of the program use it.
+#pragma once
+
+#include "gui/app/prompter.h"
+
+#include <deque>
+#include <optional>
+#include <vector>
+
+namespace gui {
+
+class TFXdlg;
+
+// An answer to a message box: the button itself where the box has it,
+// otherwise its counterpart (Yes ~ OK, No ~ Cancel).
+enum class Reply { Yes, No, Ok, Cancel, Ignore };
+std::optional<Reply> ParseReply(const QString& text); // yes, no, ok, cancel, ignore
+
+class ScriptedPrompter : public Prompter {
+  public:
+    // One question or dialog as it was asked.
+    struct Asked {
+        QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
+                      // wizard
+        BoxType type = BoxType::Information; // message boxes
+        Buttons buttons = 0;                 // message boxes
+        QString text;                        // the box's text or the dialog's caption
+        QString answer;                      // the button or value given
+        QString folder;                      // where a chooser started
+    };
+
+    using ValueFn = std::function<int(const ValueAsk&)>;
+    using EffectFn = std::function<int(const EffectAsk&, EffectChannels*)>;
+    using ResizeFn = std::function<ResizeResult(const ResizeAsk&)>;
+    using SaveFn = std::function<bool(TSaveDialogEx&)>;
+    using WizardFn = std::function<void(TFXdlg&, JpegWizard&)>;
+
+    // Queues of answers, each taken by the next question of its kind.
+    void pushReply(Reply r) { replies_.push_back(r); }
+    void pushReplies(int count, Reply r) {
+        for (int i = 0; i < count; ++i)
+            pushReply(r);
+    }
+    void pushValue(int value);
+    void pushValue(ValueFn fn) { values_.push_back(std::move(fn)); }
+    void pushEffect(int value, EffectChannels channels = {});
+    void pushEffect(EffectFn fn) { effects_.push_back(std::move(fn)); }
+    void pushResize(ResizeResult result);
+    void pushResize(ResizeFn fn) { resizes_.push_back(std::move(fn)); }
+    void pushFiles(QStringList files) { files_.push_back(std::move(files)); }
+    void pushPath(QString path) { paths_.push_back(std::move(path)); } // bookmark files and folders
+    void pushSave(SaveFn fn) { saves_.push_back(std::move(fn)); }
+    void pushWizard(WizardFn fn) { wizards_.push_back(std::move(fn)); }
+    // The free room every volume reports from now on (nullopt: the real one).
+    void setFreeSpace(std::optional<qint64> bytes) { freeSpace_ = bytes; }
+    void clearQueues();
+
+    // What was asked, in order.
+    const std::vector<Asked>& asked() const { return asked_; }
+    // The message boxes with a choice (more than one button).
+    int questionCount() const;
+    // The texts of the boxes with only OK.
+    QStringList messages() const;
+    // The texts of every message box.
+    QStringList boxTexts() const;
+    // The last effect, value and resize asks (the picture pointer is not kept).
+    const EffectAsk& lastEffect() const { return lastEffect_; }
+    const ValueAsk& lastValue() const { return lastValue_; }
+    const ResizeAsk& lastResize() const { return lastResize_; }
+
+    Button Message(const MessageBox& box) override;
+    int Value(const ValueAsk& ask) override;
+    int Effect(const EffectAsk& ask, EffectChannels* channels) override;
+    ResizeResult Resize(const ResizeAsk& ask) override;
+    QStringList OpenFiles(const QString& folder, const QString& filters) override;
+    QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
+    QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
+    bool RunSaveDialog(TSaveDialogEx& dialog) override;
+    void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
+    qint64 FreeDiskSpace(const QString& file) override;
+
+  private:
+    std::deque<Reply> replies_;
+    std::deque<ValueFn> values_;
+    std::deque<EffectFn> effects_;
+    std::deque<ResizeFn> resizes_;
+    std::deque<QStringList> files_;
+    std::deque<QString> paths_;
+    std::deque<SaveFn> saves_;
+    std::deque<WizardFn> wizards_;
+    std::optional<qint64> freeSpace_;
+    std::vector<Asked> asked_;
+    EffectAsk lastEffect_;
+    ValueAsk lastValue_;
+    ResizeAsk lastResize_;
+};
+
+} // namespace gui
