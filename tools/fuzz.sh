@@ -4,7 +4,8 @@
 #   e.g. tools/fuzz.sh 120 fuzz_jpeg fuzz_tiff
 # Each target starts from a copy of fuzz/corpus/<format>/ (the seeds stay as
 # committed) and keeps growing its own corpus in build-fuzz/corpus/<target>/.
-# Crashes, leaks and timeouts are written to build-fuzz/findings/<target>/;
+# An input that runs longer than VISTREL_FUZZ_TIMEOUT seconds (default 30)
+# counts as a finding. Crashes, leaks and timeouts are written to build-fuzz/findings/<target>/;
 # the script ends with status 1 when any target found something.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -34,7 +35,7 @@ for t in "${targets[@]}"; do
   set +e
   ASAN_OPTIONS=detect_leaks=1:allocator_may_return_null=1 \
   UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
-    "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 \
+    "build-fuzz/fuzz/$t" -max_total_time="$seconds" -timeout=${VISTREL_FUZZ_TIMEOUT:-30} -rss_limit_mb=2048 \
       -print_final_stats=1 -artifact_prefix="$findings/" "$work" >"$log" 2>&1
   rc=$?
   set -e
