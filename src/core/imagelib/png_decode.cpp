@@ -2,6 +2,7 @@
 // without transparency stay indexed (1, 4 or 8 bits); all others become 24-bit
 // with 16-bit samples rounded to 8 and alpha composited over the background.
 #include "core/common/memory.h"
+#include "core/common/packed_rows.h"
 #include "core/imagelib/imagelib.h"
 #include "core/imageman/document.h"
 
@@ -123,23 +124,7 @@ void ConvertRow(const Header& h, const Layout& l, bool indexed, const std::uint8
                 std::uint8_t* dst, std::uint32_t background) {
     const png_uint_32 w = h.width;
     if (indexed) {
-        switch (h.depth) {
-        case 1:
-            std::memcpy(dst, src, (w + 7) / 8);
-            return;
-        case 4:
-            std::memcpy(dst, src, (w + 1) / 2);
-            return;
-        case 8:
-            std::memcpy(dst, src, w);
-            return;
-        case 2:
-            for (png_uint_32 x = 0; x < w; ++x) {
-                const unsigned v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-                dst[x >> 1] = static_cast<std::uint8_t>((x & 1) ? (dst[x >> 1] | v) : (v << 4));
-            }
-            return;
-        }
+        CopyIndexRow(src, h.depth, w, dst);
         return;
     }
     const unsigned bg[3] = {(background >> 16) & 255u, (background >> 8) & 255u, background & 255u};

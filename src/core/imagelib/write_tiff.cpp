@@ -2,6 +2,7 @@
 // other 1-bit and the 4- and 8-bit pictures with their colour map, 24-bit
 // pictures as RGB; all but G4 with Deflate. Never LZW, which the open
 // pipeline refuses. One page, written through a stream on the temporary file.
+#include "core/common/packed_rows.h"
 #include "core/imagelib/atomic_file.h"
 #include "core/imagelib/imagelib.h"
 
@@ -182,8 +183,7 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
             }
         } else {
             std::memcpy(line.data(), row, rowBytes);
-            const int spare = static_cast<int>(rowBytes * 8) - w * bits;
-            if (spare) line[rowBytes - 1] &= static_cast<std::uint8_t>(0xFF << spare);
+            ClearSpareBits(line.data(), static_cast<std::size_t>(w), bits);
         }
         if (TIFFWriteScanline(t, line.data(), static_cast<std::uint32_t>(y), 0) < 0)
             return failed("Cannot write the TIFF rows.");

@@ -1,6 +1,7 @@
 #include "core/imageman/pcx_codec.h"
 
 #include "core/common/dib.h"
+#include "core/common/packed_rows.h"
 #include "core/imageman/pcx_tga_alpha.h"
 
 #include <algorithm>
@@ -138,9 +139,8 @@ void StoreRow(const Header& h, const std::uint8_t* line, Bitmap& picture, int y,
     switch (h.bitsPerPlane) {
     case 1:
         if (h.planes == 1) {
-            const std::size_t n = (static_cast<std::size_t>(w) + 7) / 8;
-            std::memcpy(out, line, n);
-            if (w & 7) out[n - 1] &= static_cast<std::uint8_t>(0xFF00 >> (w & 7));
+            CopyIndexRow(line, 1, static_cast<std::size_t>(w), out);
+            ClearSpareBits(out, static_cast<std::size_t>(w), 1);
             return;
         }
         for (int x = 0; x < w; ++x) {
@@ -153,17 +153,12 @@ void StoreRow(const Header& h, const std::uint8_t* line, Bitmap& picture, int y,
         }
         return;
     case 2:
-        for (int x = 0; x < w; ++x) {
-            const unsigned index = (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-            out[x >> 1] |= static_cast<std::uint8_t>((x & 1) ? index : index << 4);
-        }
+        CopyIndexRow(line, 2, static_cast<std::size_t>(w), out);
         return;
-    case 4: {
-        const std::size_t n = (static_cast<std::size_t>(w) + 1) / 2;
-        std::memcpy(out, line, n);
-        if (w & 1) out[n - 1] &= 0xF0;
+    case 4:
+        CopyIndexRow(line, 4, static_cast<std::size_t>(w), out);
+        ClearSpareBits(out, static_cast<std::size_t>(w), 4);
         return;
-    }
     default:
         if (h.planes == 1) {
             std::memcpy(out, line, static_cast<std::size_t>(w));

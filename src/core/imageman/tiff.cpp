@@ -3,8 +3,9 @@
 // one or separate planes) are read strip by strip into a picture of the
 // matching depth; anything else goes through libtiff's RGBA reader into 24 bits.
 #include "core/common/memory.h"
-#include "core/imageman/document.h"
+#include "core/common/packed_rows.h"
 #include "core/imagelib/tiff_facts.h"
+#include "core/imageman/document.h"
 
 #include <tiffio.h>
 
@@ -147,29 +148,14 @@ void ConvertRow(const PageTags& t, const Plan& plan, const std::uint8_t* src, st
                 std::uint32_t background) {
     const std::uint32_t w = t.width;
     if (plan.kind != Kind::Color) {
-        switch (t.bps) {
-        case 1:
-            std::memcpy(dst, src, (w + 7) / 8);
+        if (t.bps != 16) {
+            CopyIndexRow(src, t.bps, w, dst);
             return;
-        case 4:
-            std::memcpy(dst, src, (w + 1) / 2);
-            return;
-        case 8:
-            std::memcpy(dst, src, w);
-            return;
-        case 2:
-            for (std::uint32_t x = 0; x < w; ++x) {
-                const unsigned v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-                dst[x >> 1] = static_cast<std::uint8_t>((x & 1) ? (dst[x >> 1] | v) : (v << 4));
-            }
-            return;
-        case 16:
-            for (std::uint32_t x = 0; x < w; ++x) {
-                std::uint16_t v;
-                std::memcpy(&v, src + 2 * std::size_t{x}, 2);
-                dst[x] = Sample16To8(v);
-            }
-            return;
+        }
+        for (std::uint32_t x = 0; x < w; ++x) {
+            std::uint16_t v;
+            std::memcpy(&v, src + 2 * std::size_t{x}, 2);
+            dst[x] = Sample16To8(v);
         }
         return;
     }
