@@ -2,6 +2,7 @@
 // 40-byte info header, colour tables of 2, 16 or 256 entries. Rows are
 // streamed one at a time so a large picture is never held twice.
 #include "core/common/dib.h"
+#include "core/common/expand_row.h"
 #include "core/imagelib/atomic_file.h"
 #include "core/imagelib/imagelib.h"
 
@@ -70,13 +71,7 @@ Status WriteBmpTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
         const int y = height - 1 - done;
         const std::uint8_t* row = picture.row(y);
         if (expand) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const std::uint32_t c = picture.rgb(x, y);
-                std::uint8_t* p = expanded.data() + 3 * static_cast<std::size_t>(x);
-                p[0] = static_cast<std::uint8_t>(c);
-                p[1] = static_cast<std::uint8_t>(c >> 8);
-                p[2] = static_cast<std::uint8_t>(c >> 16);
-            }
+            ExpandRowToBgr(picture, y, expanded.data());
             row = expanded.data();
         }
         if (auto st = WriteBytes(f, row, stride); !st) return st;

@@ -3,6 +3,7 @@
 // libpng straight from the picture; the file appears only when complete.
 #include "core/imagelib/imagelib.h"
 
+#include "core/common/expand_row.h"
 #include "core/imagelib/atomic_file.h"
 
 #include <png.h>
@@ -124,13 +125,7 @@ Status WriteRows(PngWriter& writer, const Bitmap& picture, std::vector<png_color
         for (int y = 0; y < picture.height(); ++y) {
             const std::uint8_t* row = picture.row(y);
             if (!rgbRow.empty()) {
-                for (int x = 0; x < picture.width(); ++x) {
-                    const std::uint32_t c = picture.rgb(x, y);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 0] =
-                        static_cast<std::uint8_t>(c >> 16);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 1] = static_cast<std::uint8_t>(c >> 8);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 2] = static_cast<std::uint8_t>(c);
-                }
+                ExpandRowToRgb(picture, y, rgbRow.data());
                 row = rgbRow.data();
             }
             if (!WriteRowSafe(writer.ctx(), row)) return Error{writer.error()};
@@ -174,4 +169,3 @@ int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced
 }
 
 } // namespace core::imagelib
-

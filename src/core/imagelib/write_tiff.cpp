@@ -2,6 +2,7 @@
 // other 1-bit and the 4- and 8-bit pictures with their colour map, 24-bit
 // pictures as RGB; all but G4 with Deflate. Never LZW, which the open
 // pipeline refuses. One page, written through a stream on the temporary file.
+#include "core/common/expand_row.h"
 #include "core/common/packed_rows.h"
 #include "core/imagelib/atomic_file.h"
 #include "core/imagelib/imagelib.h"
@@ -168,19 +169,7 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = picture.row(y);
         if (layout == Layout::Rgb) {
-            for (int x = 0; x < w; ++x) {
-                std::uint8_t* p = line.data() + 3 * static_cast<std::size_t>(x);
-                if (picture.bits() == 24) {
-                    p[0] = row[3 * x + 2];
-                    p[1] = row[3 * x + 1];
-                    p[2] = row[3 * x];
-                } else {
-                    const std::uint32_t c = picture.rgb(x, y);
-                    p[0] = static_cast<std::uint8_t>(c >> 16);
-                    p[1] = static_cast<std::uint8_t>(c >> 8);
-                    p[2] = static_cast<std::uint8_t>(c);
-                }
-            }
+            ExpandRowToRgb(picture, y, line.data());
         } else {
             std::memcpy(line.data(), row, rowBytes);
             ClearSpareBits(line.data(), static_cast<std::size_t>(w), bits);

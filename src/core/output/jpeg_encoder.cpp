@@ -1,5 +1,6 @@
 #include "core/output/jpeg_encoder.h"
 
+#include "core/common/expand_row.h"
 #include "core/imagelib/atomic_file.h"
 
 #include <algorithm>
@@ -111,13 +112,7 @@ Result<std::vector<std::uint8_t>> CompressJPEG(const Bitmap& picture, const Jpeg
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = picture.row(y);
         if (!direct) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const std::uint32_t c = picture.rgb(x, y);
-                std::uint8_t* p = expanded.data() + 3 * static_cast<std::size_t>(x);
-                p[0] = static_cast<std::uint8_t>(c);
-                p[1] = static_cast<std::uint8_t>(c >> 8);
-                p[2] = static_cast<std::uint8_t>(c >> 16);
-            }
+            ExpandRowToBgr(picture, y, expanded.data());
             row = expanded.data();
         }
         if (!WriteRowSafe(&e, row)) return failed("Cannot encode the JPEG rows.");
