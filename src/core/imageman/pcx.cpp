@@ -230,12 +230,9 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
     auto created = Bitmap::Create(h.width, h.height, OutputBits(h));
     if (!created) return created.error();
     Bitmap picture = std::move(created.value());
-    std::optional<AlphaPlane> alpha;
-    if (h.planes == 4 && h.bitsPerPlane == 8) {
-        auto plane = AlphaPlane::Create(h.width, h.height);
-        if (!plane) return plane.error();
-        alpha = std::move(plane.value());
-    }
+    auto plane = AlphaPlane::CreateIf(h.planes == 4 && h.bitsPerPlane == 8, h.width, h.height);
+    if (!plane) return plane.error();
+    std::optional<AlphaPlane>& alpha = plane.value();
     if (picture.bits() == 8)
         SetVgaPalette(picture, data);
     else if (picture.bits() < 8)
@@ -254,8 +251,7 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
             return Fail("PCX data ends early, in row %d of %d.", y + 1, h.height);
         StoreRow(h, line.data(), picture, y, alpha ? &*alpha : nullptr);
     }
-    if (alpha) alpha->compositeOver(picture, options.background);
-    return picture;
+    return AlphaPlane::Finish(std::move(picture), alpha, options.background);
 }
 
 } // namespace core::imageman::pcx
@@ -263,14 +259,9 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
 namespace core::imageman {
 
 Result<DocumentPtr> OpenPcxDocument(Bytes file) {
-    auto header = pcx::ParseHeader(file);
-    if (!header) return header.error();
-    const pcx::Header h = header.value();
-    return DocumentPtr(std::make_unique<SinglePageDocument>(
-        std::move(file), pcx::Facts(h),
-        [h](std::span<const std::uint8_t> data, const DecodeOptions& options) {
-            return pcx::Decode(data, h, options);
-        }));
+    return OpenWithHeader(
+        std::move(file), pcx::ParseHeader, [](const pcx::Header& h) { return pcx::Facts(h); },
+        pcx::Decode);
 }
 
 } // namespace core::imageman
