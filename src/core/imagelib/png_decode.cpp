@@ -171,23 +171,6 @@ void SetPalette(PngContext* ctx, const Header& h, Bitmap& pic) {
     }
 }
 
-class Progress {
-  public:
-    Progress(const ProgressFn& fn, std::uint64_t total)
-        : fn_(fn), total_(std::max<std::uint64_t>(total, 1)) {}
-    bool at(std::uint64_t done) {
-        const int pct = static_cast<int>(done * 100 / total_);
-        if (pct == last_) return true;
-        last_ = pct;
-        return ReportProgress(fn_, pct);
-    }
-
-  private:
-    const ProgressFn& fn_;
-    std::uint64_t total_;
-    int last_ = -1;
-};
-
 // Reduces a deeper picture to an RGB cube of levels³ colours with a 4×4
 // ordered dither; the palette is padded to 2^bits entries.
 Result<Bitmap> ReduceOrdered(const Bitmap& src, int bits, int levels) {
@@ -261,7 +244,8 @@ Result<Bitmap> DecodePng(std::span<const std::uint8_t> file, const DecodeOptions
     std::unique_ptr<std::uint8_t[]> buf(new (std::nothrow) std::uint8_t[bufBytes]());
     if (!buf) return Error{"Insufficient memory."};
 
-    Progress progress(options.progress, std::uint64_t{h.height} * static_cast<unsigned>(l.passes));
+    PercentProgress progress(options.progress,
+                             std::uint64_t{h.height} * static_cast<unsigned>(l.passes));
     if (!progress.at(0)) return Error{"Stopped."};
     std::uint64_t done = 0;
     for (int pass = 0; pass < l.passes; ++pass) {

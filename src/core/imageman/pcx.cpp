@@ -240,13 +240,9 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
 
     std::vector<std::uint8_t> line(lineBytes);
     LineReader reader(data.subspan(kHeaderSize), h.rle);
-    int reported = -1;
+    PercentProgress progress(options.progress, static_cast<std::uint64_t>(h.height));
     for (int y = 0; y < h.height; ++y) {
-        const int percent = static_cast<int>(std::int64_t{y} * 100 / h.height);
-        if (percent != reported) {
-            if (!ReportProgress(options.progress, percent)) return Error{"Decoding stopped."};
-            reported = percent;
-        }
+        if (!progress.at(static_cast<std::uint64_t>(y))) return Error{"Decoding stopped."};
         if (!reader.read(line.data(), lineBytes))
             return Fail("PCX data ends early, in row %d of %d.", y + 1, h.height);
         StoreRow(h, line.data(), picture, y, alpha ? &*alpha : nullptr);

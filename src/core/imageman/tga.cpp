@@ -215,13 +215,9 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> file, const Header& h,
 
     std::vector<std::uint8_t> line(static_cast<std::size_t>(h.width) * pixelBytes);
     PixelReader reader(file.subspan(h.dataOffset), pixelBytes, h.rle());
-    int reported = -1;
+    PercentProgress progress(options.progress, static_cast<std::uint64_t>(h.height));
     for (int y = 0; y < h.height; ++y) {
-        const int percent = static_cast<int>(std::int64_t{y} * 100 / h.height);
-        if (percent != reported) {
-            if (!ReportProgress(options.progress, percent)) return Error{"Decoding stopped."};
-            reported = percent;
-        }
+        if (!progress.at(static_cast<std::uint64_t>(y))) return Error{"Decoding stopped."};
         if (!reader.read(line.data(), static_cast<std::size_t>(h.width)))
             return Fail("TGA data ends early, in row %d of %d.", y + 1, h.height);
         const int row = h.topToBottom ? y : h.height - 1 - y;

@@ -191,23 +191,6 @@ void ConvertRow(const PageTags& t, const Plan& plan, const std::uint8_t* src, st
     }
 }
 
-// Calls the progress callback when the percentage moves; false = stop.
-class Progress {
-  public:
-    Progress(const ProgressFn& fn, std::uint32_t total) : fn_(fn), total_(total) {}
-    bool at(std::uint32_t done) {
-        const int pct = static_cast<int>(std::uint64_t{done} * 100 / std::max(total_, 1u));
-        if (pct == last_) return true;
-        last_ = pct;
-        return ReportProgress(fn_, pct);
-    }
-
-  private:
-    const ProgressFn& fn_;
-    std::uint32_t total_;
-    int last_ = -1;
-};
-
 class TiffDocument final : public Document {
   public:
     explicit TiffDocument(Bytes bytes) : bytes_(std::move(bytes)) {}
@@ -301,7 +284,7 @@ class TiffDocument final : public Document {
         const std::size_t sampleBytes = t.bps / 8u;
         if (separate) interleaved.resize(std::size_t{t.width} * t.spp * sampleBytes);
 
-        Progress progress(options.progress, t.height);
+        PercentProgress progress(options.progress, t.height);
         if (!progress.at(0)) return Error{"Stopped."};
         for (std::uint32_t strip = 0; strip < stripsPerPlane; ++strip) {
             const std::uint32_t y0 = strip * rps;
@@ -367,7 +350,7 @@ class TiffDocument final : public Document {
             }
         };
 
-        Progress progress(options.progress, t.height);
+        PercentProgress progress(options.progress, t.height);
         if (!progress.at(0)) return Error{"Stopped."};
         mem_->clearError();
         if (t.tiled) {
