@@ -13,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace core::imagelib {
 
@@ -264,18 +265,34 @@ Result<Bitmap> DecodePng(std::span<const std::uint8_t> file, const DecodeOptions
     return pic;
 }
 
-int PngToBitmap(const std::string& fileName, int bitsWanted, bool reduce, Bitmap* picture,
-                const DecodeOptions& options) {
+namespace {
+
+// Reads and decodes a PNG file; on failure sets the last error and *code to
+// -1 (the file cannot be read) or -2 (it cannot be decoded).
+std::optional<Bitmap> ReadPngFile(const std::string& fileName, const DecodeOptions& options,
+                                  int* code) {
     auto bytes = imageman::ReadWholeFile(fileName);
     if (!bytes) {
         SetLastError(bytes.message());
-        return -1;
+        *code = -1;
+        return std::nullopt;
     }
     auto pic = DecodePng(*bytes, options);
     if (!pic) {
         SetLastError(pic.message());
-        return -2;
+        *code = -2;
+        return std::nullopt;
     }
+    return std::move(pic.value());
+}
+
+} // namespace
+
+int PngToBitmap(const std::string& fileName, int bitsWanted, bool reduce, Bitmap* picture,
+                const DecodeOptions& options) {
+    int code = 0;
+    auto pic = ReadPngFile(fileName, options, &code);
+    if (!pic) return code;
     if (reduce) {
         // 8 bits: a 6×6×6 colour cube; 0 or 4 bits (a 16-colour screen): the 8 corners.
         const int bits = bitsWanted == 8 ? 8 : 4;
@@ -288,22 +305,15 @@ int PngToBitmap(const std::string& fileName, int bitsWanted, bool reduce, Bitmap
             *pic = std::move(reduced.value());
         }
     }
-    if (picture) *picture = std::move(pic.value());
+    if (picture) *picture = std::move(*pic);
     return 1;
 }
 
 int PngToDIB(const std::string& fileName, int /*bits*/, PackedDib* dib,
              const DecodeOptions& options) {
-    auto bytes = imageman::ReadWholeFile(fileName);
-    if (!bytes) {
-        SetLastError(bytes.message());
-        return -1;
-    }
-    auto pic = DecodePng(*bytes, options);
-    if (!pic) {
-        SetLastError(pic.message());
-        return -2;
-    }
+    int code = 0;
+    auto pic = ReadPngFile(fileName, options, &code);
+    if (!pic) return code;
     auto packed = PictureToPackedDIB(*pic);
     if (!packed) {
         SetLastError(packed.message());
