@@ -16,15 +16,9 @@ namespace {
 
 using core::imageman::Bytes;
 namespace fs = std::filesystem;
+using testsupport::PutLE16;
+using testsupport::PutLE32;
 
-void Put16(Bytes& b, unsigned v) {
-    b.push_back(static_cast<std::uint8_t>(v));
-    b.push_back(static_cast<std::uint8_t>(v >> 8));
-}
-void Put32(Bytes& b, std::uint32_t v) {
-    for (int i = 0; i < 4; ++i)
-        b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
-}
 void Append(Bytes& b, std::initializer_list<unsigned> bytes) {
     for (unsigned v : bytes)
         b.push_back(static_cast<std::uint8_t>(v));
@@ -35,17 +29,17 @@ void Append(Bytes& b, std::initializer_list<unsigned> bytes) {
 Bytes InfoHeader(std::uint32_t size, std::int32_t w, std::int32_t h, unsigned bits,
                  std::uint32_t compression = 0, std::uint32_t clrUsed = 0) {
     Bytes b;
-    Put32(b, size);
-    Put32(b, static_cast<std::uint32_t>(w));
-    Put32(b, static_cast<std::uint32_t>(h));
-    Put16(b, 1);
-    Put16(b, bits);
-    Put32(b, compression);
-    Put32(b, 0);
-    Put32(b, 2835);
-    Put32(b, 2835);
-    Put32(b, clrUsed);
-    Put32(b, 0);
+    PutLE32(b, size);
+    PutLE32(b, static_cast<std::uint32_t>(w));
+    PutLE32(b, static_cast<std::uint32_t>(h));
+    PutLE16(b, 1);
+    PutLE16(b, bits);
+    PutLE32(b, compression);
+    PutLE32(b, 0);
+    PutLE32(b, 2835);
+    PutLE32(b, 2835);
+    PutLE32(b, clrUsed);
+    PutLE32(b, 0);
     b.resize(size, 0);
     return b;
 }
@@ -53,17 +47,15 @@ Bytes InfoHeader(std::uint32_t size, std::int32_t w, std::int32_t h, unsigned bi
 // A file header in front of a DIB; offBits 0 means "right behind the DIB's table".
 Bytes WithFileHeader(const Bytes& dib, std::uint32_t offBits) {
     Bytes b = {'B', 'M'};
-    Put32(b, static_cast<std::uint32_t>(14 + dib.size()));
-    Put32(b, 0);
-    Put32(b, offBits);
+    PutLE32(b, static_cast<std::uint32_t>(14 + dib.size()));
+    PutLE32(b, 0);
+    PutLE32(b, offBits);
     b.insert(b.end(), dib.begin(), dib.end());
     return b;
 }
 
 core::Result<core::Bitmap> Decode(Bytes file, const core::DecodeOptions& options = {}) {
-    auto doc = core::imageman::OpenBmpDocument(std::move(file));
-    if (!doc) return doc.error();
-    return (*doc)->decode(0, options);
+    return testsupport::DecodePage(core::imageman::OpenBmpDocument(std::move(file)), 0, options);
 }
 
 core::Bitmap DecodeOk(Bytes file, const core::DecodeOptions& options = {}) {
@@ -191,11 +183,11 @@ TEST(BmpReader, TopDownBareDibAndOs2CoreHeader) {
 
     // OS/2 core header: 16-bit sizes, 3-byte colour entries, 4 bits.
     Bytes os2;
-    Put32(os2, 12);
-    Put16(os2, 3);
-    Put16(os2, 1);
-    Put16(os2, 1);
-    Put16(os2, 4);
+    PutLE32(os2, 12);
+    PutLE16(os2, 3);
+    PutLE16(os2, 1);
+    PutLE16(os2, 1);
+    PutLE16(os2, 4);
     for (unsigned i = 0; i < 16; ++i)
         Append(os2, {i, 2 * i, 3 * i});
     Append(os2, {0x1F, 0x50, 0, 0});
@@ -221,11 +213,11 @@ TEST(BmpReader, BitFieldsAndAlpha) {
     {
         // 10-10-10 in a v3 header with the masks behind it.
         Bytes dib = InfoHeader(40, 2, 1, 32, 3);
-        Put32(dib, 0x3FF00000);
-        Put32(dib, 0x000FFC00);
-        Put32(dib, 0x000003FF);
-        Put32(dib, (1023u << 20) | (512u << 10));
-        Put32(dib, (1u << 10) | 4u);
+        PutLE32(dib, 0x3FF00000);
+        PutLE32(dib, 0x000FFC00);
+        PutLE32(dib, 0x000003FF);
+        PutLE32(dib, (1023u << 20) | (512u << 10));
+        PutLE32(dib, (1u << 10) | 4u);
         const core::Bitmap bm = DecodeOk(WithFileHeader(dib, 0));
         ASSERT_EQ(bm.bits(), 24);
         EXPECT_EQ(bm.rgb(0, 0), 0xFF8000u);
@@ -234,20 +226,20 @@ TEST(BmpReader, BitFieldsAndAlpha) {
     {
         // Narrow odd masks (3-3-2 at the top of 16 bits), and the 5-5-5 default.
         Bytes dib = InfoHeader(40, 2, 1, 16, 3);
-        Put32(dib, 0xE000);
-        Put32(dib, 0x1C00);
-        Put32(dib, 0x0300);
-        Put16(dib, 0xFFFF);
-        Put16(dib, 0x6000 | 0x0100);
+        PutLE32(dib, 0xE000);
+        PutLE32(dib, 0x1C00);
+        PutLE32(dib, 0x0300);
+        PutLE16(dib, 0xFFFF);
+        PutLE16(dib, 0x6000 | 0x0100);
         const core::Bitmap bm = DecodeOk(WithFileHeader(dib, 0));
         EXPECT_EQ(bm.rgb(0, 0), 0xFFFFFFu);
         EXPECT_EQ(bm.rgb(1, 0), 0x6D0055u);
 
         Bytes plain = InfoHeader(40, 3, 1, 16);
-        Put16(plain, 0x7FFF);
-        Put16(plain, 0x0010);
-        Put16(plain, 0x8000 | (31 << 10));
-        Put16(plain, 0);
+        PutLE16(plain, 0x7FFF);
+        PutLE16(plain, 0x0010);
+        PutLE16(plain, 0x8000 | (31 << 10));
+        PutLE16(plain, 0);
         const core::Bitmap p = DecodeOk(WithFileHeader(plain, 0));
         EXPECT_EQ(p.rgb(0, 0), 0xFFFFFFu);
         EXPECT_EQ(p.rgb(1, 0), 0x000084u);

@@ -9,14 +9,7 @@
 
 using Lines = std::vector<std::string>;
 
-namespace {
-
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(BookmarkFile, LineEndsAndTerminators) {
     using core::ParseBookmarkText;
@@ -44,7 +37,7 @@ TEST(BookmarkFile, WriteReadRoundTripHasExactBytes) {
     const std::string path = (dir / "list.vsl").string();
     const Lines two{"/home/u/a.jpg", "/home/u/Bilder/ß b.png"};
     ASSERT_TRUE(core::WriteBookmarkFile(path, two));
-    EXPECT_EQ(Slurp(path), "/home/u/a.jpg\r\n/home/u/Bilder/ß b.png\r\n");
+    EXPECT_EQ(testsupport::ReadText(path), "/home/u/a.jpg\r\n/home/u/Bilder/ß b.png\r\n");
     auto back = core::ReadBookmarkFile(path);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, two);
@@ -64,5 +57,5 @@ TEST(BookmarkFile, FailuresKeepTheOldFile) {
     const std::string path = (dir / (std::string(240, 'l') + ".vsl")).string();
     std::ofstream(path, std::ios::binary) << "keep\r\n";
     EXPECT_FALSE(core::WriteBookmarkFile(path, {"new"}));
-    EXPECT_EQ(Slurp(path), "keep\r\n");
+    EXPECT_EQ(testsupport::ReadText(path), "keep\r\n");
 }

@@ -4,6 +4,7 @@
 #include "core/editing/median.h"
 #include "core/editing/threshold_mean.h"
 
+#include "core/test_support.h"
 #include "editing_reference.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +15,6 @@
 using namespace core::editing;
 
 namespace {
-
-bool SamePixels(const core::Bitmap& a, const core::Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 3) != 0)
-            return false;
-    return true;
-}
 
 // Sizes that hit the short paths: 1–4 rows, widths under and over one lane group.
 const std::pair<int, int> kSizes[] = {{1, 1},  {2, 2},  {3, 3},  {5, 4},   {7, 1},   {11, 2},
@@ -45,7 +38,8 @@ void ExpectSameAsReference(const std::function<void(core::Bitmap&)>& fast,
             core::Bitmap a = Picture(w, h, seed++, few), b = a;
             fast(a);
             plain(b);
-            ASSERT_TRUE(SamePixels(a, b)) << what << " " << w << "x" << h << (few ? " few" : "");
+            ASSERT_TRUE(testsupport::SameColours(a, b))
+                << what << " " << w << "x" << h << (few ? " few" : "");
         }
 }
 
@@ -124,7 +118,7 @@ TEST(Spatial3x3, FlatGrayStaysAndBorderIsUntouched) {
         Spatial3x3(flat, MeanRemovalKernel(s));
     for (int s = 1; s <= 4; ++s)
         Spatial3x3(flat, HighPassLightKernel(s));
-    EXPECT_TRUE(SamePixels(flat, before));
+    EXPECT_TRUE(testsupport::SameColours(flat, before));
 
     core::Bitmap pic = reference::Noise(9, 8, 99);
     const core::Bitmap orig = pic;
@@ -135,7 +129,7 @@ TEST(Spatial3x3, FlatGrayStaysAndBorderIsUntouched) {
         EXPECT_EQ(std::memcmp(pic.row(y), orig.row(y), 3), 0);
         EXPECT_EQ(std::memcmp(pic.row(y) + 24, orig.row(y) + 24, 3), 0);
     }
-    EXPECT_FALSE(SamePixels(pic, orig));
+    EXPECT_FALSE(testsupport::SameColours(pic, orig));
     // Strong sharpening clips: a white dot on black reaches 255, its ring 0.
     core::Bitmap dot = core::Bitmap::Create(5, 5, 24).value();
     dot.row(2)[6] = 200;

@@ -36,44 +36,18 @@ std::uint32_t Crc(const std::uint8_t* p, std::size_t n) {
     return ~c;
 }
 
-void PutBE32(std::vector<std::uint8_t>& b, std::uint32_t v) {
-    for (int s = 24; s >= 0; s -= 8)
-        b.push_back(static_cast<std::uint8_t>(v >> s));
-}
-
 // A PNG made of a signature and one IHDR chunk, with a valid CRC.
 std::vector<std::uint8_t> HeaderOnly(std::uint32_t w, std::uint32_t h, int depth, int type) {
     std::vector<std::uint8_t> b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
-    PutBE32(b, 13);
+    testsupport::PutBE32(b, 13);
     const std::size_t start = b.size();
     for (char c : std::string("IHDR"))
         b.push_back(static_cast<std::uint8_t>(c));
-    PutBE32(b, w);
-    PutBE32(b, h);
+    testsupport::PutBE32(b, w);
+    testsupport::PutBE32(b, h);
     b.insert(b.end(), {static_cast<std::uint8_t>(depth), static_cast<std::uint8_t>(type), 0, 0, 0});
-    PutBE32(b, Crc(b.data() + start, b.size() - start));
+    testsupport::PutBE32(b, Crc(b.data() + start, b.size() - start));
     return b;
-}
-
-// A picture of the given depth with random pixels and a random palette.
-Bitmap RandomPicture(int w, int h, int bits, unsigned seed) {
-    std::mt19937 rng(seed);
-    auto pic = Bitmap::Create(w, h, bits);
-    for (int y = 0; y < h; ++y)
-        for (std::size_t i = 0; i < pic->stride(); ++i)
-            pic->row(y)[i] = static_cast<std::uint8_t>(rng());
-    for (auto& q : pic->palette())
-        q = Rgbq{static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()),
-                 static_cast<std::uint8_t>(rng()), 0};
-    return std::move(pic.value());
-}
-
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.rgb(x, y) != b.rgb(x, y)) return false;
-    return true;
 }
 
 } // namespace
@@ -277,7 +251,8 @@ TEST(PngWrite, RoundTripsAtEveryDepth) {
     for (int bits : {1, 4, 8, 24}) {
         for (bool interlaced : {false, true}) {
             SCOPED_TRACE(std::to_string(bits) + (interlaced ? " interlaced" : ""));
-            const Bitmap pic = RandomPicture(29, 13, bits, static_cast<unsigned>(bits));
+            const Bitmap pic =
+                testsupport::RandomPicture(29, 13, bits, static_cast<unsigned>(bits));
             const auto path = dir / ("w" + std::to_string(bits) + (interlaced ? "i" : "") + ".png");
             std::vector<int> seen;
             ASSERT_EQ(WritePNG(path.string(), pic, interlaced,
@@ -294,7 +269,7 @@ TEST(PngWrite, RoundTripsAtEveryDepth) {
             if (bits <= 8) {
                 EXPECT_EQ(back->palette(), pic.palette());
             }
-            EXPECT_TRUE(SamePixels(*back, pic));
+            EXPECT_TRUE(testsupport::SameColours(*back, pic));
             if (netpbm) {
                 ASSERT_EQ(testsupport::Run("pngtopnm " + path.string() + " > " +
                                            (dir / "ref.ppm").string() + " 2>/dev/null"),
@@ -305,13 +280,13 @@ TEST(PngWrite, RoundTripsAtEveryDepth) {
         }
     }
     // Device-dependent pictures go out as true colour.
-    Bitmap ddb = RandomPicture(10, 7, 8, 99);
+    Bitmap ddb = testsupport::RandomPicture(10, 7, 8, 99);
     ddb.setDeviceDependent(true);
     ASSERT_EQ(WritePNG((dir / "ddb.png").string(), ddb, true), 1);
     auto back = DecodePng(Bytes(dir / "ddb.png"), {});
     ASSERT_TRUE(back.ok());
     EXPECT_EQ(back->bits(), 24);
-    EXPECT_TRUE(SamePixels(*back, ddb));
+    EXPECT_TRUE(testsupport::SameColours(*back, ddb));
     std::filesystem::remove_all(dir);
 }
 
@@ -320,7 +295,7 @@ TEST(PngWrite, FailureLeavesNothingBehind) {
     const auto dir = testsupport::TempDir("pngatomic");
     const auto target = dir / "keep.png";
     testsupport::WriteBytes(target, {'o', 'l', 'd'});
-    const Bitmap pic = RandomPicture(40, 40, 24, 5);
+    const Bitmap pic = testsupport::RandomPicture(40, 40, 24, 5);
     EXPECT_EQ(WritePNG(target.string(), pic, false, [](int p) { return p < 30; }), -1);
     EXPECT_EQ(LastError(), "Stopped.");
     EXPECT_EQ(Bytes(target), (std::vector<std::uint8_t>{'o', 'l', 'd'}));
@@ -334,6 +309,6 @@ TEST(PngWrite, FailureLeavesNothingBehind) {
     ASSERT_EQ(WritePNG(target.string(), pic, false), 1);
     auto back = DecodePng(Bytes(target), {});
     ASSERT_TRUE(back.ok());
-    EXPECT_TRUE(SamePixels(*back, pic));
+    EXPECT_TRUE(testsupport::SameColours(*back, pic));
     std::filesystem::remove_all(dir);
 }

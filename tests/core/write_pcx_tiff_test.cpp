@@ -32,14 +32,6 @@ Bitmap Picture(int w, int h, int bits, unsigned seed, bool blackWhite = false) {
     return std::move(pic.value());
 }
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.rgb(x, y) != b.rgb(x, y)) return false;
-    return true;
-}
-
 core::Result<Bitmap> ReadBack(const fs::path& file, bool tiff) {
     auto bytes = testsupport::ReadBytes(file);
     auto doc = tiff ? core::imageman::OpenTiffDocument(std::move(bytes))
@@ -87,7 +79,7 @@ TEST(PcxWrite, EveryDepthReadsBackExactly) {
         auto back = ReadBack(file, false);
         ASSERT_TRUE(back.ok()) << back.message();
         EXPECT_EQ(back->bits(), c.bits);
-        EXPECT_TRUE(SamePixels(*back, pic));
+        EXPECT_TRUE(testsupport::SameColours(*back, pic));
         if (c.bits == 1 && !c.blackWhite) continue; // other readers take 1 bit as black and white
         ExpectTool("pcxtoppm", "pcxtoppm " + file.string(), pic, dir);
         ExpectTool("convert", "convert " + file.string() + " -depth 8 ppm:-", pic, dir);
@@ -110,7 +102,7 @@ TEST(PcxWrite, RunsAndCountLikeBytes) {
     ASSERT_EQ(WritePCX((dir / "r.pcx").string(), *pic), 1);
     auto back = ReadBack(dir / "r.pcx", false);
     ASSERT_TRUE(back.ok());
-    EXPECT_TRUE(SamePixels(*back, *pic));
+    EXPECT_TRUE(testsupport::SameColours(*back, *pic));
     EXPECT_EQ(back->palette(), pic->palette());
     fs::remove_all(dir);
 }
@@ -127,7 +119,7 @@ TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
         auto back = ReadBack(file, true);
         ASSERT_TRUE(back.ok()) << back.message();
         EXPECT_EQ(back->bits(), c.bits);
-        EXPECT_TRUE(SamePixels(*back, pic));
+        EXPECT_TRUE(testsupport::SameColours(*back, pic));
         core::imagelib::FileFacts facts;
         ASSERT_GE(core::imagelib::GetFileFacts(file.string(), &facts), 0);
         EXPECT_EQ(facts.compressionText.find("LZ"), std::string::npos);
@@ -148,7 +140,7 @@ TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
     ASSERT_EQ(WriteTIFF((dir / "mw.tif").string(), inverted), 1);
     auto back = ReadBack(dir / "mw.tif", true);
     ASSERT_TRUE(back.ok());
-    EXPECT_TRUE(SamePixels(*back, inverted));
+    EXPECT_TRUE(testsupport::SameColours(*back, inverted));
     ExpectTool("tifftopnm", "tifftopnm " + (dir / "mw.tif").string() + " | ppmtoppm", inverted,
                dir);
     fs::remove_all(dir);
@@ -171,7 +163,7 @@ TEST(PcxTiffWrite, FailuresKeepTheOldFile) {
         EXPECT_FALSE(LastError().empty());
         EXPECT_EQ(write(dir / "empty", Bitmap{}, {}), -1);
         ASSERT_EQ(write(target, pic, {}), 1);
-        EXPECT_TRUE(SamePixels(ReadBack(target, tiff).value(), pic));
+        EXPECT_TRUE(testsupport::SameColours(ReadBack(target, tiff).value(), pic));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
     fs::remove_all(dir);
