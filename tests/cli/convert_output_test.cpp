@@ -22,14 +22,10 @@ std::string Identify(const fs::path& file, const std::string& format) {
     return std::string(bytes.begin(), bytes.end());
 }
 
-bool Have(const char* tool) {
-    return testsupport::Run(std::string("command -v ") + tool + " >/dev/null") == 0;
-}
-
 } // namespace
 
 TEST(CliConvert, EveryFormatKeepsThePixels) {
-    if (!Have("convert")) GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testsupport::HaveTool("convert"));
     const auto dir = testsupport::TempDir("cli-out");
     const auto src = dir / "src.png";
     ASSERT_EQ(
@@ -57,7 +53,7 @@ TEST(CliConvert, EveryFormatKeepsThePixels) {
 }
 
 TEST(CliConvert, JpegOptionsAndDepths) {
-    if (!Have("convert")) GTEST_SKIP() << "ImageMagick missing";
+    ASSERT_TRUE(testsupport::HaveTool("convert"));
     const auto dir = testsupport::TempDir("cli-jpeg");
     const auto src = dir / "src.png";
     ASSERT_EQ(

@@ -211,6 +211,16 @@ void ExpectLikeReference(const core::Bitmap& picture, const std::filesystem::pat
     EXPECT_LE(diff, tolerance) << reference.string();
 }
 
+void ExpectDecodedAs(const core::Result<core::Bitmap>& picture, int bits,
+                     const std::filesystem::path& reference, int tolerance) {
+    ASSERT_TRUE(picture) << picture.message();
+    EXPECT_EQ(picture->bits(), bits);
+    if (bits <= 8) {
+        EXPECT_EQ(picture->palette().size(), std::size_t{1} << bits);
+    }
+    ExpectLikeReference(picture.value(), reference, tolerance);
+}
+
 int Run(const std::string& command) {
     const int rc = std::system(command.c_str());
     return rc == -1 ? -1 : WEXITSTATUS(rc);

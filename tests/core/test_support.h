@@ -81,6 +81,10 @@ int MaxChannelDiff(const core::Bitmap& picture, const RefImage& ref);
 // The picture is the reference file's picture within `tolerance` a channel.
 void ExpectLikeReference(const core::Bitmap& picture, const std::filesystem::path& reference,
                          int tolerance = 0);
+// A decode that worked and gave `bits` (an indexed picture with all 2^bits
+// palette entries), like the reference file within `tolerance`.
+void ExpectDecodedAs(const core::Result<core::Bitmap>& picture, int bits,
+                     const std::filesystem::path& reference, int tolerance = 0);
 
 // Runs a shell command, returns its exit status.
 int Run(const std::string& command);
