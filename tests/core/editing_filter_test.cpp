@@ -2,6 +2,7 @@
 // show the kernels and edge rules are right.
 #include "core/editing/convolution.h"
 #include "core/editing/median.h"
+#include "core/editing/parallel_rows.h"
 #include "core/editing/threshold_mean.h"
 
 #include "core/test_support.h"
@@ -192,5 +193,40 @@ TEST(Median, LoneBrightPixelDisappearsAtEveryStrength) {
         for (int y = 0; y < 12; ++y)
             for (int i = 0; i < 36; ++i)
                 ASSERT_EQ(pic.row(y)[i], 30) << s;
+    }
+}
+
+// The in-place filters save the rows at band edges before any band runs. A
+// tall picture cut into many small bands, run one after another in both
+// orders (a band then always finds its neighbours' rows already written, or
+// not yet), must give the plain reference's bytes.
+TEST(FilterBands, ManySmallBandsInAnyOrderMatchTheReference) {
+    struct Restore {
+        BandPolicy saved = CurrentBandPolicy();
+        ~Restore() { SetBandPolicy(saved); }
+    } restore;
+    const Kernel3x3 kernels[] = {MeanRemovalKernel(8), SoftenKernel(3), DefocusKernel(100)};
+    for (auto order :
+         {BandPolicy::Order::Forward, BandPolicy::Order::Backward, BandPolicy::Order::Parallel}) {
+        SetBandPolicy({.minRows = 3, .maxBands = 16, .order = order});
+        ASSERT_GE(SplitRows(0, 117).size(), 12u);
+        SCOPED_TRACE(order == BandPolicy::Order::Forward    ? "bands in order"
+                     : order == BandPolicy::Order::Backward ? "bands last first"
+                                                            : "bands on threads");
+        const core::Bitmap source = Picture(23, 120, 77, false);
+        for (const Kernel3x3& k : kernels) {
+            core::Bitmap fast = source, plain = source;
+            Spatial3x3(fast, k);
+            reference::Spatial3x3(plain, k.weights, k.divisor);
+            EXPECT_TRUE(testsupport::SameColours(fast, plain)) << "kernel " << k.divisor;
+        }
+        core::Bitmap fast = source, plain = source;
+        GaussianBlur3x3(fast, 20, false, 9);
+        reference::GaussianBlur3x3(plain, 20, false, 9);
+        EXPECT_TRUE(testsupport::SameColours(fast, plain)) << "gaussian";
+        fast = source, plain = source;
+        Median(fast, 4);
+        reference::Median(plain, 4);
+        EXPECT_TRUE(testsupport::SameColours(fast, plain)) << "median";
     }
 }
