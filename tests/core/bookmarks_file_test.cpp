@@ -22,6 +22,7 @@ TEST(BookmarkFile, LineEndsAndTerminators) {
     EXPECT_EQ(ParseBookmarkText("a\r\n"), (Lines{"a"}));
     EXPECT_EQ(ParseBookmarkText("\r\n"), (Lines{""}));
     EXPECT_EQ(ParseBookmarkText("a\r\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(ParseBookmarkText("a\r\rb"), (Lines{"a", "", "b"})); // CR CR: two ends
     // Reading stops at the first NUL, also inside a line.
     EXPECT_EQ(ParseBookmarkText("a\r\nb\0c\r\nd"s), (Lines{"a", "b"}));
     EXPECT_EQ(ParseBookmarkText("\0a"s), Lines{});
@@ -46,6 +47,9 @@ TEST(BookmarkFile, WriteReadRoundTripHasExactBytes) {
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
     ASSERT_TRUE(core::WriteBookmarkFile(path, {"", "b"}));
     EXPECT_EQ(core::ReadBookmarkFile(path).value(), (Lines{"", "b"}));
+    // A list saved with bare CRs: CR CR ends two lines, the second empty.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "a\r\rb";
+    EXPECT_EQ(core::ReadBookmarkFile(path).value(), (Lines{"a", "", "b"}));
 }
 
 TEST(BookmarkFile, FailuresKeepTheOldFile) {
