@@ -91,6 +91,24 @@ TEST(TransformGeometry, AnyAngleFollowsTheReference) {
     EXPECT_EQ(turned->pixel(0, 0), 17u);
 }
 
+// The any-angle path at quarter turns lands on pixel centres: it must give the
+// exact turn. The picture is large enough for several tiles and bands.
+TEST(TransformGeometry, AnyAnglePathAtQuarterTurnsIsExact) {
+    const Rgbq fill{1, 2, 3, 0};
+    for (int bits : {1, 4, 8, 24}) {
+        const Bitmap src = testsupport::RandomPicture(150, 83, bits, 40u + bits);
+        for (int angle : {9000, 18000, 27000, -9000}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits at " << angle);
+            auto exact = im::RotatePicture(src, angle, fill);
+            auto general = im::RotateAnyAngle(src, angle, fill);
+            ASSERT_TRUE(exact && general);
+            ASSERT_EQ(general->width(), exact->width());
+            ASSERT_EQ(general->height(), exact->height());
+            EXPECT_TRUE(testsupport::SameColours(*general, *exact));
+        }
+    }
+}
+
 TEST(TransformGeometry, ResampleFollowsTheReference) {
     const Bitmap src = Smooth(37, 29);
     for (auto [w, h] : {std::pair{18, 14}, {10, 29}, {80, 61}, {50, 12}}) {
