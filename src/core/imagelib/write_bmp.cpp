@@ -66,7 +66,7 @@ Status WriteBmpTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
 
     std::vector<std::uint8_t> expanded(expand ? stride : 0);
     const int height = picture.height();
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(height));
     for (int done = 0; done < height; ++done) {
         const int y = height - 1 - done;
         const std::uint8_t* row = picture.row(y);
@@ -75,11 +75,7 @@ Status WriteBmpTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
             row = expanded.data();
         }
         if (auto st = WriteBytes(f, row, stride); !st) return st;
-        const int percent = static_cast<int>((std::int64_t{done} + 1) * 100 / height);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(done) + 1)) return Error{"Stopped."};
     }
     return Ok();
 }

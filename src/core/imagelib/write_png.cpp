@@ -120,7 +120,7 @@ Status WriteRows(PngWriter& writer, const Bitmap& picture, std::vector<png_color
 
     const std::uint64_t total = std::uint64_t{spec.height} * static_cast<unsigned>(passes);
     std::uint64_t done = 0;
-    int lastPct = -1;
+    PercentProgress rowsDone(progress, total);
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < picture.height(); ++y) {
             const std::uint8_t* row = picture.row(y);
@@ -129,11 +129,7 @@ Status WriteRows(PngWriter& writer, const Bitmap& picture, std::vector<png_color
                 row = rgbRow.data();
             }
             if (!WriteRowSafe(writer.ctx(), row)) return Error{writer.error()};
-            const int pct = static_cast<int>(++done * 100 / total);
-            if (pct != lastPct) {
-                lastPct = pct;
-                if (!ReportProgress(progress, pct)) return Error{"Stopped."};
-            }
+            if (!rowsDone.at(++done)) return Error{"Stopped."};
         }
     }
     if (!WriteEndSafe(writer.ctx())) return Error{writer.error()};

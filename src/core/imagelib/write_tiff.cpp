@@ -165,7 +165,7 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
                                      ? std::size_t{3} * static_cast<std::size_t>(w)
                                      : (static_cast<std::size_t>(w) * bits + 7) / 8;
     std::vector<std::uint8_t> line(rowBytes);
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(h));
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = picture.row(y);
         if (layout == Layout::Rgb) {
@@ -176,11 +176,7 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
         }
         if (TIFFWriteScanline(t, line.data(), static_cast<std::uint32_t>(y), 0) < 0)
             return failed("Cannot write the TIFF rows.");
-        const int percent = static_cast<int>((std::int64_t{y} + 1) * 100 / h);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(y) + 1)) return Error{"Stopped."};
     }
     if (!TIFFWriteDirectory(t)) return failed("Cannot write the TIFF directory.");
     TIFF* raw = tif.release();

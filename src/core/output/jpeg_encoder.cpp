@@ -108,7 +108,7 @@ Result<std::vector<std::uint8_t>> CompressJPEG(const Bitmap& picture, const Jpeg
     const bool direct = picture.bits() == 24 && !picture.deviceDependent();
     std::vector<std::uint8_t> expanded(direct ? 0 : std::size_t{3} * picture.width());
     const int h = picture.height();
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(h));
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = picture.row(y);
         if (!direct) {
@@ -116,11 +116,7 @@ Result<std::vector<std::uint8_t>> CompressJPEG(const Bitmap& picture, const Jpeg
             row = expanded.data();
         }
         if (!WriteRowSafe(&e, row)) return failed("Cannot encode the JPEG rows.");
-        const int percent = static_cast<int>((std::int64_t{y} + 1) * 100 / h);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(y) + 1)) return Error{"Stopped."};
     }
     if (!FinishSafe(&e)) return failed("Cannot finish the JPEG file.");
     return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
