@@ -4,9 +4,12 @@
 #include "core/editing/undo_backup.h"
 #include "core/test_support.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <cstdio>
 #include <filesystem>
+#include <initializer_list>
 #include <memory>
 #include <string>
 #include <sys/wait.h>
@@ -39,6 +42,28 @@ inline RunResult CliOutput(const std::string& args) {
 
 inline std::string Sample() {
     return std::string(VISTREL_SAMPLE_DIR) + "/sample.jpg";
+}
+
+// Each of the options, given to convert of the sample picture, is a usage
+// error (status 2) and no output file appears.
+inline void ExpectUsageErrors(const std::string& name, std::initializer_list<const char*> options) {
+    const auto dir = testsupport::TempDir(name);
+    const std::string out = (dir / "o.bmp").string();
+    for (const char* bad : options)
+        EXPECT_EQ(Cli("convert " + Sample() + " " + out + " " + bad), 2) << bad;
+    EXPECT_FALSE(std::filesystem::exists(out));
+}
+
+// A w × h plasma picture written by ImageMagick as src.png in dir (a failure
+// names the missing tool); call through ASSERT_NO_FATAL_FAILURE.
+inline void MakePlasma(const std::filesystem::path& dir, int seed, int w, int h,
+                       std::filesystem::path* src) {
+    ASSERT_TRUE(testsupport::HaveTool("convert"));
+    *src = dir / "src.png";
+    ASSERT_EQ(testsupport::Run("convert -seed " + std::to_string(seed) + " -size " +
+                               std::to_string(w) + "x" + std::to_string(h) +
+                               " plasma:fractal -depth 8 " + src->string()),
+              0);
 }
 
 // A BMP the tool wrote, read back by our own reader.

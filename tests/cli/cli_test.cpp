@@ -51,7 +51,8 @@ TEST(Cli, ExitCodes) {
 TEST(Cli, CrashersAreRefusedWithAMessage) {
     // Every file that once killed a decoder: exit 1 with a reason, no signal.
     int files = 0;
-    for (const auto& e : std::filesystem::directory_iterator(std::string(VISTREL_TEST_DATA) + "/crashers")) {
+    for (const auto& e :
+         std::filesystem::directory_iterator(std::string(VISTREL_TEST_DATA) + "/crashers")) {
         ++files;
         const std::string path = e.path().string();
         for (const std::string& args : {"info " + path, "convert " + path + " /dev/null.bmp",
@@ -90,7 +91,7 @@ TEST(Cli, ConvertWritesTheDecodedPicture) {
 
 TEST(Cli, FaxQualityOption) {
     const auto fax = testsupport::Fixture("pipe_fax.tif");
-    if (!std::filesystem::exists(fax)) GTEST_SKIP();
+    ASSERT_TRUE(testsupport::Exists(fax));
     const auto reduced = Cli("info " + fax.string());
     EXPECT_NE(reduced.out.find("width: 860\n"), std::string::npos) << reduced.out;
     EXPECT_NE(reduced.out.find("bits: 8\n"), std::string::npos);

@@ -9,14 +9,7 @@
 
 using Lines = std::vector<std::string>;
 
-namespace {
-
-std::string Slurp(const std::filesystem::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
-} // namespace
+namespace {} // namespace
 
 TEST(BookmarkFile, LineEndsAndTerminators) {
     using core::ParseBookmarkText;
@@ -29,6 +22,7 @@ TEST(BookmarkFile, LineEndsAndTerminators) {
     EXPECT_EQ(ParseBookmarkText("a\r\n"), (Lines{"a"}));
     EXPECT_EQ(ParseBookmarkText("\r\n"), (Lines{""}));
     EXPECT_EQ(ParseBookmarkText("a\r\r\n"), (Lines{"a", ""}));
+    EXPECT_EQ(ParseBookmarkText("a\r\rb"), (Lines{"a", "", "b"})); // CR CR: two ends
     // Reading stops at the first NUL, also inside a line.
     EXPECT_EQ(ParseBookmarkText("a\r\nb\0c\r\nd"s), (Lines{"a", "b"}));
     EXPECT_EQ(ParseBookmarkText("\0a"s), Lines{});
@@ -44,7 +38,7 @@ TEST(BookmarkFile, WriteReadRoundTripHasExactBytes) {
     const std::string path = (dir / "list.vsl").string();
     const Lines two{"/home/u/a.jpg", "/home/u/Bilder/ß b.png"};
     ASSERT_TRUE(core::WriteBookmarkFile(path, two));
-    EXPECT_EQ(Slurp(path), "/home/u/a.jpg\r\n/home/u/Bilder/ß b.png\r\n");
+    EXPECT_EQ(testsupport::ReadText(path), "/home/u/a.jpg\r\n/home/u/Bilder/ß b.png\r\n");
     auto back = core::ReadBookmarkFile(path);
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, two);
@@ -53,6 +47,9 @@ TEST(BookmarkFile, WriteReadRoundTripHasExactBytes) {
     EXPECT_EQ(std::filesystem::file_size(path), 0u);
     ASSERT_TRUE(core::WriteBookmarkFile(path, {"", "b"}));
     EXPECT_EQ(core::ReadBookmarkFile(path).value(), (Lines{"", "b"}));
+    // A list saved with bare CRs: CR CR ends two lines, the second empty.
+    std::ofstream(path, std::ios::binary | std::ios::trunc) << "a\r\rb";
+    EXPECT_EQ(core::ReadBookmarkFile(path).value(), (Lines{"a", "", "b"}));
 }
 
 TEST(BookmarkFile, FailuresKeepTheOldFile) {
@@ -66,5 +63,5 @@ TEST(BookmarkFile, FailuresKeepTheOldFile) {
         testsupport::FileSizeLimit limit(2);
         EXPECT_FALSE(core::WriteBookmarkFile(path, {"new"}));
     }
-    EXPECT_EQ(Slurp(path), "keep\r\n");
+    EXPECT_EQ(testsupport::ReadText(path), "keep\r\n");
 }

@@ -15,11 +15,6 @@ namespace {
 void Write(const fs::path& p, const std::string& text) {
     std::ofstream(p, std::ios::binary) << text;
 }
-std::string Slurp(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), {}};
-}
-
 } // namespace
 
 TEST(Trash, FileAndInfoArriveEvenWhenTheTrashFolderIsMissing) {
@@ -33,8 +28,8 @@ TEST(Trash, FileAndInfoArriveEvenWhenTheTrashFolderIsMissing) {
     ASSERT_TRUE(moved) << moved.message();
     EXPECT_EQ(*moved, trash + "/files/a b%.jpg");
     EXPECT_FALSE(fs::exists(pics / "a b%.jpg"));
-    EXPECT_EQ(Slurp(*moved), "one");
-    const std::string info = Slurp(trash + "/info/a b%.jpg.trashinfo");
+    EXPECT_EQ(testsupport::ReadText(*moved), "one");
+    const std::string info = testsupport::ReadText(trash + "/info/a b%.jpg.trashinfo");
     EXPECT_EQ(info.rfind("[Trash Info]\nPath=", 0), 0u) << info;
     EXPECT_NE(info.find("/pics/a%20b%25.jpg\nDeletionDate="), std::string::npos) << info;
     // A second file of the same name gets a free name.
@@ -61,22 +56,22 @@ TEST(FileTransfer, CopyMoveAndTheirRefusals) {
     EXPECT_FALSE(core::CheckTransfer(src, (to / ".." / "from" / "").string()));
     EXPECT_FALSE(core::CheckTransfer(src, (dir / "missing").string()));
     EXPECT_FALSE(core::CheckTransfer((from / "none.jpg").string(), to.string()));
-    EXPECT_EQ(Slurp(src), "picture");
+    EXPECT_EQ(testsupport::ReadText(src), "picture");
     ASSERT_TRUE(core::CheckTransfer(src, to.string()));
 
     const std::string target = core::TransferTarget(to.string(), src);
     EXPECT_EQ(target, (to / "p.jpg").string());
     Write(target, "older");
     ASSERT_TRUE(core::TransferFile(src, target, false)); // replaces
-    EXPECT_EQ(Slurp(target), "picture");
-    EXPECT_EQ(Slurp(src), "picture");
+    EXPECT_EQ(testsupport::ReadText(target), "picture");
+    EXPECT_EQ(testsupport::ReadText(src), "picture");
     EXPECT_FALSE(core::TransferFile(src, src, true)); // never onto itself
-    EXPECT_EQ(Slurp(src), "picture");
+    EXPECT_EQ(testsupport::ReadText(src), "picture");
 
     fs::remove(target);
     ASSERT_TRUE(core::TransferFile(src, target, true));
     EXPECT_FALSE(fs::exists(src));
-    EXPECT_EQ(Slurp(target), "picture");
+    EXPECT_EQ(testsupport::ReadText(target), "picture");
 
     // A target that is a folder fails and the source stays.
     fs::create_directories(from / "q.jpg");

@@ -2,8 +2,10 @@
 // show the kernels and edge rules are right.
 #include "core/editing/convolution.h"
 #include "core/editing/median.h"
+#include "core/editing/parallel_rows.h"
 #include "core/editing/threshold_mean.h"
 
+#include "core/test_support.h"
 #include "editing_reference.h"
 
 #include <gtest/gtest.h>
@@ -14,14 +16,6 @@
 using namespace core::editing;
 
 namespace {
-
-bool SamePixels(const core::Bitmap& a, const core::Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        if (std::memcmp(a.row(y), b.row(y), static_cast<std::size_t>(a.width()) * 3) != 0)
-            return false;
-    return true;
-}
 
 // Sizes that hit the short paths: 1–4 rows, widths under and over one lane group.
 const std::pair<int, int> kSizes[] = {{1, 1},  {2, 2},  {3, 3},  {5, 4},   {7, 1},   {11, 2},
@@ -45,7 +39,8 @@ void ExpectSameAsReference(const std::function<void(core::Bitmap&)>& fast,
             core::Bitmap a = Picture(w, h, seed++, few), b = a;
             fast(a);
             plain(b);
-            ASSERT_TRUE(SamePixels(a, b)) << what << " " << w << "x" << h << (few ? " few" : "");
+            ASSERT_TRUE(testsupport::SameColours(a, b))
+                << what << " " << w << "x" << h << (few ? " few" : "");
         }
 }
 
@@ -124,7 +119,7 @@ TEST(Spatial3x3, FlatGrayStaysAndBorderIsUntouched) {
         Spatial3x3(flat, MeanRemovalKernel(s));
     for (int s = 1; s <= 4; ++s)
         Spatial3x3(flat, HighPassLightKernel(s));
-    EXPECT_TRUE(SamePixels(flat, before));
+    EXPECT_TRUE(testsupport::SameColours(flat, before));
 
     core::Bitmap pic = reference::Noise(9, 8, 99);
     const core::Bitmap orig = pic;
@@ -135,7 +130,7 @@ TEST(Spatial3x3, FlatGrayStaysAndBorderIsUntouched) {
         EXPECT_EQ(std::memcmp(pic.row(y), orig.row(y), 3), 0);
         EXPECT_EQ(std::memcmp(pic.row(y) + 24, orig.row(y) + 24, 3), 0);
     }
-    EXPECT_FALSE(SamePixels(pic, orig));
+    EXPECT_FALSE(testsupport::SameColours(pic, orig));
     // Strong sharpening clips: a white dot on black reaches 255, its ring 0.
     core::Bitmap dot = core::Bitmap::Create(5, 5, 24).value();
     dot.row(2)[6] = 200;
@@ -198,5 +193,40 @@ TEST(Median, LoneBrightPixelDisappearsAtEveryStrength) {
         for (int y = 0; y < 12; ++y)
             for (int i = 0; i < 36; ++i)
                 ASSERT_EQ(pic.row(y)[i], 30) << s;
+    }
+}
+
+// The in-place filters save the rows at band edges before any band runs. A
+// tall picture cut into many small bands, run one after another in both
+// orders (a band then always finds its neighbours' rows already written, or
+// not yet), must give the plain reference's bytes.
+TEST(FilterBands, ManySmallBandsInAnyOrderMatchTheReference) {
+    struct Restore {
+        BandPolicy saved = CurrentBandPolicy();
+        ~Restore() { SetBandPolicy(saved); }
+    } restore;
+    const Kernel3x3 kernels[] = {MeanRemovalKernel(8), SoftenKernel(3), DefocusKernel(100)};
+    for (auto order :
+         {BandPolicy::Order::Forward, BandPolicy::Order::Backward, BandPolicy::Order::Parallel}) {
+        SetBandPolicy({.minRows = 3, .maxBands = 16, .order = order});
+        ASSERT_GE(SplitRows(0, 117).size(), 12u);
+        SCOPED_TRACE(order == BandPolicy::Order::Forward    ? "bands in order"
+                     : order == BandPolicy::Order::Backward ? "bands last first"
+                                                            : "bands on threads");
+        const core::Bitmap source = Picture(23, 120, 77, false);
+        for (const Kernel3x3& k : kernels) {
+            core::Bitmap fast = source, plain = source;
+            Spatial3x3(fast, k);
+            reference::Spatial3x3(plain, k.weights, k.divisor);
+            EXPECT_TRUE(testsupport::SameColours(fast, plain)) << "kernel " << k.divisor;
+        }
+        core::Bitmap fast = source, plain = source;
+        GaussianBlur3x3(fast, 20, false, 9);
+        reference::GaussianBlur3x3(plain, 20, false, 9);
+        EXPECT_TRUE(testsupport::SameColours(fast, plain)) << "gaussian";
+        fast = source, plain = source;
+        Median(fast, 4);
+        reference::Median(plain, 4);
+        EXPECT_TRUE(testsupport::SameColours(fast, plain)) << "median";
     }
 }

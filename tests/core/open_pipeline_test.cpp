@@ -28,15 +28,15 @@ Opened Open(const std::string& name, core::OpenEnvironment env = {}) {
     return o;
 }
 
-#define REQUIRE_FIXTURE(name)                                                                   \
-    if (!std::filesystem::exists(testsupport::Fixture(name))) GTEST_SKIP() << name " missing"
+#define REQUIRE_FIXTURE(name) ASSERT_TRUE(testsupport::Exists(testsupport::Fixture(name)))
 
 } // namespace
 
 TEST(OpenPipeline, FaxPagesBecomeGrayAtEachQuality) {
     REQUIRE_FIXTURE("pipe_fax.tif");
-    const struct { int quality, w, h, bits; } cases[] = {
-        {1, 860, 1096, 8}, {2, 573, 730, 8}, {3, 430, 548, 8}, {0, 1728, 2200, 1}};
+    const struct {
+        int quality, w, h, bits;
+    } cases[] = {{1, 860, 1096, 8}, {2, 573, 730, 8}, {3, 430, 548, 8}, {0, 1728, 2200, 1}};
     for (const auto& c : cases) {
         core::OpenEnvironment env;
         env.FaxQuality = c.quality;

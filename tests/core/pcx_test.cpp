@@ -21,20 +21,9 @@ using core::imageman::Bytes;
 using core::imageman::DocumentPtr;
 using core::imageman::OpenDcxDocument;
 using core::imageman::OpenPcxDocument;
+using testsupport::DecodePage;
 using testsupport::Fixture;
-
-Bytes FixtureBytes(const std::string& name) {
-    const auto path = Fixture(name);
-    if (!std::filesystem::exists(path)) throw std::runtime_error("missing fixture " + name);
-    return testsupport::ReadBytes(path);
-}
-
-// Decodes one page; the message of whichever step failed otherwise.
-core::Result<Bitmap> DecodePage(core::Result<DocumentPtr> doc, int page = 0,
-                                const DecodeOptions& options = {}) {
-    if (!doc) return doc.error();
-    return doc.value()->decode(page, options);
-}
+using testsupport::FixtureBytes;
 
 // ---- A small PCX writer for what other encoders do not write ----
 
@@ -70,17 +59,14 @@ Bytes WritePcx(const PcxFile& f) {
     out[1] = static_cast<std::uint8_t>(f.version);
     out[2] = f.rle ? 1 : 0;
     out[3] = static_cast<std::uint8_t>(f.bits);
-    auto le16 = [&](int at, int v) {
-        out[at] = static_cast<std::uint8_t>(v);
-        out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
-    le16(4, f.xMin);
-    le16(6, f.yMin);
-    le16(8, f.xMin + f.width - 1);
-    le16(10, f.yMin + f.height - 1);
+    using testsupport::SetLE16;
+    SetLE16(out, 4, f.xMin);
+    SetLE16(out, 6, f.yMin);
+    SetLE16(out, 8, f.xMin + f.width - 1);
+    SetLE16(out, 10, f.yMin + f.height - 1);
     std::memcpy(out.data() + 16, f.ega.data(), 48);
     out[65] = static_cast<std::uint8_t>(f.planes);
-    le16(66, f.bpl());
+    SetLE16(out, 66, f.bpl());
     const std::size_t lineBytes = static_cast<std::size_t>(f.bpl()) * f.planes;
     if (!f.rle) {
         out.insert(out.end(), f.lines.begin(), f.lines.end());
@@ -150,19 +136,12 @@ class PcxFixture : public testing::TestWithParam<FixtureCase> {};
 TEST_P(PcxFixture, DecodesLikeItsReference) {
     const FixtureCase& c = GetParam();
     auto doc = OpenPcxDocument(FixtureBytes(c.file));
-    ASSERT_TRUE(doc) << doc.message();
-    ASSERT_EQ(doc.value()->pageCount(), 1);
-    auto facts = doc.value()->facts(0);
-    ASSERT_TRUE(facts) << facts.message();
-    EXPECT_EQ(facts->width, 61);
-    EXPECT_EQ(facts->height, 37);
-    EXPECT_EQ(facts->bits, c.factBits);
-    EXPECT_EQ(facts->planes, c.factPlanes);
-    EXPECT_EQ(facts->description, c.description);
+    ASSERT_NO_FATAL_FAILURE(
+        testsupport::ExpectOnePage(doc, 61, 37, c.factBits, c.factPlanes, c.description));
     auto picture = doc.value()->decode(0, {});
     ASSERT_TRUE(picture) << picture.message();
     EXPECT_EQ(picture->bits(), c.pictureBits);
-    EXPECT_EQ(testsupport::MaxChannelDiff(*picture, testsupport::ReadPnm(Fixture(c.reference))), 0);
+    testsupport::ExpectLikeReference(*picture, Fixture(c.reference));
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -391,29 +370,21 @@ TEST(PcxMalformed, HeadersAreRefusedWithAMessage) {
     good.width = 4;
     good.height = 4;
     good.lines = ByteLines(good, [](int x, int, int) { return x; });
-    const Bytes base = WritePcx(good);
-    ASSERT_TRUE(DecodePage(OpenPcxDocument(base)));
-
-    auto refused = [&](const char* what, const std::function<void(Bytes&)>& change) {
-        Bytes b = base;
-        change(b);
-        auto result = DecodePage(OpenPcxDocument(b));
-        EXPECT_FALSE(result) << what;
-        if (!result) {
-            EXPECT_FALSE(result.message().empty()) << what;
-        }
-    };
-    refused("empty", [](Bytes& b) { b.clear(); });
-    refused("short header", [](Bytes& b) { b.resize(127); });
-    refused("manufacturer", [](Bytes& b) { b[0] = 0x0B; });
-    refused("version", [](Bytes& b) { b[1] = 6; });
-    refused("encoding", [](Bytes& b) { b[2] = 2; });
-    refused("bits", [](Bytes& b) { b[3] = 3; });
-    refused("planes", [](Bytes& b) { b[65] = 2; });
-    refused("no planes", [](Bytes& b) { b[65] = 0; });
-    refused("window", [](Bytes& b) { b[8] = 0, b[4] = 1; });
-    refused("line length", [](Bytes& b) { b[66] = 3; });
-    refused("pixels cut", [](Bytes& b) { b.pop_back(); });
+    testsupport::ExpectChangesRefused(
+        WritePcx(good), [](Bytes b) { return DecodePage(OpenPcxDocument(std::move(b))); },
+        {
+            {"empty", [](Bytes& b) { b.clear(); }},
+            {"short header", [](Bytes& b) { b.resize(127); }},
+            {"manufacturer", [](Bytes& b) { b[0] = 0x0B; }},
+            {"version", [](Bytes& b) { b[1] = 6; }},
+            {"encoding", [](Bytes& b) { b[2] = 2; }},
+            {"bits", [](Bytes& b) { b[3] = 3; }},
+            {"planes", [](Bytes& b) { b[65] = 2; }},
+            {"no planes", [](Bytes& b) { b[65] = 0; }},
+            {"window", [](Bytes& b) { b[8] = 0, b[4] = 1; }},
+            {"line length", [](Bytes& b) { b[66] = 3; }},
+            {"pixels cut", [](Bytes& b) { b.pop_back(); }},
+        });
 }
 
 TEST(PcxMalformed, AbsurdSizeIsRefusedBeforeAllocating) {

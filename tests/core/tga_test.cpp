@@ -2,8 +2,8 @@
 // their PPM/PGM twins, hand-made files for what those encoders do not write,
 // and malformed input.
 #include "core/common/memory.h"
-#include "core/input/gray_tga.h"
 #include "core/imageman/document.h"
+#include "core/input/gray_tga.h"
 #include "core/test_support.h"
 
 #include <gtest/gtest.h>
@@ -20,17 +20,12 @@ using core::imageman::Bytes;
 using core::imageman::DocumentPtr;
 using core::imageman::OpenTgaDocument;
 using testsupport::Fixture;
-
-Bytes FixtureBytes(const std::string& name) {
-    const auto path = Fixture(name);
-    if (!std::filesystem::exists(path)) throw std::runtime_error("missing fixture " + name);
-    return testsupport::ReadBytes(path);
-}
+using testsupport::FixtureBytes;
+using testsupport::PutLE16;
+using testsupport::SetLE16;
 
 core::Result<Bitmap> DecodeTga(Bytes file, const DecodeOptions& options = {}) {
-    auto doc = OpenTgaDocument(std::move(file));
-    if (!doc) return doc.error();
-    return doc.value()->decode(0, options);
+    return testsupport::DecodePage(OpenTgaDocument(std::move(file)), 0, options);
 }
 
 // ---- A small TGA writer for what other encoders do not write ----
@@ -75,18 +70,14 @@ void EncodeRle(const std::vector<std::uint8_t>& px, std::size_t size, Bytes& out
 
 Bytes WriteTga(const TgaFile& f) {
     Bytes out(18, 0);
-    auto le16 = [&](int at, int v) {
-        out[at] = static_cast<std::uint8_t>(v);
-        out[at + 1] = static_cast<std::uint8_t>(v >> 8);
-    };
     out[0] = static_cast<std::uint8_t>(f.id.size());
     out[1] = f.mapLength > 0 ? 1 : 0;
     out[2] = static_cast<std::uint8_t>(f.type);
-    le16(3, f.mapFirst);
-    le16(5, f.mapLength);
+    SetLE16(out, 3, f.mapFirst);
+    SetLE16(out, 5, f.mapLength);
     out[7] = f.mapLength > 0 ? static_cast<std::uint8_t>(f.mapEntryBits) : 0;
-    le16(12, f.width);
-    le16(14, f.height);
+    SetLE16(out, 12, f.width);
+    SetLE16(out, 14, f.height);
     out[16] = static_cast<std::uint8_t>(f.pixelBits);
     out[17] = f.descriptor;
     for (char c : f.id)
@@ -99,11 +90,6 @@ Bytes WriteTga(const TgaFile& f) {
     else
         out.insert(out.end(), f.pixels.begin(), f.pixels.end());
     return out;
-}
-
-void Push16(std::vector<std::uint8_t>& v, unsigned value) {
-    v.push_back(static_cast<std::uint8_t>(value));
-    v.push_back(static_cast<std::uint8_t>(value >> 8));
 }
 
 // ---- Files of other encoders ----
@@ -121,22 +107,11 @@ class TgaFixture : public testing::TestWithParam<FixtureCase> {};
 TEST_P(TgaFixture, DecodesLikeItsReference) {
     const FixtureCase& c = GetParam();
     auto doc = OpenTgaDocument(FixtureBytes(c.file));
-    ASSERT_TRUE(doc) << doc.message();
-    ASSERT_EQ(doc.value()->pageCount(), 1);
-    auto facts = doc.value()->facts(0);
-    ASSERT_TRUE(facts) << facts.message();
-    EXPECT_EQ(facts->width, 61);
-    EXPECT_EQ(facts->height, 37);
-    EXPECT_EQ(facts->bits, c.factBits);
-    EXPECT_EQ(facts->planes, 1);
-    EXPECT_EQ(facts->description, c.description);
+    ASSERT_NO_FATAL_FAILURE(testsupport::ExpectOnePage(doc, 61, 37, c.factBits, 1, c.description));
     auto picture = doc.value()->decode(0, {});
     ASSERT_TRUE(picture) << picture.message();
     EXPECT_EQ(picture->bits(), c.pictureBits);
-    const int diff =
-        testsupport::MaxChannelDiff(*picture, testsupport::ReadPnm(Fixture(c.reference)));
-    EXPECT_GE(diff, 0);
-    EXPECT_LE(diff, c.tolerance);
+    testsupport::ExpectLikeReference(*picture, Fixture(c.reference), c.tolerance);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -219,9 +194,9 @@ TEST(TgaRead, ColourMapWithFirstIndexAndStrayIndexes) {
     f.mapFirst = 2;
     f.mapLength = 3;
     f.mapEntryBits = 16;
-    Push16(f.map, 31 << 10);      // red
-    Push16(f.map, (1 << 5) | 16); // green 1, blue 16
-    Push16(f.map, 0x7FFF);        // white
+    PutLE16(f.map, 31 << 10);      // red
+    PutLE16(f.map, (1 << 5) | 16); // green 1, blue 16
+    PutLE16(f.map, 0x7FFF);        // white
     f.pixels = {2, 3, 4, 0, 5, 255};
     for (int type : {1, 9}) {
         f.type = type;
@@ -249,7 +224,7 @@ TEST(TgaRead, SixteenBitIndexesGiveTrueColour) {
     f.mapLength = 2;
     f.map = {0x10, 0x20, 0x30, 0xAA, 0xBB, 0xCC};
     for (unsigned index : {300u, 301u, 5u, 65535u})
-        Push16(f.pixels, index);
+        PutLE16(f.pixels, index);
     auto doc = OpenTgaDocument(WriteTga(f));
     ASSERT_TRUE(doc) << doc.message();
     EXPECT_EQ(doc.value()->facts(0)->bits, 16);
@@ -267,9 +242,9 @@ TEST(TgaRead, FifteenAndSixteenBitPixels) {
     f.width = 3;
     f.height = 1;
     f.descriptor = 0x20;
-    Push16(f.pixels, (31 << 10) | (1 << 5) | 16); // attribute bit clear
-    Push16(f.pixels, 0x8000 | (3 << 10) | (7 << 5) | 24);
-    Push16(f.pixels, 0x8000 | 0x7FFF);
+    PutLE16(f.pixels, (31 << 10) | (1 << 5) | 16); // attribute bit clear
+    PutLE16(f.pixels, 0x8000 | (3 << 10) | (7 << 5) | 24);
+    PutLE16(f.pixels, 0x8000 | 0x7FFF);
     const std::uint32_t colours[] = {0xFF0884u, 0x1839C6u, 0xFFFFFFu};
     for (int bits : {15, 16}) {
         SCOPED_TRACE(bits);
@@ -292,7 +267,7 @@ TEST(TgaRead, FifteenAndSixteenBitPixels) {
     // ... unless no pixel has it set: then the writer did not use it.
     f.pixels.clear();
     for (unsigned v : {0x7C00u, 0x001Fu, 0x0000u})
-        Push16(f.pixels, v);
+        PutLE16(f.pixels, v);
     picture = DecodeTga(WriteTga(f), options);
     ASSERT_TRUE(picture);
     EXPECT_EQ(picture->rgb(0, 0), 0xFF0000u);
@@ -463,32 +438,24 @@ TEST(TgaMalformed, HeadersAreRefusedWithAMessage) {
     good.mapLength = 2;
     good.map = {1, 2, 3, 4, 5, 6};
     good.pixels = {0, 1, 1, 0};
-    const Bytes base = WriteTga(good);
-    ASSERT_TRUE(DecodeTga(base));
-
-    auto refused = [&](const char* what, const std::function<void(Bytes&)>& change) {
-        Bytes b = base;
-        change(b);
-        auto result = DecodeTga(b);
-        EXPECT_FALSE(result) << what;
-        if (!result) {
-            EXPECT_FALSE(result.message().empty()) << what;
-        }
-    };
-    refused("empty", [](Bytes& b) { b.clear(); });
-    refused("short header", [](Bytes& b) { b.resize(17); });
-    refused("type 0", [](Bytes& b) { b[2] = 0; });
-    refused("type 4", [](Bytes& b) { b[2] = 4; });
-    refused("type 32", [](Bytes& b) { b[2] = 32; });
-    refused("map type", [](Bytes& b) { b[1] = 2; });
-    refused("no map", [](Bytes& b) { b[1] = 0; });
-    refused("map entry size", [](Bytes& b) { b[7] = 8; });
-    refused("map past the end", [](Bytes& b) { b[5] = 0xFF, b[6] = 0xFF; });
-    refused("image id past the end", [](Bytes& b) { b[0] = 0xFF; });
-    refused("zero width", [](Bytes& b) { b[12] = 0; });
-    refused("zero height", [](Bytes& b) { b[14] = 0; });
-    refused("pixel depth", [](Bytes& b) { b[16] = 24; });
-    refused("pixels cut", [](Bytes& b) { b.pop_back(); });
+    testsupport::ExpectChangesRefused(
+        WriteTga(good), [](Bytes b) { return DecodeTga(std::move(b)); },
+        {
+            {"empty", [](Bytes& b) { b.clear(); }},
+            {"short header", [](Bytes& b) { b.resize(17); }},
+            {"type 0", [](Bytes& b) { b[2] = 0; }},
+            {"type 4", [](Bytes& b) { b[2] = 4; }},
+            {"type 32", [](Bytes& b) { b[2] = 32; }},
+            {"map type", [](Bytes& b) { b[1] = 2; }},
+            {"no map", [](Bytes& b) { b[1] = 0; }},
+            {"map entry size", [](Bytes& b) { b[7] = 8; }},
+            {"map past the end", [](Bytes& b) { b[5] = 0xFF, b[6] = 0xFF; }},
+            {"image id past the end", [](Bytes& b) { b[0] = 0xFF; }},
+            {"zero width", [](Bytes& b) { b[12] = 0; }},
+            {"zero height", [](Bytes& b) { b[14] = 0; }},
+            {"pixel depth", [](Bytes& b) { b[16] = 24; }},
+            {"pixels cut", [](Bytes& b) { b.pop_back(); }},
+        });
 }
 
 TEST(TgaMalformed, AbsurdSizeIsRefusedBeforeAllocating) {

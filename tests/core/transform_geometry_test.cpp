@@ -5,6 +5,7 @@
 #include "core/imageman/resample.h"
 #include "core/imageman/rotate.h"
 #include "core/imageman/scale.h"
+#include "core/test_support.h"
 #include "transform_reference.h"
 
 #include <gtest/gtest.h>
@@ -16,19 +17,6 @@ using core::Rgbq;
 namespace im = core::imageman;
 
 namespace {
-
-Bitmap Noise(int w, int h, int bits, unsigned seed) {
-    Bitmap bm = Bitmap::Create(w, h, bits).value();
-    std::mt19937 rng(seed);
-    for (int y = 0; y < h; ++y)
-        for (std::size_t i = 0; i < bm.stride(); ++i)
-            bm.row(y)[i] = static_cast<std::uint8_t>(rng());
-    if (bits <= 8)
-        for (auto& q : bm.palette())
-            q = Rgbq{static_cast<std::uint8_t>(rng()), static_cast<std::uint8_t>(rng()),
-                     static_cast<std::uint8_t>(rng()), 0};
-    return bm;
-}
 
 // A smooth 24-bit picture, so interpolation differences stay small.
 Bitmap Smooth(int w, int h) {
@@ -42,28 +30,11 @@ Bitmap Smooth(int w, int h) {
     return bm;
 }
 
-int MaxDiff(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return 999;
-    int m = 0;
-    for (int y = 0; y < a.height(); ++y)
-        for (int i = 0; i < 3 * a.width(); ++i)
-            m = std::max(m, std::abs(a.row(y)[i] - b.row(y)[i]));
-    return m;
-}
-
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.rgb(x, y) != b.rgb(x, y)) return false;
-    return true;
-}
-
 } // namespace
 
 TEST(TransformGeometry, QuarterTurnsAreExactAtEveryDepth) {
     for (int bits : {1, 4, 8, 24}) {
-        const Bitmap src = Noise(3, 2, bits, 7u + bits);
+        const Bitmap src = testsupport::RandomPicture(3, 2, bits, 7u + bits);
         // A clockwise quarter turn: the left column becomes the top row, read bottom up.
         auto cw = core::RotateClockwise(src, 9000);
         ASSERT_TRUE(cw) << bits;
@@ -80,20 +51,20 @@ TEST(TransformGeometry, QuarterTurnsAreExactAtEveryDepth) {
                 EXPECT_EQ(half->pixel(x, y), src.pixel(2 - x, 1 - y));
         auto back = core::RotateClockwise(*cw, 27000);
         ASSERT_TRUE(back);
-        EXPECT_TRUE(SamePixels(*back, src)) << bits;
+        EXPECT_TRUE(testsupport::SameColours(*back, src)) << bits;
     }
 }
 
 TEST(TransformGeometry, FlipTwiceIsTheIdentity) {
     for (int bits : {1, 4, 8, 24}) {
-        const Bitmap src = Noise(13, 5, bits, 3u + bits);
+        const Bitmap src = testsupport::RandomPicture(13, 5, bits, 3u + bits);
         for (bool vertical : {false, true}) {
             auto once = core::FlipPicture(src, vertical);
             ASSERT_TRUE(once);
             EXPECT_EQ(once->pixel(0, 0), vertical ? src.pixel(0, 4) : src.pixel(12, 0));
             auto twice = core::FlipPicture(*once, vertical);
             ASSERT_TRUE(twice);
-            EXPECT_TRUE(SamePixels(*twice, src)) << bits << vertical;
+            EXPECT_TRUE(testsupport::SameColours(*twice, src)) << bits << vertical;
         }
     }
 }
@@ -108,11 +79,11 @@ TEST(TransformGeometry, AnyAngleFollowsTheReference) {
         im::RotatedSize(41, 23, angle, &w, &h);
         EXPECT_EQ(out->width(), w);
         const Bitmap ref = reference::Rotate24(src, angle, w, h, white);
-        EXPECT_LE(MaxDiff(*out, ref), 2) << angle;
+        EXPECT_LE(testsupport::MaxColourDiff(*out, ref), 2) << angle;
         EXPECT_EQ(out->rgb(0, 0), 0xFFFFFFu); // a corner is fill
     }
     // Indexed pictures keep their palette; the fill is its entry nearest to white.
-    Bitmap pal = Noise(20, 10, 8, 5);
+    Bitmap pal = testsupport::RandomPicture(20, 10, 8, 5);
     pal.palette()[17] = Rgbq{250, 251, 252, 0};
     auto turned = im::RotatePicture(pal, 4500, white);
     ASSERT_TRUE(turned);
@@ -120,12 +91,31 @@ TEST(TransformGeometry, AnyAngleFollowsTheReference) {
     EXPECT_EQ(turned->pixel(0, 0), 17u);
 }
 
+// The any-angle path at quarter turns lands on pixel centres: it must give the
+// exact turn. The picture is large enough for several tiles and bands.
+TEST(TransformGeometry, AnyAnglePathAtQuarterTurnsIsExact) {
+    const Rgbq fill{1, 2, 3, 0};
+    for (int bits : {1, 4, 8, 24}) {
+        const Bitmap src = testsupport::RandomPicture(150, 83, bits, 40u + bits);
+        for (int angle : {9000, 18000, 27000, -9000}) {
+            SCOPED_TRACE(testing::Message() << bits << " bits at " << angle);
+            auto exact = im::RotatePicture(src, angle, fill);
+            auto general = im::RotateAnyAngle(src, angle, fill);
+            ASSERT_TRUE(exact && general);
+            ASSERT_EQ(general->width(), exact->width());
+            ASSERT_EQ(general->height(), exact->height());
+            EXPECT_TRUE(testsupport::SameColours(*general, *exact));
+        }
+    }
+}
+
 TEST(TransformGeometry, ResampleFollowsTheReference) {
     const Bitmap src = Smooth(37, 29);
     for (auto [w, h] : {std::pair{18, 14}, {10, 29}, {80, 61}, {50, 12}}) {
         auto out = im::Resample(src, im::Rect{0, 0, 37, 29}, w, h);
         ASSERT_TRUE(out);
-        EXPECT_LE(MaxDiff(*out, reference::Resample24(src, w, h)), 1) << w << "x" << h;
+        EXPECT_LE(testsupport::MaxColourDiff(*out, reference::Resample24(src, w, h)), 1)
+            << w << "x" << h;
     }
     // Flat areas stay exactly flat, also where bicubic weights go negative.
     Bitmap flat = Bitmap::Create(9, 9, 24).value();
@@ -168,7 +158,7 @@ TEST(TransformGeometry, PreserveModesKeepThinLines) {
 }
 
 TEST(TransformGeometry, ResampleRulesAndPromote) {
-    const Bitmap four = Noise(40, 30, 4, 9);
+    const Bitmap four = testsupport::RandomPicture(40, 30, 4, 9);
     bool skipped = true;
     auto r = core::ResamplePicture(four, 20, 15, &skipped);
     ASSERT_TRUE(r);
@@ -176,7 +166,7 @@ TEST(TransformGeometry, ResampleRulesAndPromote) {
     EXPECT_EQ(r->bits(), 4); // resized, not resampled
     EXPECT_EQ(r->width(), 20);
 
-    const Bitmap eight = Noise(40, 30, 8, 10);
+    const Bitmap eight = testsupport::RandomPicture(40, 30, 8, 10);
     auto narrow = core::ResamplePicture(eight, 15, 30, &skipped);
     ASSERT_TRUE(narrow);
     EXPECT_TRUE(skipped);
@@ -186,16 +176,16 @@ TEST(TransformGeometry, ResampleRulesAndPromote) {
     EXPECT_EQ(half->bits(), 24);
 
     for (int target : {4, 8, 24}) {
-        const Bitmap one = Noise(11, 3, 1, 11);
+        const Bitmap one = testsupport::RandomPicture(11, 3, 1, 11);
         auto up = core::PromotePicture(one, target);
         ASSERT_TRUE(up);
         EXPECT_EQ(up->bits(), target);
-        EXPECT_TRUE(SamePixels(*up, one));
+        EXPECT_TRUE(testsupport::SameColours(*up, one));
     }
 }
 
 TEST(TransformGeometry, LibraryCallsCheckTheirArguments) {
-    const im::HIMAGE h = im::ImgFromBitmap(Noise(8, 8, 24, 1));
+    const im::HIMAGE h = im::ImgFromBitmap(testsupport::RandomPicture(8, 8, 24, 1));
     ASSERT_NE(h, 0);
     EXPECT_EQ(im::ImgIncreaseColors(h, 8), 0); // 24 → 8 is no increase
     EXPECT_EQ(im::ImgReduceColors(h, 7, 20), 0);

@@ -60,6 +60,19 @@ TEST(ViewZoom, ScrollBoxBounds) {
     EXPECT_EQ(l.bounds.width % 3, 0);
     EXPECT_EQ(l.bounds.height % 3, 0);
     EXPECT_EQ(l.view, (ViewRect{2, 40, 598, 400}));
+    // Taller only: the vertical bar alone lies beyond the area, to the right.
+    l = core::LayoutScrollBoxBounds(40, 400, 600, 300, 900, 17, 100, false, false);
+    EXPECT_TRUE(l.handScrollable);
+    EXPECT_EQ(l.bounds, (ViewRect{0, 40, 617, 400}));
+    EXPECT_EQ(l.view, (ViewRect{0, 40, 600, 400}));
+    l = core::LayoutScrollBoxBounds(40, 400, 600, 300, 900, 17, 300, false, false);
+    EXPECT_EQ(l.bounds, (ViewRect{2, 41, 615, 399}));
+    EXPECT_EQ(l.view, (ViewRect{2, 41, 598, 399}));
+    // Wider only: the horizontal bar alone lies beyond the area, below.
+    l = core::LayoutScrollBoxBounds(40, 400, 600, 900, 200, 17, 100, false, false);
+    EXPECT_TRUE(l.handScrollable);
+    EXPECT_EQ(l.bounds, (ViewRect{0, 40, 600, 417}));
+    EXPECT_EQ(l.view, (ViewRect{0, 40, 600, 400}));
     // Fit mode and media: the area, never hand-scrollable.
     l = core::LayoutScrollBoxBounds(40, 400, 600, 9000, 9000, 17, 300, true, false);
     EXPECT_FALSE(l.handScrollable);

@@ -32,14 +32,6 @@ Bitmap Picture(int w, int h, int bits, unsigned seed, bool blackWhite = false) {
     return std::move(pic.value());
 }
 
-bool SamePixels(const Bitmap& a, const Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.rgb(x, y) != b.rgb(x, y)) return false;
-    return true;
-}
-
 core::Result<Bitmap> ReadBack(const fs::path& file, bool tiff) {
     auto bytes = testsupport::ReadBytes(file);
     auto doc = tiff ? core::imageman::OpenTiffDocument(std::move(bytes))
@@ -48,15 +40,14 @@ core::Result<Bitmap> ReadBack(const fs::path& file, bool tiff) {
     return doc.value()->decode(0, {});
 }
 
-// Compares with what an independent tool makes of the file; skipped when the
-// tool is missing.
+// Compares with what an independent tool makes of the file; a missing tool fails.
 void ExpectTool(const std::string& tool, const std::string& command, const Bitmap& pic,
                 const fs::path& dir) {
-    if (testsupport::Run("command -v " + tool + " >/dev/null") != 0) return;
+    ASSERT_TRUE(testsupport::HaveTool(tool));
     SCOPED_TRACE(command);
     const auto ref = dir / "ref.ppm";
     ASSERT_EQ(testsupport::Run(command + " > " + ref.string() + " 2>/dev/null"), 0);
-    EXPECT_EQ(testsupport::MaxChannelDiff(pic, testsupport::ReadPnm(ref)), 0);
+    testsupport::ExpectLikeReference(pic, ref);
 }
 
 struct Case {
@@ -87,7 +78,7 @@ TEST(PcxWrite, EveryDepthReadsBackExactly) {
         auto back = ReadBack(file, false);
         ASSERT_TRUE(back.ok()) << back.message();
         EXPECT_EQ(back->bits(), c.bits);
-        EXPECT_TRUE(SamePixels(*back, pic));
+        EXPECT_TRUE(testsupport::SameColours(*back, pic));
         if (c.bits == 1 && !c.blackWhite) continue; // other readers take 1 bit as black and white
         ExpectTool("pcxtoppm", "pcxtoppm " + file.string(), pic, dir);
         ExpectTool("convert", "convert " + file.string() + " -depth 8 ppm:-", pic, dir);
@@ -110,14 +101,14 @@ TEST(PcxWrite, RunsAndCountLikeBytes) {
     ASSERT_EQ(WritePCX((dir / "r.pcx").string(), *pic), 1);
     auto back = ReadBack(dir / "r.pcx", false);
     ASSERT_TRUE(back.ok());
-    EXPECT_TRUE(SamePixels(*back, *pic));
+    EXPECT_TRUE(testsupport::SameColours(*back, *pic));
     EXPECT_EQ(back->palette(), pic->palette());
     fs::remove_all(dir);
 }
 
 TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
     const auto dir = testsupport::TempDir("tiffwrite");
-    const bool tiffinfo = testsupport::Run("command -v tiffinfo >/dev/null") == 0;
+    ASSERT_TRUE(testsupport::HaveTool("tiffinfo"));
     for (const Case& c : kCases) {
         SCOPED_TRACE(std::to_string(c.bits) + (c.blackWhite ? " bw" : ""));
         const Bitmap pic =
@@ -127,17 +118,14 @@ TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
         auto back = ReadBack(file, true);
         ASSERT_TRUE(back.ok()) << back.message();
         EXPECT_EQ(back->bits(), c.bits);
-        EXPECT_TRUE(SamePixels(*back, pic));
+        EXPECT_TRUE(testsupport::SameColours(*back, pic));
         core::imagelib::FileFacts facts;
         ASSERT_GE(core::imagelib::GetFileFacts(file.string(), &facts), 0);
         EXPECT_EQ(facts.compressionText.find("LZ"), std::string::npos);
-        if (tiffinfo) {
-            const auto info = dir / "info.txt";
-            testsupport::Run("tiffinfo " + file.string() + " > " + info.string() + " 2>&1");
-            const auto text = testsupport::ReadBytes(info);
-            const std::string s(text.begin(), text.end());
-            EXPECT_NE(s.find(c.blackWhite ? "CCITT Group 4" : "Deflate"), std::string::npos) << s;
-        }
+        const auto info = dir / "info.txt";
+        testsupport::Run("tiffinfo " + file.string() + " > " + info.string() + " 2>&1");
+        const std::string s = testsupport::ReadText(info);
+        EXPECT_NE(s.find(c.blackWhite ? "CCITT Group 4" : "Deflate"), std::string::npos) << s;
         ExpectTool("tifftopnm", "tifftopnm " + file.string() + " | ppmtoppm", pic, dir);
         ExpectTool("convert", "convert " + file.string() + " -depth 8 ppm:-", pic, dir);
     }
@@ -148,7 +136,7 @@ TEST(TiffWrite, EveryDepthReadsBackExactlyWithoutLzw) {
     ASSERT_EQ(WriteTIFF((dir / "mw.tif").string(), inverted), 1);
     auto back = ReadBack(dir / "mw.tif", true);
     ASSERT_TRUE(back.ok());
-    EXPECT_TRUE(SamePixels(*back, inverted));
+    EXPECT_TRUE(testsupport::SameColours(*back, inverted));
     ExpectTool("tifftopnm", "tifftopnm " + (dir / "mw.tif").string() + " | ppmtoppm", inverted,
                dir);
     fs::remove_all(dir);
@@ -171,7 +159,7 @@ TEST(PcxTiffWrite, FailuresKeepTheOldFile) {
         EXPECT_FALSE(LastError().empty());
         EXPECT_EQ(write(dir / "empty", Bitmap{}, {}), -1);
         ASSERT_EQ(write(target, pic, {}), 1);
-        EXPECT_TRUE(SamePixels(ReadBack(target, tiff).value(), pic));
+        EXPECT_TRUE(testsupport::SameColours(ReadBack(target, tiff).value(), pic));
     }
     EXPECT_EQ(std::distance(fs::directory_iterator(dir), {}), 2);
     fs::remove_all(dir);

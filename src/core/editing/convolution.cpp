@@ -109,38 +109,24 @@ void Spatial3x3(Bitmap& picture, const Kernel3x3& kernel, const ProgressFn& prog
                         : lo >= -32768 && hi <= 32767 ? 1
                         : lo >= 0 && hi <= 65535      ? 2
                                                       : 0;
-    const std::vector<RowBand> bands = SplitRows(0, h - 3);
-    const BandEdges edges(picture, bands);
-    RunBands(bands, [&](int first, int last) {
-        RowWindow window(picture, edges, first, last);
+    const auto filterRow = [&](const std::uint8_t* r0, const std::uint8_t* r1,
+                               const std::uint8_t* r2, std::uint8_t* out) {
         // Local copies: the compiler cannot keep them in registers through the
         // stores into the picture otherwise.
         const int w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3], w4 = w[4], w5 = w[5], w6 = w[6],
                   w7 = w[7], w8 = w[8];
         const int wk[9] = {w0, w1, w2, w3, w4, w5, w6, w7, w8};
-        const bool report = first == 0 && progress;
-        for (int i = first; i < last; ++i) {
-            if (report) ReportProgress(progress, (i - first) * 100 / (last - first));
-            const std::uint8_t *r0, *r1, *r2;
-            window.Advance(i, &r0, &r1, &r2);
-            r0 += 3;
-            r1 += 3;
-            r2 += 3;
-            std::uint8_t* out = picture.row(i + 1) + 3;
-            int j = 0;
-            if (lanes16 == 1)
-                j = Convolve16<simd::I16>(r0, r1, r2, out, count, wk, divisor, inverse);
-            if (lanes16 == 2)
-                j = Convolve16<simd::U16>(r0, r1, r2, out, count, wk, divisor, inverse);
-            for (; j < count; ++j) {
-                const int sum = w0 * r0[j - 3] + w1 * r0[j] + w2 * r0[j + 3] + w3 * r1[j - 3] +
-                                w4 * r1[j] + w5 * r1[j + 3] + w6 * r2[j - 3] + w7 * r2[j] +
-                                w8 * r2[j + 3];
-                out[j] = lut[sum];
-            }
-            window.Next();
+        int j = 0;
+        if (lanes16 == 1) j = Convolve16<simd::I16>(r0, r1, r2, out, count, wk, divisor, inverse);
+        if (lanes16 == 2) j = Convolve16<simd::U16>(r0, r1, r2, out, count, wk, divisor, inverse);
+        for (; j < count; ++j) {
+            const int sum = w0 * r0[j - 3] + w1 * r0[j] + w2 * r0[j + 3] + w3 * r1[j - 3] +
+                            w4 * r1[j] + w5 * r1[j + 3] + w6 * r2[j - 3] + w7 * r2[j] +
+                            w8 * r2[j + 3];
+            out[j] = lut[sum];
         }
-    });
+    };
+    FilterRowsInPlace(picture, progress, filterRow);
 }
 
 } // namespace core::editing

@@ -12,6 +12,18 @@ struct RowBand {
     int first = 0, last = 0; // [first, last)
 };
 
+// How jobs are cut into bands and run. The defaults are for speed; tests set
+// small bands, run one after another in either order, so that a band that
+// reads rows another band has written shows every time.
+struct BandPolicy {
+    enum class Order { Parallel, Forward, Backward };
+    int minRows = 32; // rows a band needs before another band is worth its thread
+    int maxBands = 0; // 0: one band a core
+    Order order = Order::Parallel;
+};
+BandPolicy CurrentBandPolicy();
+void SetBandPolicy(const BandPolicy& policy);
+
 // Disjoint bands that together cover [begin, end), one per core; small jobs
 // get one band.
 std::vector<RowBand> SplitRows(int begin, int end);

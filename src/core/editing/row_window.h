@@ -4,6 +4,7 @@
 #pragma once
 
 #include "core/common/bitmap.h"
+#include "core/common/progress.h"
 #include "core/editing/parallel_rows.h"
 
 #include <cstring>
@@ -70,5 +71,26 @@ class RowWindow {
     const std::uint8_t* bottom_;
     std::vector<std::uint8_t> prev_, cur_;
 };
+
+// Runs a 3 × 3 filter in place over output rows 1 .. height − 3, in bands
+// across the cores. rowBody(r0, r1, r2, out) gets the unchanged source rows
+// above, at and below the output row, each (like `out`) past the first pixel;
+// the first band reports its progress.
+template <class RowBody>
+void FilterRowsInPlace(Bitmap& picture, const ProgressFn& progress, RowBody&& rowBody) {
+    const std::vector<RowBand> bands = SplitRows(0, picture.height() - 3);
+    const BandEdges edges(picture, bands);
+    RunBands(bands, [&](int first, int last) {
+        RowWindow window(picture, edges, first, last);
+        const bool report = first == 0 && progress;
+        for (int i = first; i < last; ++i) {
+            if (report) ReportProgress(progress, (i - first) * 100 / (last - first));
+            const std::uint8_t *r0, *r1, *r2;
+            window.Advance(i, &r0, &r1, &r2);
+            rowBody(r0 + 3, r1 + 3, r2 + 3, picture.row(i + 1) + 3);
+            window.Next();
+        }
+    });
+}
 
 } // namespace core::editing

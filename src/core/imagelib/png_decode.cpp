@@ -2,6 +2,7 @@
 // without transparency stay indexed (1, 4 or 8 bits); all others become 24-bit
 // with 16-bit samples rounded to 8 and alpha composited over the background.
 #include "core/common/memory.h"
+#include "core/common/packed_rows.h"
 #include "core/imagelib/imagelib.h"
 #include "core/imageman/document.h"
 
@@ -12,6 +13,7 @@
 #include <cstdio>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace core::imagelib {
 
@@ -123,23 +125,7 @@ void ConvertRow(const Header& h, const Layout& l, bool indexed, const std::uint8
                 std::uint8_t* dst, std::uint32_t background) {
     const png_uint_32 w = h.width;
     if (indexed) {
-        switch (h.depth) {
-        case 1:
-            std::memcpy(dst, src, (w + 7) / 8);
-            return;
-        case 4:
-            std::memcpy(dst, src, (w + 1) / 2);
-            return;
-        case 8:
-            std::memcpy(dst, src, w);
-            return;
-        case 2:
-            for (png_uint_32 x = 0; x < w; ++x) {
-                const unsigned v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-                dst[x >> 1] = static_cast<std::uint8_t>((x & 1) ? (dst[x >> 1] | v) : (v << 4));
-            }
-            return;
-        }
+        CopyIndexRow(src, h.depth, w, dst);
         return;
     }
     const unsigned bg[3] = {(background >> 16) & 255u, (background >> 8) & 255u, background & 255u};
@@ -185,23 +171,6 @@ void SetPalette(PngContext* ctx, const Header& h, Bitmap& pic) {
         pal[static_cast<std::size_t>(i)] = Rgbq{v, v, v, 0};
     }
 }
-
-class Progress {
-  public:
-    Progress(const ProgressFn& fn, std::uint64_t total)
-        : fn_(fn), total_(std::max<std::uint64_t>(total, 1)) {}
-    bool at(std::uint64_t done) {
-        const int pct = static_cast<int>(done * 100 / total_);
-        if (pct == last_) return true;
-        last_ = pct;
-        return ReportProgress(fn_, pct);
-    }
-
-  private:
-    const ProgressFn& fn_;
-    std::uint64_t total_;
-    int last_ = -1;
-};
 
 // Reduces a deeper picture to an RGB cube of levels³ colours with a 4×4
 // ordered dither; the palette is padded to 2^bits entries.
@@ -276,7 +245,8 @@ Result<Bitmap> DecodePng(std::span<const std::uint8_t> file, const DecodeOptions
     std::unique_ptr<std::uint8_t[]> buf(new (std::nothrow) std::uint8_t[bufBytes]());
     if (!buf) return Error{"Insufficient memory."};
 
-    Progress progress(options.progress, std::uint64_t{h.height} * static_cast<unsigned>(l.passes));
+    PercentProgress progress(options.progress,
+                             std::uint64_t{h.height} * static_cast<unsigned>(l.passes));
     if (!progress.at(0)) return Error{"Stopped."};
     std::uint64_t done = 0;
     for (int pass = 0; pass < l.passes; ++pass) {
@@ -295,18 +265,34 @@ Result<Bitmap> DecodePng(std::span<const std::uint8_t> file, const DecodeOptions
     return pic;
 }
 
-int PngToBitmap(const std::string& fileName, int bitsWanted, bool reduce, Bitmap* picture,
-                const DecodeOptions& options) {
+namespace {
+
+// Reads and decodes a PNG file; on failure sets the last error and *code to
+// -1 (the file cannot be read) or -2 (it cannot be decoded).
+std::optional<Bitmap> ReadPngFile(const std::string& fileName, const DecodeOptions& options,
+                                  int* code) {
     auto bytes = imageman::ReadWholeFile(fileName);
     if (!bytes) {
         SetLastError(bytes.message());
-        return -1;
+        *code = -1;
+        return std::nullopt;
     }
     auto pic = DecodePng(*bytes, options);
     if (!pic) {
         SetLastError(pic.message());
-        return -2;
+        *code = -2;
+        return std::nullopt;
     }
+    return std::move(pic.value());
+}
+
+} // namespace
+
+int PngToBitmap(const std::string& fileName, int bitsWanted, bool reduce, Bitmap* picture,
+                const DecodeOptions& options) {
+    int code = 0;
+    auto pic = ReadPngFile(fileName, options, &code);
+    if (!pic) return code;
     if (reduce) {
         // 8 bits: a 6×6×6 colour cube; 0 or 4 bits (a 16-colour screen): the 8 corners.
         const int bits = bitsWanted == 8 ? 8 : 4;
@@ -319,22 +305,15 @@ int PngToBitmap(const std::string& fileName, int bitsWanted, bool reduce, Bitmap
             *pic = std::move(reduced.value());
         }
     }
-    if (picture) *picture = std::move(pic.value());
+    if (picture) *picture = std::move(*pic);
     return 1;
 }
 
 int PngToDIB(const std::string& fileName, int /*bits*/, PackedDib* dib,
              const DecodeOptions& options) {
-    auto bytes = imageman::ReadWholeFile(fileName);
-    if (!bytes) {
-        SetLastError(bytes.message());
-        return -1;
-    }
-    auto pic = DecodePng(*bytes, options);
-    if (!pic) {
-        SetLastError(pic.message());
-        return -2;
-    }
+    int code = 0;
+    auto pic = ReadPngFile(fileName, options, &code);
+    if (!pic) return code;
     auto packed = PictureToPackedDIB(*pic);
     if (!packed) {
         SetLastError(packed.message());

@@ -2,6 +2,7 @@
 // 40-byte info header, colour tables of 2, 16 or 256 entries. Rows are
 // streamed one at a time so a large picture is never held twice.
 #include "core/common/dib.h"
+#include "core/common/expand_row.h"
 #include "core/imagelib/atomic_file.h"
 #include "core/imagelib/imagelib.h"
 
@@ -65,26 +66,16 @@ Status WriteBmpTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
 
     std::vector<std::uint8_t> expanded(expand ? stride : 0);
     const int height = picture.height();
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(height));
     for (int done = 0; done < height; ++done) {
         const int y = height - 1 - done;
         const std::uint8_t* row = picture.row(y);
         if (expand) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const std::uint32_t c = picture.rgb(x, y);
-                std::uint8_t* p = expanded.data() + 3 * static_cast<std::size_t>(x);
-                p[0] = static_cast<std::uint8_t>(c);
-                p[1] = static_cast<std::uint8_t>(c >> 8);
-                p[2] = static_cast<std::uint8_t>(c >> 16);
-            }
+            ExpandRowToBgr(picture, y, expanded.data());
             row = expanded.data();
         }
         if (auto st = WriteBytes(f, row, stride); !st) return st;
-        const int percent = static_cast<int>((std::int64_t{done} + 1) * 100 / height);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(done) + 1)) return Error{"Stopped."};
     }
     return Ok();
 }

@@ -127,7 +127,7 @@ Status WritePcxTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
     std::vector<std::uint8_t> lines(bpl * static_cast<std::size_t>(planes));
     std::vector<std::uint8_t> coded;
     coded.reserve(lines.size() * 2);
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(h));
     for (int y = 0; y < h; ++y) {
         PlaneLines(picture, y, asRgb, bpl, lines);
         coded.clear();
@@ -135,11 +135,7 @@ Status WritePcxTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progres
             EncodeLine(lines.data() + static_cast<std::size_t>(p) * bpl, bpl, coded);
         if (std::fwrite(coded.data(), 1, coded.size(), f) != coded.size())
             return Error{std::strerror(errno)};
-        const int percent = static_cast<int>((std::int64_t{y} + 1) * 100 / h);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(y) + 1)) return Error{"Stopped."};
     }
     if (!asRgb && picture.bits() == 8) {
         std::uint8_t tail[769] = {0x0C};

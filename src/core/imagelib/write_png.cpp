@@ -3,6 +3,7 @@
 // libpng straight from the picture; the file appears only when complete.
 #include "core/imagelib/imagelib.h"
 
+#include "core/common/expand_row.h"
 #include "core/imagelib/atomic_file.h"
 
 #include <png.h>
@@ -119,26 +120,16 @@ Status WriteRows(PngWriter& writer, const Bitmap& picture, std::vector<png_color
 
     const std::uint64_t total = std::uint64_t{spec.height} * static_cast<unsigned>(passes);
     std::uint64_t done = 0;
-    int lastPct = -1;
+    PercentProgress rowsDone(progress, total);
     for (int pass = 0; pass < passes; ++pass) {
         for (int y = 0; y < picture.height(); ++y) {
             const std::uint8_t* row = picture.row(y);
             if (!rgbRow.empty()) {
-                for (int x = 0; x < picture.width(); ++x) {
-                    const std::uint32_t c = picture.rgb(x, y);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 0] =
-                        static_cast<std::uint8_t>(c >> 16);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 1] = static_cast<std::uint8_t>(c >> 8);
-                    rgbRow[3 * static_cast<std::size_t>(x) + 2] = static_cast<std::uint8_t>(c);
-                }
+                ExpandRowToRgb(picture, y, rgbRow.data());
                 row = rgbRow.data();
             }
             if (!WriteRowSafe(writer.ctx(), row)) return Error{writer.error()};
-            const int pct = static_cast<int>(++done * 100 / total);
-            if (pct != lastPct) {
-                lastPct = pct;
-                if (!ReportProgress(progress, pct)) return Error{"Stopped."};
-            }
+            if (!rowsDone.at(++done)) return Error{"Stopped."};
         }
     }
     if (!WriteEndSafe(writer.ctx())) return Error{writer.error()};
@@ -174,4 +165,3 @@ int WritePNG(const std::string& fileName, const Bitmap& picture, bool interlaced
 }
 
 } // namespace core::imagelib
-

@@ -2,6 +2,8 @@
 // other 1-bit and the 4- and 8-bit pictures with their colour map, 24-bit
 // pictures as RGB; all but G4 with Deflate. Never LZW, which the open
 // pipeline refuses. One page, written through a stream on the temporary file.
+#include "core/common/expand_row.h"
+#include "core/common/packed_rows.h"
 #include "core/imagelib/atomic_file.h"
 #include "core/imagelib/imagelib.h"
 
@@ -163,35 +165,18 @@ Status WriteTiffTo(std::FILE* f, const Bitmap& picture, const ProgressFn& progre
                                      ? std::size_t{3} * static_cast<std::size_t>(w)
                                      : (static_cast<std::size_t>(w) * bits + 7) / 8;
     std::vector<std::uint8_t> line(rowBytes);
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(h));
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = picture.row(y);
         if (layout == Layout::Rgb) {
-            for (int x = 0; x < w; ++x) {
-                std::uint8_t* p = line.data() + 3 * static_cast<std::size_t>(x);
-                if (picture.bits() == 24) {
-                    p[0] = row[3 * x + 2];
-                    p[1] = row[3 * x + 1];
-                    p[2] = row[3 * x];
-                } else {
-                    const std::uint32_t c = picture.rgb(x, y);
-                    p[0] = static_cast<std::uint8_t>(c >> 16);
-                    p[1] = static_cast<std::uint8_t>(c >> 8);
-                    p[2] = static_cast<std::uint8_t>(c);
-                }
-            }
+            ExpandRowToRgb(picture, y, line.data());
         } else {
             std::memcpy(line.data(), row, rowBytes);
-            const int spare = static_cast<int>(rowBytes * 8) - w * bits;
-            if (spare) line[rowBytes - 1] &= static_cast<std::uint8_t>(0xFF << spare);
+            ClearSpareBits(line.data(), static_cast<std::size_t>(w), bits);
         }
         if (TIFFWriteScanline(t, line.data(), static_cast<std::uint32_t>(y), 0) < 0)
             return failed("Cannot write the TIFF rows.");
-        const int percent = static_cast<int>((std::int64_t{y} + 1) * 100 / h);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(y) + 1)) return Error{"Stopped."};
     }
     if (!TIFFWriteDirectory(t)) return failed("Cannot write the TIFF directory.");
     TIFF* raw = tif.release();

@@ -169,24 +169,6 @@ std::string Describe(const DibLayout& d) {
     return s;
 }
 
-// Reports rows done; false when the caller asked to stop.
-class RowProgress {
-  public:
-    RowProgress(const ProgressFn& fn, std::int64_t rows) : fn_(fn), rows_(rows) {}
-    bool rowDone(std::int64_t done) {
-        if (!fn_) return true;
-        const int percent = static_cast<int>(done * 100 / rows_);
-        if (percent == last_) return true;
-        last_ = percent;
-        return ReportProgress(fn_, percent);
-    }
-
-  private:
-    const ProgressFn& fn_;
-    std::int64_t rows_;
-    int last_ = -1;
-};
-
 const Error kStopped{"Stopped."};
 
 // Copies n pixels of 1, 4 or 8 bits; bits past the last pixel stay zero.
@@ -230,7 +212,7 @@ Status DecodeRaw(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
     const unsigned bgRed = (options.background >> 16) & 255,
                    bgGreen = (options.background >> 8) & 255, bgBlue = options.background & 255;
 
-    RowProgress progress(options.progress, d.height);
+    PercentProgress progress(options.progress, static_cast<std::uint64_t>(d.height));
     for (std::int64_t r = 0; r < d.height; ++r) {
         const std::int64_t n = availablePixels(r);
         if (n == 0) break; // the data ends here; the remaining rows stay black
@@ -253,7 +235,7 @@ Status DecodeRaw(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
                 dst[0] = b, dst[1] = g, dst[2] = rr;
             }
         }
-        if (!progress.rowDone(r + 1)) return kStopped;
+        if (!progress.at(static_cast<std::uint64_t>(r + 1))) return kStopped;
     }
     return Ok();
 }
@@ -265,7 +247,7 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
     const std::int64_t width = d.width, height = d.height;
     const bool four = d.bits == 4;
     std::int64_t x = 0, y = 0; // y counts rows in file order
-    RowProgress progress(options.progress, height);
+    PercentProgress progress(options.progress, static_cast<std::uint64_t>(height));
     auto put = [&](std::uint8_t index) {
         if (x < width && y < height) {
             std::uint8_t* row = out.row(static_cast<int>(d.topDown ? y : height - 1 - y));
@@ -282,7 +264,7 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
     auto advanceRows = [&](std::int64_t rows) -> bool {
         const std::int64_t before = y;
         y += rows;
-        return y == before || progress.rowDone(std::min(y, height));
+        return y == before || progress.at(static_cast<std::uint64_t>(std::min(y, height)));
     };
 
     std::size_t pos = 0;
@@ -305,7 +287,7 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
             if (!advanceRows(1)) return kStopped;
             break;
         case 1: // end of bitmap
-            return progress.rowDone(height) ? Ok() : Status{kStopped};
+            return progress.at(static_cast<std::uint64_t>(height)) ? Ok() : Status{kStopped};
         case 2: // delta
             if (pos + 2 > data.size()) return Ok();
             x += data[pos];
@@ -327,9 +309,8 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
         }
         }
     }
-    return progress.rowDone(height) ? Ok() : Status{kStopped};
+    return progress.at(static_cast<std::uint64_t>(height)) ? Ok() : Status{kStopped};
 }
-
 
 } // namespace
 

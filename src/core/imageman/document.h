@@ -18,8 +18,8 @@ namespace core::imageman {
 struct PageFacts {
     int width = 0;
     int height = 0;
-    int bits = 0;   // bits per pixel as stored (a 16-bit BMP says 16, a 48-bit TIFF 24)
-    int planes = 1; // colour planes (4-bit PCX: 4 planes of 1 bit report bits 1, planes 4)
+    int bits = 0;            // bits per pixel as stored (a 16-bit BMP says 16, a 48-bit TIFF 24)
+    int planes = 1;          // colour planes (4-bit PCX: 4 planes of 1 bit report bits 1, planes 4)
     std::string description; // e.g. "PCX 8-bit RLE", shown by the open dialog
 };
 
@@ -61,6 +61,21 @@ class SinglePageDocument final : public Document {
     PageFacts facts_;
     DecodeFn decode_;
 };
+
+// Opens a one-page file whose header, read now, gives its facts and guides
+// its decode: parse(file) → header, factsOf(header), decode(file, header, options).
+template <class Parse, class FactsOf, class Decode>
+Result<DocumentPtr> OpenWithHeader(Bytes file, Parse parse, FactsOf factsOf, Decode decode) {
+    auto header = parse(std::span<const std::uint8_t>(file));
+    if (!header) return header.error();
+    auto h = header.value();
+    PageFacts facts = factsOf(h);
+    return DocumentPtr(std::make_unique<SinglePageDocument>(
+        std::move(file), std::move(facts),
+        [h, decode](std::span<const std::uint8_t> data, const DecodeOptions& options) {
+            return decode(data, h, options);
+        }));
+}
 
 // The readers, one per format (each in its own file). They take the whole file.
 Result<DocumentPtr> OpenPcxDocument(Bytes file); // PCX, one page

@@ -1,6 +1,7 @@
 #include "core/imageman/pcx_codec.h"
 
 #include "core/common/dib.h"
+#include "core/common/packed_rows.h"
 #include "core/imageman/pcx_tga_alpha.h"
 
 #include <algorithm>
@@ -138,9 +139,8 @@ void StoreRow(const Header& h, const std::uint8_t* line, Bitmap& picture, int y,
     switch (h.bitsPerPlane) {
     case 1:
         if (h.planes == 1) {
-            const std::size_t n = (static_cast<std::size_t>(w) + 7) / 8;
-            std::memcpy(out, line, n);
-            if (w & 7) out[n - 1] &= static_cast<std::uint8_t>(0xFF00 >> (w & 7));
+            CopyIndexRow(line, 1, static_cast<std::size_t>(w), out);
+            ClearSpareBits(out, static_cast<std::size_t>(w), 1);
             return;
         }
         for (int x = 0; x < w; ++x) {
@@ -153,17 +153,12 @@ void StoreRow(const Header& h, const std::uint8_t* line, Bitmap& picture, int y,
         }
         return;
     case 2:
-        for (int x = 0; x < w; ++x) {
-            const unsigned index = (line[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-            out[x >> 1] |= static_cast<std::uint8_t>((x & 1) ? index : index << 4);
-        }
+        CopyIndexRow(line, 2, static_cast<std::size_t>(w), out);
         return;
-    case 4: {
-        const std::size_t n = (static_cast<std::size_t>(w) + 1) / 2;
-        std::memcpy(out, line, n);
-        if (w & 1) out[n - 1] &= 0xF0;
+    case 4:
+        CopyIndexRow(line, 4, static_cast<std::size_t>(w), out);
+        ClearSpareBits(out, static_cast<std::size_t>(w), 4);
         return;
-    }
     default:
         if (h.planes == 1) {
             std::memcpy(out, line, static_cast<std::size_t>(w));
@@ -235,12 +230,9 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
     auto created = Bitmap::Create(h.width, h.height, OutputBits(h));
     if (!created) return created.error();
     Bitmap picture = std::move(created.value());
-    std::optional<AlphaPlane> alpha;
-    if (h.planes == 4 && h.bitsPerPlane == 8) {
-        auto plane = AlphaPlane::Create(h.width, h.height);
-        if (!plane) return plane.error();
-        alpha = std::move(plane.value());
-    }
+    auto plane = AlphaPlane::CreateIf(h.planes == 4 && h.bitsPerPlane == 8, h.width, h.height);
+    if (!plane) return plane.error();
+    std::optional<AlphaPlane>& alpha = plane.value();
     if (picture.bits() == 8)
         SetVgaPalette(picture, data);
     else if (picture.bits() < 8)
@@ -248,19 +240,14 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
 
     std::vector<std::uint8_t> line(lineBytes);
     LineReader reader(data.subspan(kHeaderSize), h.rle);
-    int reported = -1;
+    PercentProgress progress(options.progress, static_cast<std::uint64_t>(h.height));
     for (int y = 0; y < h.height; ++y) {
-        const int percent = static_cast<int>(std::int64_t{y} * 100 / h.height);
-        if (percent != reported) {
-            if (!ReportProgress(options.progress, percent)) return Error{"Decoding stopped."};
-            reported = percent;
-        }
+        if (!progress.at(static_cast<std::uint64_t>(y))) return Error{"Decoding stopped."};
         if (!reader.read(line.data(), lineBytes))
             return Fail("PCX data ends early, in row %d of %d.", y + 1, h.height);
         StoreRow(h, line.data(), picture, y, alpha ? &*alpha : nullptr);
     }
-    if (alpha) alpha->compositeOver(picture, options.background);
-    return picture;
+    return AlphaPlane::Finish(std::move(picture), alpha, options.background);
 }
 
 } // namespace core::imageman::pcx
@@ -268,14 +255,9 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> data, const Header& h,
 namespace core::imageman {
 
 Result<DocumentPtr> OpenPcxDocument(Bytes file) {
-    auto header = pcx::ParseHeader(file);
-    if (!header) return header.error();
-    const pcx::Header h = header.value();
-    return DocumentPtr(std::make_unique<SinglePageDocument>(
-        std::move(file), pcx::Facts(h),
-        [h](std::span<const std::uint8_t> data, const DecodeOptions& options) {
-            return pcx::Decode(data, h, options);
-        }));
+    return OpenWithHeader(
+        std::move(file), pcx::ParseHeader, [](const pcx::Header& h) { return pcx::Facts(h); },
+        pcx::Decode);
 }
 
 } // namespace core::imageman

@@ -14,6 +14,13 @@ Result<AlphaPlane> AlphaPlane::Create(int width, int height) {
     return plane;
 }
 
+Result<std::optional<AlphaPlane>> AlphaPlane::CreateIf(bool wanted, int width, int height) {
+    if (!wanted) return std::optional<AlphaPlane>{};
+    auto plane = Create(width, height);
+    if (!plane) return plane.error();
+    return std::optional<AlphaPlane>{std::move(plane.value())};
+}
+
 void AlphaPlane::compositeOver(Bitmap& picture, std::uint32_t background) const {
     if (!any_ || picture.bits() != 24) return;
     const unsigned bgBlue = background & 0xFF;

@@ -100,7 +100,12 @@ Result<Bitmap> RotatePicture(const Bitmap& src, int angleHundredths, Rgbq fill) 
     const int angle = Normalise(angleHundredths);
     if (angle == 0) return Bitmap(src);
     if (angle % 9000 == 0) return QuarterTurn(src, angle);
+    return RotateAnyAngle(src, angle, fill);
+}
 
+Result<Bitmap> RotateAnyAngle(const Bitmap& src, int angleHundredths, Rgbq fill) {
+    if (src.empty()) return Error{"No picture."};
+    const int angle = Normalise(angleHundredths);
     const int w = src.width(), h = src.height(), bits = src.bits();
     int ow = 0, oh = 0;
     RotatedSize(w, h, angle, &ow, &oh);

@@ -13,6 +13,10 @@ namespace core::imageman {
 // fill being the palette entry nearest to the fill colour.
 Result<Bitmap> RotatePicture(const Bitmap& src, int angleHundredths, Rgbq fill);
 
+// The any-angle path alone, which RotatePicture takes for all but the quarter
+// turns; at a quarter turn it lands on pixel centres and gives the exact turn.
+Result<Bitmap> RotateAnyAngle(const Bitmap& src, int angleHundredths, Rgbq fill);
+
 // The size of the canvas that holds a w × h picture turned by the angle.
 void RotatedSize(int w, int h, int angleHundredths, int* outW, int* outH);
 

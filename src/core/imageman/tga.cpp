@@ -209,22 +209,15 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> file, const Header& h,
             picture.palette()[i] = i < map.size() ? map[i] : Rgbq{};
     }
     const bool pixelAlpha = !indexed && h.alphaBits > 0 && (h.pixelBits == 16 || h.pixelBits == 32);
-    std::optional<AlphaPlane> alpha;
-    if (pixelAlpha) {
-        auto plane = AlphaPlane::Create(h.width, h.height);
-        if (!plane) return plane.error();
-        alpha = std::move(plane.value());
-    }
+    auto plane = AlphaPlane::CreateIf(pixelAlpha, h.width, h.height);
+    if (!plane) return plane.error();
+    std::optional<AlphaPlane>& alpha = plane.value();
 
     std::vector<std::uint8_t> line(static_cast<std::size_t>(h.width) * pixelBytes);
     PixelReader reader(file.subspan(h.dataOffset), pixelBytes, h.rle());
-    int reported = -1;
+    PercentProgress progress(options.progress, static_cast<std::uint64_t>(h.height));
     for (int y = 0; y < h.height; ++y) {
-        const int percent = static_cast<int>(std::int64_t{y} * 100 / h.height);
-        if (percent != reported) {
-            if (!ReportProgress(options.progress, percent)) return Error{"Decoding stopped."};
-            reported = percent;
-        }
+        if (!progress.at(static_cast<std::uint64_t>(y))) return Error{"Decoding stopped."};
         if (!reader.read(line.data(), static_cast<std::size_t>(h.width)))
             return Fail("TGA data ends early, in row %d of %d.", y + 1, h.height);
         const int row = h.topToBottom ? y : h.height - 1 - y;
@@ -252,8 +245,7 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> file, const Header& h,
             if (alpha) alpha->set(col, row, c.a);
         }
     }
-    if (alpha) alpha->compositeOver(picture, options.background);
-    return picture;
+    return AlphaPlane::Finish(std::move(picture), alpha, options.background);
 }
 
 } // namespace core::imageman::tga
@@ -261,14 +253,7 @@ Result<Bitmap> Decode(std::span<const std::uint8_t> file, const Header& h,
 namespace core::imageman {
 
 Result<DocumentPtr> OpenTgaDocument(Bytes file) {
-    auto header = tga::ParseHeader(file);
-    if (!header) return header.error();
-    const tga::Header h = header.value();
-    return DocumentPtr(std::make_unique<SinglePageDocument>(
-        std::move(file), tga::Facts(h),
-        [h](std::span<const std::uint8_t> data, const DecodeOptions& options) {
-            return tga::Decode(data, h, options);
-        }));
+    return OpenWithHeader(std::move(file), tga::ParseHeader, tga::Facts, tga::Decode);
 }
 
 } // namespace core::imageman

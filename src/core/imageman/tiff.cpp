@@ -3,8 +3,9 @@
 // one or separate planes) are read strip by strip into a picture of the
 // matching depth; anything else goes through libtiff's RGBA reader into 24 bits.
 #include "core/common/memory.h"
-#include "core/imageman/document.h"
+#include "core/common/packed_rows.h"
 #include "core/imagelib/tiff_facts.h"
+#include "core/imageman/document.h"
 
 #include <tiffio.h>
 
@@ -147,29 +148,14 @@ void ConvertRow(const PageTags& t, const Plan& plan, const std::uint8_t* src, st
                 std::uint32_t background) {
     const std::uint32_t w = t.width;
     if (plan.kind != Kind::Color) {
-        switch (t.bps) {
-        case 1:
-            std::memcpy(dst, src, (w + 7) / 8);
+        if (t.bps != 16) {
+            CopyIndexRow(src, t.bps, w, dst);
             return;
-        case 4:
-            std::memcpy(dst, src, (w + 1) / 2);
-            return;
-        case 8:
-            std::memcpy(dst, src, w);
-            return;
-        case 2:
-            for (std::uint32_t x = 0; x < w; ++x) {
-                const unsigned v = (src[x >> 2] >> (6 - 2 * (x & 3))) & 3u;
-                dst[x >> 1] = static_cast<std::uint8_t>((x & 1) ? (dst[x >> 1] | v) : (v << 4));
-            }
-            return;
-        case 16:
-            for (std::uint32_t x = 0; x < w; ++x) {
-                std::uint16_t v;
-                std::memcpy(&v, src + 2 * std::size_t{x}, 2);
-                dst[x] = Sample16To8(v);
-            }
-            return;
+        }
+        for (std::uint32_t x = 0; x < w; ++x) {
+            std::uint16_t v;
+            std::memcpy(&v, src + 2 * std::size_t{x}, 2);
+            dst[x] = Sample16To8(v);
         }
         return;
     }
@@ -204,23 +190,6 @@ void ConvertRow(const PageTags& t, const Plan& plan, const std::uint8_t* src, st
         d[2] = static_cast<std::uint8_t>(c[0]);
     }
 }
-
-// Calls the progress callback when the percentage moves; false = stop.
-class Progress {
-  public:
-    Progress(const ProgressFn& fn, std::uint32_t total) : fn_(fn), total_(total) {}
-    bool at(std::uint32_t done) {
-        const int pct = static_cast<int>(std::uint64_t{done} * 100 / std::max(total_, 1u));
-        if (pct == last_) return true;
-        last_ = pct;
-        return ReportProgress(fn_, pct);
-    }
-
-  private:
-    const ProgressFn& fn_;
-    std::uint32_t total_;
-    int last_ = -1;
-};
 
 class TiffDocument final : public Document {
   public:
@@ -315,7 +284,7 @@ class TiffDocument final : public Document {
         const std::size_t sampleBytes = t.bps / 8u;
         if (separate) interleaved.resize(std::size_t{t.width} * t.spp * sampleBytes);
 
-        Progress progress(options.progress, t.height);
+        PercentProgress progress(options.progress, t.height);
         if (!progress.at(0)) return Error{"Stopped."};
         for (std::uint32_t strip = 0; strip < stripsPerPlane; ++strip) {
             const std::uint32_t y0 = strip * rps;
@@ -381,7 +350,7 @@ class TiffDocument final : public Document {
             }
         };
 
-        Progress progress(options.progress, t.height);
+        PercentProgress progress(options.progress, t.height);
         if (!progress.at(0)) return Error{"Stopped."};
         mem_->clearError();
         if (t.tiled) {

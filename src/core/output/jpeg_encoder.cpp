@@ -1,5 +1,6 @@
 #include "core/output/jpeg_encoder.h"
 
+#include "core/common/expand_row.h"
 #include "core/imagelib/atomic_file.h"
 
 #include <algorithm>
@@ -107,25 +108,15 @@ Result<std::vector<std::uint8_t>> CompressJPEG(const Bitmap& picture, const Jpeg
     const bool direct = picture.bits() == 24 && !picture.deviceDependent();
     std::vector<std::uint8_t> expanded(direct ? 0 : std::size_t{3} * picture.width());
     const int h = picture.height();
-    int lastPercent = -1;
+    PercentProgress rowsDone(progress, static_cast<std::uint64_t>(h));
     for (int y = 0; y < h; ++y) {
         const std::uint8_t* row = picture.row(y);
         if (!direct) {
-            for (int x = 0; x < picture.width(); ++x) {
-                const std::uint32_t c = picture.rgb(x, y);
-                std::uint8_t* p = expanded.data() + 3 * static_cast<std::size_t>(x);
-                p[0] = static_cast<std::uint8_t>(c);
-                p[1] = static_cast<std::uint8_t>(c >> 8);
-                p[2] = static_cast<std::uint8_t>(c >> 16);
-            }
+            ExpandRowToBgr(picture, y, expanded.data());
             row = expanded.data();
         }
         if (!WriteRowSafe(&e, row)) return failed("Cannot encode the JPEG rows.");
-        const int percent = static_cast<int>((std::int64_t{y} + 1) * 100 / h);
-        if (percent != lastPercent) {
-            lastPercent = percent;
-            if (!ReportProgress(progress, percent)) return Error{"Stopped."};
-        }
+        if (!rowsDone.at(static_cast<std::uint64_t>(y) + 1)) return Error{"Stopped."};
     }
     if (!FinishSafe(&e)) return failed("Cannot finish the JPEG file.");
     return std::vector<std::uint8_t>(e.buffer, e.buffer + e.size);
