@@ -4,6 +4,7 @@
 #include "cli/convert_command.h"
 #include "cli/bookmarks_command.h"
 #include "cli/edit_options.h"
+#include "cli/effects_command.h"
 #include "cli/transform_options.h"
 #include "core/app/settings.h"
 #include "core/common/paths.h"
@@ -42,6 +43,8 @@ void PrintUsage(std::FILE* to) {
                to);
     cli::PrintEditUsage(to);
     cli::PrintTransformUsage(to);
+    std::fputc('\n', to);
+    PrintEffectsUsage(to);
 }
 
 struct Options {
@@ -254,6 +257,7 @@ int Jpeg(const Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
         PrintUsage(stderr);
