@@ -1,0 +1,215 @@
+#include "core/imageman/transition_renderer.h"
+
+#include <algorithm>
+#include <cstring>
+#include <random>
+
+namespace core::imageman {
+
+namespace {
+
+// Does the new picture enter at the band's high end (from Right or Bottom)?
+bool EntersHigh(int direction) {
+    return direction == 0 || direction == 2;
+}
+
+Rect Union(const Rect& a, const Rect& b) {
+    if (a.width() <= 0 || a.height() <= 0) return b;
+    if (b.width() <= 0 || b.height() <= 0) return a;
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+// 0 .. k - 1 from 64 random bits, exactly Trunc(k * u).
+std::uint64_t Below(std::mt19937_64& rng, std::uint64_t k) {
+    return static_cast<std::uint64_t>((static_cast<unsigned __int128>(rng()) * k) >> 64);
+}
+
+} // namespace
+
+std::vector<std::uint32_t> BlockOrder(const FxParams& p, const FxGeometry& g) {
+    const std::uint64_t count = static_cast<std::uint64_t>(g.tilesX) * g.tilesY;
+    std::vector<std::uint32_t> order(count);
+    for (std::uint64_t i = 0; i < count; ++i)
+        order[i] = static_cast<std::uint32_t>(i);
+    std::mt19937_64 rng(p.seed);
+    if (g.family == Family::Tiles) {
+        // A ragged sweep from the start edge: the distance in blocks plus up
+        // to three blocks of random lag.
+        const int direction = std::clamp(p.effect - 10, 0, 3);
+        std::vector<std::uint64_t> key(count);
+        for (std::uint64_t i = 0; i < count; ++i) {
+            const std::uint64_t cx = i % g.tilesX, cy = i / g.tilesX;
+            const std::uint64_t dist = direction == 0   ? g.tilesX - 1 - cx
+                                       : direction == 1 ? cx
+                                       : direction == 2 ? g.tilesY - 1 - cy
+                                                        : cy;
+            key[i] = (dist << 32) + 3 * (rng() >> 32);
+        }
+        std::sort(order.begin(), order.end(), [&](std::uint32_t a, std::uint32_t b) {
+            return key[a] != key[b] ? key[a] < key[b] : a < b;
+        });
+    } else {
+        for (std::uint64_t i = count; i > 1; --i)
+            std::swap(order[i - 1], order[Below(rng, i)]);
+    }
+    return order;
+}
+
+TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapshot,
+                                       Frame32View newPicture)
+    : params_(p), old_(oldSnapshot), new_(newPicture),
+      width_(std::min(oldSnapshot.width, newPicture.width)),
+      height_(std::min(oldSnapshot.height, newPicture.height)) {
+    geometry_ = GeometryOf(p, width_, height_);
+    mode_ = (p.option >= 0 && p.option <= 3) ? p.option : 3;
+    switch (geometry_.family) {
+    case Family::Wipe:
+    case Family::Curtains:
+    case Family::Blinds:
+        break;
+    case Family::Mosaic:
+    case Family::Tiles:
+        order_ = BlockOrder(p, geometry_);
+        break;
+    default:
+        geometry_.family = Family::None;
+        geometry_.steps = 1;
+        break; // not drawn yet
+    }
+}
+
+Rect TransitionRenderer::Render(int step, Frame32View target) {
+    step = std::clamp(step, 0, geometry_.steps);
+    Rect changed;
+    if (width_ <= 0 || height_ <= 0 || target.width < width_ || target.height < height_)
+        return changed;
+    switch (geometry_.family) {
+    case Family::Wipe:
+    case Family::Curtains:
+    case Family::Blinds:
+        changed = RenderBands(step, target);
+        break;
+    case Family::Mosaic:
+    case Family::Tiles:
+        changed = RenderBlocks(step, target);
+        break;
+    default:
+        changed = RenderWhole(step >= geometry_.steps ? new_ : old_, target);
+        break;
+    }
+    lastStep_ = step;
+    return changed;
+}
+
+Rect TransitionRenderer::RenderWhole(const Frame32View& from, Frame32View target) {
+    for (int y = 0; y < height_; ++y)
+        std::memcpy(target.row(y), from.row(y), sizeof(std::uint32_t) * width_);
+    return {0, 0, width_, height_};
+}
+
+// The runs that make `step` along the motion, band by band. With the target
+// holding `prevStep` (lower), parts that stay as they are are left out.
+void TransitionRenderer::BandRuns(int step, int prevStep, std::vector<Run>& runs) const {
+    const FxGeometry& g = geometry_;
+    const int e = g.extent;
+    const bool incremental = prevStep <= step;
+    const bool newMoves = mode_ == 0 || mode_ == 2;
+    const bool oldMoves = mode_ == 0 || mode_ == 1;
+    auto band = [&](int a, int b, bool high, int o, int oPrev) {
+        const int len = b - a;
+        if (high) {
+            // New over [b - o, b), old over [a, b - o).
+            if (!newMoves && incremental) {
+                if (o > oPrev) runs.push_back({b - o, o - oPrev, true, b - o});
+            } else if (o > 0) {
+                runs.push_back({b - o, o, true, newMoves ? a : b - o});
+            }
+            if ((oldMoves || !incremental) && len - o > 0)
+                runs.push_back({a, len - o, false, oldMoves ? a + o : a});
+        } else {
+            // New over [a, a + o), old over [a + o, b).
+            if (!newMoves && incremental) {
+                if (o > oPrev) runs.push_back({a + oPrev, o - oPrev, true, a + oPrev});
+            } else if (o > 0) {
+                runs.push_back({a, o, true, newMoves ? b - o : a});
+            }
+            if ((oldMoves || !incremental) && len - o > 0)
+                runs.push_back({a + o, len - o, false, oldMoves ? a : a + o});
+        }
+    };
+    auto offset = [](int len, long long k, int per) {
+        return static_cast<int>(std::min<long long>(len, k * per));
+    };
+    if (g.family == Family::Wipe) {
+        const bool high = EntersHigh(params_.effect - 1);
+        band(0, e, high, offset(e, step, g.lo), offset(e, prevStep, g.lo));
+    } else if (g.family == Family::Curtains) {
+        // "out" opens from the centre line, "in" closes towards it.
+        const bool out = params_.effect == 5 || params_.effect == 7;
+        const int c = e / 2;
+        band(0, c, out, offset(c, step, g.lo), offset(c, prevStep, g.lo));
+        band(c, e, !out, offset(e - c, step, g.lo), offset(e - c, prevStep, g.lo));
+    } else {
+        const bool high = EntersHigh(params_.effect - 18);
+        for (int a = 0; a < e; a += g.band) {
+            const int b = std::min(a + g.band, e);
+            band(a, b, high, offset(b - a, step, g.lo), offset(b - a, prevStep, g.lo));
+        }
+    }
+}
+
+Rect TransitionRenderer::RenderBands(int step, Frame32View target) {
+    runs_.clear();
+    BandRuns(step, lastStep_, runs_);
+    Rect changed;
+    constexpr std::size_t px = sizeof(std::uint32_t);
+    if (geometry_.vertical) {
+        for (const Run& r : runs_) {
+            const Frame32View& from = r.fromNew ? new_ : old_;
+            for (int i = 0; i < r.len; ++i)
+                std::memcpy(target.row(r.dst + i), from.row(r.src + i), px * width_);
+            changed = Union(changed, {0, r.dst, width_, r.dst + r.len});
+        }
+    } else {
+        for (int y = 0; y < height_; ++y) {
+            std::uint32_t* out = target.row(y);
+            const std::uint32_t* o = old_.row(y);
+            const std::uint32_t* n = new_.row(y);
+            for (const Run& r : runs_)
+                std::memcpy(out + r.dst, (r.fromNew ? n : o) + r.src, px * r.len);
+        }
+        for (const Run& r : runs_)
+            changed = Union(changed, {r.dst, 0, r.dst + r.len, height_});
+    }
+    return changed;
+}
+
+Rect TransitionRenderer::RenderBlocks(int step, Frame32View target) {
+    const FxGeometry& g = geometry_;
+    const std::uint64_t count = order_.size();
+    auto shown = [&](int k) {
+        return static_cast<std::uint64_t>(
+            (static_cast<unsigned __int128>(count) * k + g.steps - 1) / g.steps);
+    };
+    std::uint64_t from = 0;
+    Rect changed;
+    if (step >= lastStep_) {
+        from = shown(lastStep_);
+    } else {
+        changed = RenderWhole(old_, target);
+    }
+    const std::uint64_t to = shown(step);
+    for (std::uint64_t i = from; i < to; ++i) {
+        const std::uint32_t block = order_[i];
+        const int x0 = static_cast<int>(block % g.tilesX) * g.tileW;
+        const int y0 = static_cast<int>(block / g.tilesX) * g.tileH;
+        const int x1 = std::min(x0 + g.tileW, width_), y1 = std::min(y0 + g.tileH, height_);
+        for (int y = y0; y < y1; ++y)
+            std::memcpy(target.row(y) + x0, new_.row(y) + x0, sizeof(std::uint32_t) * (x1 - x0));
+        changed = Union(changed, {x0, y0, x1, y1});
+    }
+    return changed;
+}
+
+} // namespace core::imageman

@@ -1,0 +1,66 @@
+// Draws the states of one transition over one target: the old picture (what
+// was on screen) turning into the new one, step by step as the frame plan
+// numbers them. Every pixel is 0x00RRGGBB.
+#pragma once
+
+#include "core/imageman/imageman.h"
+#include "core/imageman/transition_plan.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <vector>
+
+namespace core::imageman {
+
+// A view of 32-bit pixels; stride in pixels.
+struct Frame32View {
+    std::uint32_t* pixels = nullptr;
+    int width = 0, height = 0;
+    std::ptrdiff_t stride = 0;
+
+    std::uint32_t* row(int y) const { return pixels + y * stride; }
+};
+
+// The order in which a mosaic or tile effect shows its blocks: every block
+// index (row by row) once.
+std::vector<std::uint32_t> BlockOrder(const FxParams& p, const FxGeometry& g);
+
+// Wipes, curtains, blinds, mosaics, tiles and random lines; the other
+// families cut to the new picture in one step for now.
+class TransitionRenderer {
+  public:
+    // Old and new are the size of the target and must outlive the renderer.
+    TransitionRenderer(const FxParams& p, Frame32View oldSnapshot, Frame32View newPicture);
+
+    int steps() const { return geometry_.steps; }
+    const FxGeometry& geometry() const { return geometry_; }
+
+    // Makes the target show `step` (0 = the old picture, steps() = the new
+    // one) and returns the rectangle it changed. The target is taken to hold
+    // what the last call left (the old picture before the first); after a
+    // lower or equal step only what differs is written.
+    Rect Render(int step, Frame32View target);
+
+  private:
+    struct Run {
+        int dst, len; // along the motion
+        bool fromNew;
+        int src;
+    };
+
+    void BandRuns(int step, int prevStep, std::vector<Run>& runs) const;
+    Rect RenderBands(int step, Frame32View target);
+    Rect RenderBlocks(int step, Frame32View target);
+    Rect RenderWhole(const Frame32View& from, Frame32View target);
+
+    FxParams params_;
+    FxGeometry geometry_;
+    Frame32View old_, new_;
+    int width_, height_;
+    int mode_ = 3;
+    int lastStep_ = 0; // what the target holds
+    std::vector<std::uint32_t> order_;
+    std::vector<Run> runs_;
+};
+
+} // namespace core::imageman
