@@ -197,3 +197,15 @@ TEST(TransitionRender, BlockOrders) {
         EXPECT_EQ(std::set<std::uint32_t>(order.begin(), order.end()).size(), order.size());
     }
 }
+
+TEST(TransitionRender, BlurIntroSharpensToTheNewPicture) {
+    for (std::uint32_t grain : {1u, 3u})
+        for (const auto& wh : {std::pair{120, 97}, std::pair{1, 200}, std::pair{200, 2}}) {
+            const im::FxParams p{14, 1, grain, 20, 255, 0};
+            SCOPED_TRACE(testing::Message()
+                         << "grain " << grain << " size " << wh.first << "x" << wh.second);
+            RunAgainstReference(p, wh.first, wh.second, 1);
+        }
+    const im::FxPlan plan = im::MakePlan({14, 1, 1, 20, 255, 0}, 120, 97);
+    EXPECT_EQ(plan.steps, 4);
+}

@@ -95,6 +95,34 @@ std::vector<std::uint32_t> TransitionState(const core::imageman::FxParams& p, in
         return out;
     }
 
+    if (code == 14) {
+        if (step <= 0) return oldPix;
+        const int r0 = std::max(2, std::min(w, h) / 24);
+        const long long r = std::max<long long>(0, r0 - 1LL * step * lo);
+        const long long size = 2 * r + 1;
+        auto blur = [&](const std::vector<std::uint32_t>& in, bool across) {
+            std::vector<std::uint32_t> res(in.size());
+            for (int y = 0; y < h; ++y)
+                for (int x = 0; x < w; ++x) {
+                    std::uint32_t px = 0;
+                    for (int c = 0; c < 3; ++c) {
+                        long long sum = 0;
+                        for (long long i = -r; i <= r; ++i) {
+                            const long long sx =
+                                across ? std::clamp<long long>(x + i, 0, w - 1) : x;
+                            const long long sy =
+                                across ? y : std::clamp<long long>(y + i, 0, h - 1);
+                            sum += (in[sy * w + sx] >> (8 * c)) & 0xFF;
+                        }
+                        px |= static_cast<std::uint32_t>((sum + size / 2) / size) << (8 * c);
+                    }
+                    res[static_cast<std::size_t>(y) * w + x] = px;
+                }
+            return res;
+        };
+        return blur(blur(newPix, true), false);
+    }
+
     // No effect: the new picture at the one step.
     return step >= 1 ? newPix : oldPix;
 }

@@ -72,6 +72,10 @@ TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapsho
     case Family::Tiles:
         order_ = BlockOrder(p, geometry_);
         break;
+    case Family::BlurIntro:
+        blurRows_.resize(static_cast<std::size_t>(width_) * height_);
+        columnSums_.resize(static_cast<std::size_t>(width_) * 3);
+        break;
     default:
         geometry_.family = Family::None;
         geometry_.steps = 1;
@@ -93,6 +97,9 @@ Rect TransitionRenderer::Render(int step, Frame32View target) {
     case Family::Mosaic:
     case Family::Tiles:
         changed = RenderBlocks(step, target);
+        break;
+    case Family::BlurIntro:
+        changed = RenderBlur(step, target);
         break;
     default:
         changed = RenderWhole(step >= geometry_.steps ? new_ : old_, target);
@@ -210,6 +217,64 @@ Rect TransitionRenderer::RenderBlocks(int step, Frame32View target) {
         changed = Union(changed, {x0, y0, x1, y1});
     }
     return changed;
+}
+
+// The new picture blurred by a box of radius R0 - k * grain, sharpening to
+// itself: a horizontal then a vertical pass of running sums, edge pixels
+// repeated, each pass rounded to whole channel values.
+Rect TransitionRenderer::RenderBlur(int step, Frame32View target) {
+    if (step == lastStep_ && step > 0) return {};
+    if (step == 0) return RenderWhole(old_, target);
+    const long long r64 = std::max<long long>(0, geometry_.blurRadius - 1LL * step * geometry_.lo);
+    if (r64 == 0) return RenderWhole(new_, target);
+    const int r = static_cast<int>(r64);
+    const std::uint32_t size = 2 * r + 1, half = size / 2;
+    const int w = width_, h = height_;
+    auto channel = [](std::uint32_t p, int c) { return (p >> (8 * c)) & 0xFF; };
+    auto pack = [&](const std::uint32_t* sums) {
+        return ((sums[2] + half) / size) << 16 | ((sums[1] + half) / size) << 8 |
+               (sums[0] + half) / size;
+    };
+    for (int y = 0; y < h; ++y) {
+        const std::uint32_t* in = new_.row(y);
+        std::uint32_t* out = &blurRows_[static_cast<std::size_t>(y) * w];
+        std::uint32_t sums[3];
+        for (int c = 0; c < 3; ++c) {
+            sums[c] = (r + 1) * channel(in[0], c);
+            for (int i = 1; i <= r; ++i)
+                sums[c] += channel(in[std::min(i, w - 1)], c);
+        }
+        for (int x = 0; x < w; ++x) {
+            out[x] = pack(sums);
+            const std::uint32_t enter = in[std::min(x + r + 1, w - 1)];
+            const std::uint32_t leave = in[std::max(x - r, 0)];
+            for (int c = 0; c < 3; ++c)
+                sums[c] += channel(enter, c) - channel(leave, c);
+        }
+    }
+    // Vertical pass with one running sum per column.
+    auto source = [&](int y) {
+        return &blurRows_[static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w];
+    };
+    for (int x = 0; x < w; ++x)
+        for (int c = 0; c < 3; ++c) {
+            std::uint32_t s = (r + 1) * channel(source(0)[x], c);
+            for (int i = 1; i <= r; ++i)
+                s += channel(source(i)[x], c);
+            columnSums_[3 * x + c] = s;
+        }
+    for (int y = 0; y < h; ++y) {
+        std::uint32_t* out = target.row(y);
+        const std::uint32_t* enter = source(y + r + 1);
+        const std::uint32_t* leave = source(y - r);
+        for (int x = 0; x < w; ++x) {
+            std::uint32_t* sums = &columnSums_[3 * x];
+            out[x] = pack(sums);
+            for (int c = 0; c < 3; ++c)
+                sums[c] += channel(enter[x], c) - channel(leave[x], c);
+        }
+    }
+    return {0, 0, w, h};
 }
 
 } // namespace core::imageman

@@ -25,8 +25,8 @@ struct Frame32View {
 // index (row by row) once.
 std::vector<std::uint32_t> BlockOrder(const FxParams& p, const FxGeometry& g);
 
-// Wipes, curtains, blinds, mosaics, tiles and random lines; the other
-// families cut to the new picture in one step for now.
+// Wipes, curtains, blinds, mosaics, tiles, random lines and the blur intro;
+// implode and explode cut to the new picture in one step for now.
 class TransitionRenderer {
   public:
     // Old and new are the size of the target and must outlive the renderer.
@@ -37,8 +37,8 @@ class TransitionRenderer {
 
     // Makes the target show `step` (0 = the old picture, steps() = the new
     // one) and returns the rectangle it changed. The target is taken to hold
-    // what the last call left (the old picture before the first); after a
-    // lower or equal step only what differs is written.
+    // what the last call left (the old picture before the first): unless the
+    // step goes back, only what differs from that is written.
     Rect Render(int step, Frame32View target);
 
   private:
@@ -52,6 +52,7 @@ class TransitionRenderer {
     Rect RenderBands(int step, Frame32View target);
     Rect RenderBlocks(int step, Frame32View target);
     Rect RenderWhole(const Frame32View& from, Frame32View target);
+    Rect RenderBlur(int step, Frame32View target);
 
     FxParams params_;
     FxGeometry geometry_;
@@ -61,6 +62,8 @@ class TransitionRenderer {
     int lastStep_ = 0; // what the target holds
     std::vector<std::uint32_t> order_;
     std::vector<Run> runs_;
+    std::vector<std::uint32_t> blurRows_; // the horizontal pass
+    std::vector<std::uint32_t> columnSums_;
 };
 
 } // namespace core::imageman
