@@ -123,6 +123,44 @@ std::vector<std::uint32_t> TransitionState(const core::imageman::FxParams& p, in
         return blur(blur(newPix, true), false);
     }
 
+    if (code == 16 || code == 17) {
+        const int steps = core::imageman::GeometryOf(p, w, h).steps;
+        if (step >= steps) return newPix;
+        const bool explode = code == 17;
+        const long long k = explode ? step : steps - step; // the shape's size in steps
+        const int shape = (p.option >= 4 && p.option <= 6) ? p.option : 4;
+        using Wide = __int128;
+        for (int y = 0; y < h; ++y)
+            for (int x = 0; x < w; ++x) {
+                // Twice the distance of the pixel's centre from the target's centre.
+                const Wide dx = x * 2 + 1 - w < 0 ? w - 1 - 2 * x : 2 * x + 1 - w;
+                const Wide dy = y * 2 + 1 - h < 0 ? h - 1 - 2 * y : 2 * y + 1 - h;
+                bool inside = false;
+                if (k > 0 && shape == 4) {
+                    // |dx| / 2 < (k / steps) * w / 2
+                    inside = dx * steps < Wide(k) * w && dy * steps < Wide(k) * h;
+                } else if (k > 0 && shape == 6) {
+                    // (dx/2)^2 / (t w / sqrt 2)^2 + (dy/2)^2 / (t h / sqrt 2)^2 < 1, t = k / steps
+                    inside = (dx * dx * h * h + dy * dy * w * w) * steps * steps <
+                             Wide(2) * k * k * w * w * h * h;
+                } else if (k > 0) {
+                    // Half-extents A = 0.55 t w, B = 0.55 t h, corner radius R = min(A, B) / 4,
+                    // all times 80 steps.
+                    const Wide X = 40 * dx * steps, Y = 40 * dy * steps;
+                    const Wide A = Wide(44) * k * w, B = Wide(44) * k * h;
+                    const Wide R = (A < B ? A : B) / 4;
+                    if (X < A && Y < B) {
+                        const Wide cx = A - R, cy = B - R;
+                        inside =
+                            X <= cx || Y <= cy || (X - cx) * (X - cx) + (Y - cy) * (Y - cy) < R * R;
+                    }
+                }
+                const std::size_t at = static_cast<std::size_t>(y) * w + x;
+                out[at] = (inside == explode) ? newPix[at] : oldPix[at];
+            }
+        return out;
+    }
+
     // No effect: the new picture at the one step.
     return step >= 1 ? newPix : oldPix;
 }

@@ -27,6 +27,32 @@ std::uint64_t Below(std::mt19937_64& rng, std::uint64_t k) {
 
 } // namespace
 
+bool InsideShape(int option, int width, int height, long long size, long long steps, int x, int y) {
+    using Wide = __int128;
+    if (size <= 0) return false;
+    // Pixel centres relative to the target's centre, in half pixels.
+    const long long px = std::llabs(2LL * x + 1 - width), py = std::llabs(2LL * y + 1 - height);
+    const long long w = width, h = height, n = std::max(steps, 1LL);
+    switch (option) {
+    case 5: {
+        // Half-extents 0.55 of the sides, corners rounded by a quarter of the
+        // shorter one; everything in units of 1 / (80 n) pixel.
+        const Wide x2 = Wide(40) * n * px, y2 = Wide(40) * n * py;
+        const Wide a = Wide(44) * size * w, b = Wide(44) * size * h;
+        const Wide rho = Wide(11) * size * std::min(w, h);
+        if (x2 >= a || y2 >= b) return false;
+        const Wide dx = x2 - (a - rho), dy = y2 - (b - rho);
+        if (dx <= 0 || dy <= 0) return true;
+        return dx * dx + dy * dy < rho * rho;
+    }
+    case 6: // half-extents the sides over root 2: the ellipse through the corners
+        return (Wide(px) * px * h * h + Wide(py) * py * w * w) * n * n <
+               Wide(2) * size * size * w * w * h * h;
+    default: // half-extents half the sides
+        return px * n < size * w && py * n < size * h;
+    }
+}
+
 std::vector<std::uint32_t> BlockOrder(const FxParams& p, const FxGeometry& g) {
     const std::uint64_t count = static_cast<std::uint64_t>(g.tilesX) * g.tilesY;
     std::vector<std::uint32_t> order(count);
@@ -76,6 +102,11 @@ TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapsho
         blurRows_.resize(static_cast<std::size_t>(width_) * height_);
         columnSums_.resize(static_cast<std::size_t>(width_) * 3);
         break;
+    case Family::Shape:
+        spanStart_.resize(height_);
+        for (int y = 0; y < height_; ++y)
+            spanStart_[y] = ShapeSpanStart(0, y);
+        break;
     default:
         geometry_.family = Family::None;
         geometry_.steps = 1;
@@ -100,6 +131,9 @@ Rect TransitionRenderer::Render(int step, Frame32View target) {
         break;
     case Family::BlurIntro:
         changed = RenderBlur(step, target);
+        break;
+    case Family::Shape:
+        changed = RenderShape(step, target);
         break;
     default:
         changed = RenderWhole(step >= geometry_.steps ? new_ : old_, target);
@@ -275,6 +309,58 @@ Rect TransitionRenderer::RenderBlur(int step, Frame32View target) {
         }
     }
     return {0, 0, w, h};
+}
+
+// Where the shape's span of row y begins at `step`: explode shows the new
+// picture over [start, width - start), implode the old one. Shapes are convex
+// and symmetric, so each row's inside part is one centred span.
+int TransitionRenderer::ShapeSpanStart(int step, int y) const {
+    const int n = geometry_.steps;
+    const bool explode = params_.effect == 17;
+    const int none = (width_ + 1) / 2;
+    if (step >= n) return explode ? 0 : none; // the new picture exactly
+    const long long size = explode ? step : n - step;
+    const int option = (params_.option >= 4 && params_.option <= 6) ? params_.option : 4;
+    int lo = 0, hi = none; // the first inside x lies in [lo, hi]
+    while (lo < hi) {
+        const int mid = lo + (hi - lo) / 2;
+        if (InsideShape(option, width_, height_, size, n, mid, y))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+Rect TransitionRenderer::RenderShape(int step, Frame32View target) {
+    const bool explode = params_.effect == 17;
+    const bool incremental = step >= lastStep_;
+    constexpr std::size_t px = sizeof(std::uint32_t);
+    const int w = width_;
+    Rect changed;
+    auto copy = [&](int y, int x0, int x1, const Frame32View& from) {
+        if (x1 <= x0) return;
+        std::memcpy(target.row(y) + x0, from.row(y) + x0, px * (x1 - x0));
+        changed = Union(changed, {x0, y, x1, y + 1});
+    };
+    for (int y = 0; y < height_; ++y) {
+        const int start = ShapeSpanStart(step, y);
+        const Frame32View& inside = explode ? new_ : old_;
+        const Frame32View& outside = explode ? old_ : new_;
+        if (!incremental) {
+            copy(y, 0, start, outside);
+            copy(y, start, w - start, inside);
+            copy(y, std::max(start, w - start), w, outside);
+        } else {
+            // Explode's span only grows, implode's only shrinks; both reveal new.
+            const int prev = spanStart_[y];
+            const int a = std::min(start, prev), b = std::max(start, prev);
+            copy(y, a, b, new_);
+            copy(y, std::max(w - b, b), std::max(w - a, b), new_);
+        }
+        spanStart_[y] = start;
+    }
+    return changed;
 }
 
 } // namespace core::imageman

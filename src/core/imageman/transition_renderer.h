@@ -21,12 +21,15 @@ struct Frame32View {
     std::uint32_t* row(int y) const { return pixels + y * stride; }
 };
 
+// Is the pixel inside an implode or explode shape of `size` out of `steps`
+// (0 = nothing, steps = the whole shape)? Option 4 rectangle, 5 rounded
+// rectangle, 6 ellipse through the corners; the shape is centred on the target.
+bool InsideShape(int option, int width, int height, long long size, long long steps, int x, int y);
+
 // The order in which a mosaic or tile effect shows its blocks: every block
 // index (row by row) once.
 std::vector<std::uint32_t> BlockOrder(const FxParams& p, const FxGeometry& g);
 
-// Wipes, curtains, blinds, mosaics, tiles, random lines and the blur intro;
-// implode and explode cut to the new picture in one step for now.
 class TransitionRenderer {
   public:
     // Old and new are the size of the target and must outlive the renderer.
@@ -53,6 +56,8 @@ class TransitionRenderer {
     Rect RenderBlocks(int step, Frame32View target);
     Rect RenderWhole(const Frame32View& from, Frame32View target);
     Rect RenderBlur(int step, Frame32View target);
+    Rect RenderShape(int step, Frame32View target);
+    int ShapeSpanStart(int step, int y) const;
 
     FxParams params_;
     FxGeometry geometry_;
@@ -64,6 +69,7 @@ class TransitionRenderer {
     std::vector<Run> runs_;
     std::vector<std::uint32_t> blurRows_; // the horizontal pass
     std::vector<std::uint32_t> columnSums_;
+    std::vector<int> spanStart_; // per row: where the shape's span of the last state begins
 };
 
 } // namespace core::imageman
