@@ -101,6 +101,7 @@ TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapsho
     case Family::BlurIntro:
         blurRows_.resize(static_cast<std::size_t>(width_) * height_);
         columnSums_.resize(static_cast<std::size_t>(width_) * 3);
+        averages_.resize(255 * (2 * static_cast<std::size_t>(geometry_.blurRadius) + 1) + 1);
         break;
     case Family::Shape:
         spanStart_.resize(height_);
@@ -265,9 +266,12 @@ Rect TransitionRenderer::RenderBlur(int step, Frame32View target) {
     const std::uint32_t size = 2 * r + 1, half = size / 2;
     const int w = width_, h = height_;
     auto channel = [](std::uint32_t p, int c) { return (p >> (8 * c)) & 0xFF; };
-    auto pack = [&](const std::uint32_t* sums) {
-        return ((sums[2] + half) / size) << 16 | ((sums[1] + half) / size) << 8 |
-               (sums[0] + half) / size;
+    // Rounded averages by table: a division per channel would cost more than the rest.
+    for (std::uint32_t sum = 0; sum <= 255 * size; ++sum)
+        averages_[sum] = (sum + half) / size;
+    const std::uint8_t* avg = averages_.data();
+    auto pack = [avg](const std::uint32_t* sums) {
+        return std::uint32_t(avg[sums[2]]) << 16 | std::uint32_t(avg[sums[1]]) << 8 | avg[sums[0]];
     };
     for (int y = 0; y < h; ++y) {
         const std::uint32_t* in = new_.row(y);

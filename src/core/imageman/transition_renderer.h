@@ -69,7 +69,8 @@ class TransitionRenderer {
     std::vector<Run> runs_;
     std::vector<std::uint32_t> blurRows_; // the horizontal pass
     std::vector<std::uint32_t> columnSums_;
-    std::vector<int> spanStart_; // per row: where the shape's span of the last state begins
+    std::vector<std::uint8_t> averages_; // sum -> rounded average at the current radius
+    std::vector<int> spanStart_;         // per row: where the shape's span of the last state begins
 };
 
 } // namespace core::imageman
