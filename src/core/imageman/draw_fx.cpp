@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 #include <new>
+#include <optional>
 
 namespace core::imageman {
 
@@ -133,13 +134,20 @@ DrawStatus DrawPictureFX(const Bitmap& picture, DrawSurface& surface, const Rect
 
     const Frame32View oldView{old.data(), w, h, w};
     const Frame32View newView{landing->pixels.data(), w, h, w};
-    TransitionRenderer renderer(params, oldView, newView);
-    const FxPlan plan = MakePlan(params, w, h);
+    // Block orders and blur rows are made once, before the first frame.
+    std::optional<TransitionRenderer> renderer;
+    FxPlan plan;
+    try {
+        renderer.emplace(params, oldView, newView);
+        plan = MakePlan(params, w, h);
+    } catch (const std::bad_alloc&) {
+        return IMG_NO_MEMORY;
+    }
     const bool paced = params.pause != 255 && callback && *callback;
     const int frames = static_cast<int>(plan.frames.size());
     const std::int64_t start = surface.NowMs();
     for (int j = 0; j < frames;) {
-        const Rect changed = renderer.Render(plan.frames[j].step, screen);
+        const Rect changed = renderer->Render(plan.frames[j].step, screen);
         if (!Empty(changed)) surface.Present(Moved(changed, v.left, v.top));
         if (j + 1 == frames) break;
         if (paced && (*callback)(j + 1, frames, params.pause) != 0) return IMG_STOPPED;
