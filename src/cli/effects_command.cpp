@@ -15,17 +15,7 @@
 
 namespace fx = core::slideshow;
 
-namespace {
-
-constexpr int kExitOk = 0;
-constexpr int kExitUsage = 2;
-
-int Usage(const char* why) {
-    if (why) std::fprintf(stderr, "vistrel-cli: %s\n", why);
-    std::fputs("usage:\n", stderr);
-    PrintEffectsUsage(stderr);
-    return kExitUsage;
-}
+namespace cli {
 
 std::optional<long long> ParseNumber(const char* text, long long lo, long long hi) {
     if (!text || !*text) return std::nullopt;
@@ -70,6 +60,26 @@ bool ParseSize(const char* text, int* w, int* h) {
     *w = static_cast<int>(a);
     *h = static_cast<int>(b);
     return true;
+}
+
+} // namespace cli
+
+namespace {
+
+using cli::ParseEntry;
+using cli::ParseNumber;
+using cli::ParseSeed;
+using cli::ParseSize;
+using cli::ParseSpeed;
+
+constexpr int kExitOk = 0;
+constexpr int kExitUsage = 2;
+
+int Usage(const char* why) {
+    if (why) std::fprintf(stderr, "vistrel-cli: %s\n", why);
+    std::fputs("usage:\n", stderr);
+    PrintEffectsUsage(stderr);
+    return kExitUsage;
 }
 
 int ListEffects(int argc) {

@@ -7,6 +7,7 @@
 #include "cli/effects_command.h"
 #include "cli/open_picture.h"
 #include "cli/transform_options.h"
+#include "cli/transition_command.h"
 #include "core/common/paths.h"
 #include "core/input/open_pipeline.h"
 
@@ -43,6 +44,7 @@ void PrintUsage(std::FILE* to) {
     cli::PrintTransformUsage(to);
     std::fputc('\n', to);
     PrintEffectsUsage(to);
+    cli::PrintTransitionUsage(to);
 }
 
 struct Options {
@@ -204,6 +206,8 @@ int Jpeg(const Options& o) {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
+        return cli::TransitionCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
         PrintUsage(stderr);
