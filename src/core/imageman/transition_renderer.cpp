@@ -25,6 +25,18 @@ std::uint64_t Below(std::mt19937_64& rng, std::uint64_t k) {
     return static_cast<std::uint64_t>((static_cast<unsigned __int128>(rng()) * k) >> 64);
 }
 
+// The three channels of a pixel spread into lanes of 21 bits, so that one
+// 64-bit addition sums all three: a box of up to 8224 pixels fits. Sums are
+// linear, so a window's sum is exact even where a running total borrows from
+// or carries into a neighbouring lane on the way.
+constexpr int kLaneBits = 21;
+constexpr std::uint64_t kLaneMask = (1u << kLaneBits) - 1;
+
+inline std::uint64_t Spread(std::uint32_t p) {
+    return (p & 0xFF) | std::uint64_t(p & 0xFF00) << (kLaneBits - 8) |
+           std::uint64_t(p & 0xFF0000) << (2 * kLaneBits - 16);
+}
+
 } // namespace
 
 bool InsideShape(int option, int width, int height, long long size, long long steps, int x, int y) {
@@ -99,8 +111,12 @@ TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapsho
         order_ = BlockOrder(p, geometry_);
         break;
     case Family::BlurIntro:
+        spreadNew_.resize(static_cast<std::size_t>(width_) * height_);
+        for (int y = 0; y < height_; ++y)
+            for (int x = 0; x < width_; ++x)
+                spreadNew_[static_cast<std::size_t>(y) * width_ + x] = Spread(new_.row(y)[x]);
         blurRows_.resize(static_cast<std::size_t>(width_) * height_);
-        columnSums_.resize(static_cast<std::size_t>(width_) * 3);
+        columnSums_.resize(static_cast<std::size_t>(width_));
         averages_.resize(255 * (2 * static_cast<std::size_t>(geometry_.blurRadius) + 1) + 1);
         break;
     case Family::Shape:
@@ -261,55 +277,71 @@ Rect TransitionRenderer::RenderBlur(int step, Frame32View target) {
     if (step == lastStep_ && step > 0) return {};
     if (step == 0) return RenderWhole(old_, target);
     const long long r64 = std::max<long long>(0, geometry_.blurRadius - 1LL * step * geometry_.lo);
-    if (r64 == 0) return RenderWhole(new_, target);
+    // Past what a lane holds (a target over 98,000 pixels on its short side): sharp.
+    if (r64 == 0 || 255 * (2 * r64 + 1) > static_cast<long long>(kLaneMask))
+        return RenderWhole(new_, target);
     const int r = static_cast<int>(r64);
     const std::uint32_t size = 2 * r + 1, half = size / 2;
     const int w = width_, h = height_;
-    auto channel = [](std::uint32_t p, int c) { return (p >> (8 * c)) & 0xFF; };
     // Rounded averages by table: a division per channel would cost more than the rest.
     for (std::uint32_t sum = 0; sum <= 255 * size; ++sum)
-        averages_[sum] = (sum + half) / size;
+        averages_[sum] = static_cast<std::uint8_t>((sum + half) / size);
     const std::uint8_t* avg = averages_.data();
-    auto pack = [avg](const std::uint32_t* sums) {
-        return std::uint32_t(avg[sums[2]]) << 16 | std::uint32_t(avg[sums[1]]) << 8 | avg[sums[0]];
+    auto pack = [avg](std::uint64_t sums) {
+        return std::uint32_t(avg[sums >> (2 * kLaneBits)]) << 16 |
+               std::uint32_t(avg[(sums >> kLaneBits) & kLaneMask]) << 8 | avg[sums & kLaneMask];
     };
-    for (int y = 0; y < h; ++y) {
-        const std::uint32_t* in = new_.row(y);
-        std::uint32_t* out = &blurRows_[static_cast<std::size_t>(y) * w];
-        std::uint32_t sums[3];
-        for (int c = 0; c < 3; ++c) {
-            sums[c] = (r + 1) * channel(in[0], c);
+    // The horizontal pass keeps its averages spread for the vertical one.
+    auto packSpread = [avg](std::uint64_t sums) {
+        return std::uint64_t(avg[sums >> (2 * kLaneBits)]) << (2 * kLaneBits) |
+               std::uint64_t(avg[(sums >> kLaneBits) & kLaneMask]) << kLaneBits |
+               avg[sums & kLaneMask];
+    };
+    {
+        for (int y = 0; y < h; ++y) {
+            const std::uint64_t* in = &spreadNew_[static_cast<std::size_t>(y) * w];
+            std::uint64_t* out = &blurRows_[static_cast<std::size_t>(y) * w];
+            std::uint64_t sums = (r + 1) * in[0];
             for (int i = 1; i <= r; ++i)
-                sums[c] += channel(in[std::min(i, w - 1)], c);
-        }
-        for (int x = 0; x < w; ++x) {
-            out[x] = pack(sums);
-            const std::uint32_t enter = in[std::min(x + r + 1, w - 1)];
-            const std::uint32_t leave = in[std::max(x - r, 0)];
-            for (int c = 0; c < 3; ++c)
-                sums[c] += channel(enter, c) - channel(leave, c);
+                sums += in[std::min(i, w - 1)];
+            int x = 0;
+            for (; x < std::min(r, w); ++x) {
+                out[x] = packSpread(sums);
+                sums += in[std::min(x + r + 1, w - 1)] - in[0];
+            }
+            // Inside the row the window's ends need no clamping.
+            for (const int plainEnd = std::max(x, w - r - 1); x < plainEnd; ++x) {
+                out[x] = packSpread(sums);
+                sums += in[x + r + 1] - in[x - r];
+            }
+            for (; x < w; ++x) {
+                out[x] = packSpread(sums);
+                sums += in[w - 1] - in[std::max(x - r, 0)];
+            }
         }
     }
     // Vertical pass with one running sum per column.
     auto source = [&](int y) {
         return &blurRows_[static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w];
     };
-    for (int x = 0; x < w; ++x)
-        for (int c = 0; c < 3; ++c) {
-            std::uint32_t s = (r + 1) * channel(source(0)[x], c);
-            for (int i = 1; i <= r; ++i)
-                s += channel(source(i)[x], c);
-            columnSums_[3 * x + c] = s;
+    {
+        const int x0 = 0, x1 = w;
+        std::uint64_t* sums = columnSums_.data();
+        for (int x = x0; x < x1; ++x)
+            sums[x] = (r + 1) * source(0)[x];
+        for (int i = 1; i <= r; ++i) {
+            const std::uint64_t* row = source(i);
+            for (int x = x0; x < x1; ++x)
+                sums[x] += row[x];
         }
-    for (int y = 0; y < h; ++y) {
-        std::uint32_t* out = target.row(y);
-        const std::uint32_t* enter = source(y + r + 1);
-        const std::uint32_t* leave = source(y - r);
-        for (int x = 0; x < w; ++x) {
-            std::uint32_t* sums = &columnSums_[3 * x];
-            out[x] = pack(sums);
-            for (int c = 0; c < 3; ++c)
-                sums[c] += channel(enter[x], c) - channel(leave[x], c);
+        for (int y = 0; y < h; ++y) {
+            std::uint32_t* out = target.row(y);
+            const std::uint64_t* enter = source(y + r + 1);
+            const std::uint64_t* leave = source(y - r);
+            for (int x = x0; x < x1; ++x) {
+                out[x] = pack(sums[x]);
+                sums[x] += enter[x] - leave[x];
+            }
         }
     }
     return {0, 0, w, h};

@@ -67,10 +67,11 @@ class TransitionRenderer {
     int lastStep_ = 0; // what the target holds
     std::vector<std::uint32_t> order_;
     std::vector<Run> runs_;
-    std::vector<std::uint32_t> blurRows_; // the horizontal pass
-    std::vector<std::uint32_t> columnSums_;
-    std::vector<std::uint8_t> averages_; // sum -> rounded average at the current radius
-    std::vector<int> spanStart_;         // per row: where the shape's span of the last state begins
+    std::vector<std::uint64_t> spreadNew_;  // blur intro: the new picture, spread
+    std::vector<std::uint64_t> blurRows_;   // the horizontal pass, spread
+    std::vector<std::uint64_t> columnSums_; // three channels a column, spread
+    std::vector<std::uint8_t> averages_;    // sum -> rounded average at the current radius
+    std::vector<int> spanStart_; // per row: where the shape's span of the last state begins
 };
 
 } // namespace core::imageman
