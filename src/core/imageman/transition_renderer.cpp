@@ -105,6 +105,8 @@ TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapsho
     case Family::Wipe:
     case Family::Curtains:
     case Family::Blinds:
+        // A state's runs cover each x once at most.
+        if (!geometry_.vertical) picks_.reserve(width_);
         break;
     case Family::Mosaic:
     case Family::Tiles:
@@ -230,12 +232,30 @@ Rect TransitionRenderer::RenderBands(int step, Frame32View target) {
             changed = Union(changed, {0, r.dst, width_, r.dst + r.len});
         }
     } else {
-        for (int y = 0; y < height_; ++y) {
-            std::uint32_t* out = target.row(y);
-            const std::uint32_t* o = old_.row(y);
-            const std::uint32_t* n = new_.row(y);
+        std::size_t covered = 0;
+        for (const Run& r : runs_)
+            covered += static_cast<std::size_t>(r.len);
+        if (runs_.size() * kShortRun > covered) {
+            // Narrow bands: a copy call per run of a pixel or two costs far
+            // more than the copying, so every row follows one table of picks.
+            picks_.clear();
             for (const Run& r : runs_)
-                std::memcpy(out + r.dst, (r.fromNew ? n : o) + r.src, px * r.len);
+                for (int i = 0; i < r.len; ++i)
+                    picks_.push_back({r.dst + i, 2 * (r.src + i) + (r.fromNew ? 1 : 0)});
+            for (int y = 0; y < height_; ++y) {
+                std::uint32_t* out = target.row(y);
+                const std::uint32_t* from[2] = {old_.row(y), new_.row(y)};
+                for (const Pick& k : picks_)
+                    out[k.dst] = from[k.src & 1][k.src >> 1];
+            }
+        } else {
+            for (int y = 0; y < height_; ++y) {
+                std::uint32_t* out = target.row(y);
+                const std::uint32_t* o = old_.row(y);
+                const std::uint32_t* n = new_.row(y);
+                for (const Run& r : runs_)
+                    std::memcpy(out + r.dst, (r.fromNew ? n : o) + r.src, px * r.len);
+            }
         }
         for (const Run& r : runs_)
             changed = Union(changed, {r.dst, 0, r.dst + r.len, height_});

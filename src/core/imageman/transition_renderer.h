@@ -50,6 +50,13 @@ class TransitionRenderer {
         bool fromNew;
         int src;
     };
+    // One pixel of a row: where it goes, and 2 x where it comes from + 1 for the new picture.
+    struct Pick {
+        int dst, src;
+    };
+    // Runs shorter than this on average are copied pixel by pixel (a copy
+    // call per run wins from about four pixels on).
+    static constexpr std::size_t kShortRun = 3;
 
     void BandRuns(int step, int prevStep, std::vector<Run>& runs) const;
     Rect RenderBands(int step, Frame32View target);
@@ -67,6 +74,7 @@ class TransitionRenderer {
     int lastStep_ = 0; // what the target holds
     std::vector<std::uint32_t> order_;
     std::vector<Run> runs_;
+    std::vector<Pick> picks_;
     std::vector<std::uint64_t> spreadNew_;  // blur intro: the new picture, spread
     std::vector<std::uint64_t> blurRows_;   // the horizontal pass, spread
     std::vector<std::uint64_t> columnSums_; // three channels a column, spread
