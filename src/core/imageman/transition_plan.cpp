@@ -144,8 +144,11 @@ FxPlan MakePlan(const FxParams& p, int width, int height) {
     plan.steps = g.steps;
     plan.stepMs = std::max(p.pace, 1) * PaceUnit(g.family);
     const double nominal = std::min<double>(kMaxNominalMs, plan.steps * plan.stepMs);
-    const int frames = static_cast<int>(std::clamp<std::int64_t>(
-        static_cast<std::int64_t>(std::ceil(nominal / kFrameSlotMs)), 1, plan.steps));
+    // Two frames at least when there are two states: a very quick effect
+    // (tiny blinds at Faster last 4 ms) would otherwise not be seen at all.
+    const int frames = static_cast<int>(
+        std::clamp<std::int64_t>(static_cast<std::int64_t>(std::ceil(nominal / kFrameSlotMs)),
+                                 std::min(2, plan.steps), plan.steps));
     const bool paced = p.pause != 255;
     const std::int64_t pause = paced ? std::max(p.pause, 0) : 0;
     plan.frames.resize(frames);
