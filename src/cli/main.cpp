@@ -44,6 +44,7 @@ void PrintUsage(std::FILE* to) {
     cli::PrintTransformUsage(to);
     std::fputc('\n', to);
     PrintEffectsUsage(to);
+    std::fputc('\n', to);
     cli::PrintTransitionUsage(to);
 }
 

@@ -229,10 +229,7 @@ class Recorder final : public im::DrawSurface {
           dir_(std::move(dir)) {}
 
     im::Frame32View Pixels() override { return box_.view(); }
-    void Present(const im::Rect& changed) override {
-        dirty_ = Union(dirty_, changed);
-        presented_ = true;
-    }
+    void Present(const im::Rect& changed) override { dirty_ = Union(dirty_, changed); }
     std::int64_t NowMs() override { return now_; }
     void SleepUntilMs(std::int64_t t) override {
         EndFrame();
@@ -245,9 +242,9 @@ class Recorder final : public im::DrawSurface {
         now_ += std::max(pauseMs, 0);
         return 0;
     }
-    // After the call: the last frame, if it presented anything.
+    // After the call: its last frame.
     void Finish() {
-        if (presented_) EndFrame();
+        EndFrame();
         if (files_ == FrameFiles::Last && frame_ > 0 && ok_) ok_ = Write(frame_);
     }
 
@@ -274,7 +271,6 @@ class Recorder final : public im::DrawSurface {
         if (files_ == FrameFiles::All && ok_) ok_ = Write(frame_);
         dirty_ = {};
         pause_.reset();
-        presented_ = false;
     }
 
     bool OutsideUnchanged() const {
@@ -308,7 +304,6 @@ class Recorder final : public im::DrawSurface {
     std::int64_t now_ = 0, due_ = 0;
     int frame_ = 0;
     im::Rect dirty_;
-    bool presented_ = false;
     std::optional<int> pause_;
     bool outsideUnchanged_ = true;
     bool ok_ = true;
