@@ -117,7 +117,7 @@ TransitionRenderer::TransitionRenderer(const FxParams& p, Frame32View oldSnapsho
         for (int y = 0; y < height_; ++y)
             for (int x = 0; x < width_; ++x)
                 spreadNew_[static_cast<std::size_t>(y) * width_ + x] = Spread(new_.row(y)[x]);
-        blurRows_.resize(static_cast<std::size_t>(width_) * height_);
+        blurRows_.resize(static_cast<std::size_t>(width_) * (2 * geometry_.blurRadius + 2));
         columnSums_.resize(static_cast<std::size_t>(width_));
         averages_.resize(255 * (2 * static_cast<std::size_t>(geometry_.blurRadius) + 1) + 1);
         break;
@@ -317,51 +317,55 @@ Rect TransitionRenderer::RenderBlur(int step, Frame32View target) {
                std::uint64_t(avg[(sums >> kLaneBits) & kLaneMask]) << kLaneBits |
                avg[sums & kLaneMask];
     };
-    {
-        for (int y = 0; y < h; ++y) {
-            const std::uint64_t* in = &spreadNew_[static_cast<std::size_t>(y) * w];
-            std::uint64_t* out = &blurRows_[static_cast<std::size_t>(y) * w];
-            std::uint64_t sums = (r + 1) * in[0];
-            for (int i = 1; i <= r; ++i)
-                sums += in[std::min(i, w - 1)];
-            int x = 0;
-            for (; x < std::min(r, w); ++x) {
-                out[x] = packSpread(sums);
-                sums += in[std::min(x + r + 1, w - 1)] - in[0];
-            }
-            // Inside the row the window's ends need no clamping.
-            for (const int plainEnd = std::max(x, w - r - 1); x < plainEnd; ++x) {
-                out[x] = packSpread(sums);
-                sums += in[x + r + 1] - in[x - r];
-            }
-            for (; x < w; ++x) {
-                out[x] = packSpread(sums);
-                sums += in[w - 1] - in[std::max(x - r, 0)];
-            }
+    // The horizontal pass runs a row ahead of the vertical one, into a ring
+    // of the 2r + 2 rows the vertical window needs, which stays in cache.
+    const int ringRows = 2 * r + 2;
+    auto horizontal = [&](int y) {
+        const std::uint64_t* in = &spreadNew_[static_cast<std::size_t>(y) * w];
+        std::uint64_t* out = &blurRows_[static_cast<std::size_t>(y % ringRows) * w];
+        std::uint64_t sums = (r + 1) * in[0];
+        for (int i = 1; i <= r; ++i)
+            sums += in[std::min(i, w - 1)];
+        int x = 0;
+        for (; x < std::min(r, w); ++x) {
+            out[x] = packSpread(sums);
+            sums += in[std::min(x + r + 1, w - 1)] - in[0];
         }
-    }
-    // Vertical pass with one running sum per column.
-    auto source = [&](int y) {
-        return &blurRows_[static_cast<std::size_t>(std::clamp(y, 0, h - 1)) * w];
+        // Inside the row the window's ends need no clamping.
+        for (const int plainEnd = std::max(x, w - r - 1); x < plainEnd; ++x) {
+            out[x] = packSpread(sums);
+            sums += in[x + r + 1] - in[x - r];
+        }
+        for (; x < w; ++x) {
+            out[x] = packSpread(sums);
+            sums += in[w - 1] - in[std::max(x - r, 0)];
+        }
     };
-    {
-        const int x0 = 0, x1 = w;
-        std::uint64_t* sums = columnSums_.data();
-        for (int x = x0; x < x1; ++x)
-            sums[x] = (r + 1) * source(0)[x];
-        for (int i = 1; i <= r; ++i) {
-            const std::uint64_t* row = source(i);
-            for (int x = x0; x < x1; ++x)
-                sums[x] += row[x];
-        }
-        for (int y = 0; y < h; ++y) {
-            std::uint32_t* out = target.row(y);
-            const std::uint64_t* enter = source(y + r + 1);
-            const std::uint64_t* leave = source(y - r);
-            for (int x = x0; x < x1; ++x) {
-                out[x] = pack(sums[x]);
-                sums[x] += enter[x] - leave[x];
-            }
+    int done = 0; // rows of the horizontal pass made so far
+    auto source = [&](int y) {
+        y = std::clamp(y, 0, h - 1);
+        while (done <= y)
+            horizontal(done++);
+        return &blurRows_[static_cast<std::size_t>(y % ringRows) * w];
+    };
+    // Vertical pass with one running sum per column.
+    std::uint64_t* sums = columnSums_.data();
+    const std::uint64_t* first = source(0);
+    for (int x = 0; x < w; ++x)
+        sums[x] = (r + 1) * first[x];
+    for (int i = 1; i <= r; ++i) {
+        const std::uint64_t* row = source(i);
+        for (int x = 0; x < w; ++x)
+            sums[x] += row[x];
+    }
+    for (int y = 0; y < h; ++y) {
+        std::uint32_t* out = target.row(y);
+        // The entering row first: making it reuses the slot of a row already left.
+        const std::uint64_t* enter = source(y + r + 1);
+        const std::uint64_t* leave = source(y - r);
+        for (int x = 0; x < w; ++x) {
+            out[x] = pack(sums[x]);
+            sums[x] += enter[x] - leave[x];
         }
     }
     return {0, 0, w, h};

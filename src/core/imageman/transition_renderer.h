@@ -76,7 +76,7 @@ class TransitionRenderer {
     std::vector<Run> runs_;
     std::vector<Pick> picks_;
     std::vector<std::uint64_t> spreadNew_;  // blur intro: the new picture, spread
-    std::vector<std::uint64_t> blurRows_;   // the horizontal pass, spread
+    std::vector<std::uint64_t> blurRows_;   // a ring of rows of the horizontal pass, spread
     std::vector<std::uint64_t> columnSums_; // three channels a column, spread
     std::vector<std::uint8_t> averages_;    // sum -> rounded average at the current radius
     std::vector<int> spanStart_; // per row: where the shape's span of the last state begins
