@@ -1,14 +1,14 @@
 // vistrel-cli: the open pipeline without a window, for users and for checks.
 // It opens pictures as the window would on a 24-bit screen with the default
 // settings.
-#include "cli/convert_command.h"
 #include "cli/bookmarks_command.h"
+#include "cli/convert_command.h"
 #include "cli/edit_options.h"
+#include "cli/effects_command.h"
+#include "cli/open_picture.h"
 #include "cli/transform_options.h"
-#include "core/app/settings.h"
+#include "cli/transition_command.h"
 #include "core/common/paths.h"
-#include "core/imagelib/imagelib.h"
-#include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
 
 #include <cstdio>
@@ -42,6 +42,10 @@ void PrintUsage(std::FILE* to) {
                to);
     cli::PrintEditUsage(to);
     cli::PrintTransformUsage(to);
+    std::fputc('\n', to);
+    PrintEffectsUsage(to);
+    std::fputc('\n', to);
+    cli::PrintTransitionUsage(to);
 }
 
 struct Options {
@@ -113,7 +117,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             if (t == cli::TransformParse::Bad) return false;
             o->order.emplace_back(true, o->transforms.size() - 1);
         } else if (a == "--") {
-            for (++i; i < argc; ++i) o->files.emplace_back(argv[i]);
+            for (++i; i < argc; ++i)
+                o->files.emplace_back(argv[i]);
         } else if (a.size() > 1 && a[0] == '-') {
             std::fprintf(stderr, "vistrel-cli: unknown option %s\n", a.c_str());
             return false;
@@ -124,65 +129,12 @@ bool ParseArgs(int argc, char** argv, Options* o) {
     return true;
 }
 
-struct Opened {
-    core::DocumentState doc;
-    core::DecodedPicture decoded;
-};
-
-// Opens a file through the pipeline; prints why on failure.
-std::optional<Opened> OpenPicture(const Options& o, const std::string& path) {
-    core::SettingsRecord defaults;
-    core::OpenEnvironment env;
-    env.ScreenBits = 24;
-    env.AutoReduce = defaults.AutoReduce != 0;
-    env.FaxQuality = o.faxQuality;
-    env.JpegPalette = defaults.JpegPalette;
-    env.UseScreen = defaults.UseScreen != 0;
-    env.FitToWindow = o.decodeBox.has_value();
-    if (o.decodeBox) {
-        env.clientWidth = o.decodeBox->first;
-        env.clientHeight = o.decodeBox->second;
-    }
-    env.background = 0xFFFFFF;
-
-    core::JpegDecoder jpeg;
-    core::OpenPipeline pipeline(jpeg);
-    Opened out;
-    out.doc.CurrentFile = path;
-    out.doc.PreviousFile = "";
-    const core::ProbeResult probe = pipeline.ProbeFile(out.doc, env);
-    if (probe.result == 2) {
-        std::fprintf(stderr, "vistrel-cli: %s is a media clip, not a picture\n", path.c_str());
-        return std::nullopt;
-    }
-    if (probe.result < 0) {
-        std::string why = probe.text;
-        if (why.empty()) {
-            why = core::UpperExtension(path).empty() ? "the file has no picture extension"
-                                                      : "not a picture this program reads";
-        }
-        for (char& c : why)
-            if (c == '\n') c = ' ';
-        std::fprintf(stderr, "vistrel-cli: cannot open %s: %s\n", path.c_str(), why.c_str());
-        return std::nullopt;
-    }
-    if (o.page > out.doc.PageCount) {
-        std::fprintf(stderr, "vistrel-cli: %s has %d page%s\n", path.c_str(), out.doc.PageCount,
-                     out.doc.PageCount == 1 ? "" : "s");
-        return std::nullopt;
-    }
-    auto decoded = pipeline.OpenImage(out.doc, env, {});
-    if (decoded && o.page > 1) {
-        out.doc.CurrentFile = path;
-        decoded = pipeline.DecodePage(out.doc, env, o.page - 1, {});
-    }
-    if (!decoded) {
-        std::fprintf(stderr, "vistrel-cli: cannot open %s: %s\n", path.c_str(),
-                     decoded.message().c_str());
-        return std::nullopt;
-    }
-    out.decoded = std::move(decoded).value();
-    return out;
+cli::OpenOptions OpenOptionsOf(const Options& o) {
+    cli::OpenOptions open;
+    open.page = o.page;
+    open.faxQuality = o.faxQuality;
+    open.decodeBox = o.decodeBox;
+    return open;
 }
 
 int Info(const Options& o) {
@@ -190,7 +142,7 @@ int Info(const Options& o) {
         PrintUsage(stderr);
         return kExitUsage;
     }
-    auto opened = OpenPicture(o, o.files[0]);
+    auto opened = cli::OpenPicture(o.files[0], OpenOptionsOf(o));
     if (!opened) return kExitFailed;
     core::DocumentState& doc = opened->doc;
     core::Bitmap& picture = opened->decoded.picture;
@@ -225,7 +177,7 @@ int Convert(const Options& o) {
                      core::UpperExtension(out).c_str());
         return kExitUsage;
     }
-    auto opened = OpenPicture(o, o.files[0]);
+    auto opened = cli::OpenPicture(o.files[0], OpenOptionsOf(o));
     if (!opened) return kExitFailed;
     core::Bitmap& picture = opened->decoded.picture;
     for (const auto& [isTransform, index] : o.order) {
@@ -246,7 +198,7 @@ int Jpeg(const Options& o) {
         PrintUsage(stderr);
         return kExitUsage;
     }
-    auto opened = OpenPicture(o, o.files[0]);
+    auto opened = cli::OpenPicture(o.files[0], OpenOptionsOf(o));
     if (!opened) return kExitFailed;
     return cli::WriteWizardJpeg(o.files[1], opened->decoded.picture, o.output);
 }
@@ -254,6 +206,9 @@ int Jpeg(const Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
+        return cli::TransitionCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
         PrintUsage(stderr);
