@@ -168,3 +168,35 @@ TEST(DrawFx, PlainDrawsStretchesAndBadArguments) {
     EXPECT_EQ(im::DrawPictureFX(pic, s, {0, 0, 4, 4}, {8, 8, 9, 9}, {1, 0, 1, 10, 0, 0}, nullptr),
               im::IMG_BAD_ARGUMENT);
 }
+
+TEST(DrawFx, HandleCallsDrawTheImageAndSetTheStatus) {
+    im::ImgInit();
+    const im::HIMAGE h = im::ImgFromBitmap(Picture(60, 40));
+    ASSERT_NE(h, 0);
+    FakeSurface s(100, 80, kOld);
+    const im::Rect target{20, 10, 80, 50}, source{0, 0, 60, 40};
+    EXPECT_EQ(im::ImgDrawImage(h, s, target, source), 1);
+    EXPECT_EQ(im::ImgGetStatus(), im::IMG_OK);
+    EXPECT_EQ(s.at(20 + 5, 10 + 7), Expected(5, 7));
+    EXPECT_EQ(s.at(10, 5), kOld);
+
+    // An effect stopped by its callback after the first frame: 0, and the status says why.
+    FakeSurface t(100, 80, kOld);
+    const im::FxCallback stop = [](int, int, int) { return 1; };
+    EXPECT_EQ(im::ImgDrawImageFX(h, t, target, source, {1, 0, 1, 10, 3, 0}, &stop), 0);
+    EXPECT_EQ(im::ImgGetStatus(), im::IMG_STOPPED);
+    EXPECT_EQ(im::ImgErrorString(), "Stopped.");
+    EXPECT_EQ(t.presented.size(), 1u);
+
+    // Run to the end, the target holds the new picture.
+    const im::FxCallback go = [](int, int, int) { return 0; };
+    EXPECT_EQ(im::ImgDrawImageFX(h, t, target, source, {1, 0, 1, 10, 3, 0}, &go), 1);
+    EXPECT_EQ(im::ImgGetStatus(), im::IMG_OK);
+    EXPECT_EQ(t.at(79, 49), Expected(59, 39));
+
+    EXPECT_EQ(im::ImgDrawImage(h, s, {0, 0, 0, 0}, source), 0);
+    EXPECT_EQ(im::ImgGetStatus(), im::IMG_BAD_ARGUMENT);
+    im::ImgClose(h);
+    EXPECT_EQ(im::ImgDrawImage(h, s, target, source), 0);
+    EXPECT_EQ(im::ImgGetStatus(), im::IMG_BAD_HANDLE);
+}

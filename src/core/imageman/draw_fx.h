@@ -29,7 +29,8 @@ class DrawSurface {
 // Called after each presented frame but the last, with the frame (1-based),
 // the frame count and the pause in milliseconds, which it is to wait; a
 // non-zero result stops the effect.
-using FxCallback = std::function<int(int frame, int frames, int pauseMs)>;
+// (declared with the library calls in imageman.h)
+// using FxCallback = std::function<int(int frame, int frames, int pauseMs)>;
 
 // IMG_OK, IMG_STOPPED (the callback stopped it), IMG_BAD_ARGUMENT or IMG_NO_MEMORY.
 using DrawStatus = int;

@@ -1,5 +1,7 @@
 #include "core/imageman/imageman.h"
 
+#include "core/imageman/draw_fx.h"
+
 #include "core/imageman/format_sniff.h"
 #include "core/imageman/gamma.h"
 #include "core/imageman/increase_colors.h"
@@ -98,13 +100,20 @@ const Bitmap* CurrentPicture(LibImage& img) {
 Result<DocumentPtr> OpenByKind(FileKind kind, Bytes data) {
     switch (kind) {
     case FileKind::Bmp:
-    case FileKind::Dib: return OpenBmpDocument(std::move(data));
-    case FileKind::Pcx: return OpenPcxDocument(std::move(data));
-    case FileKind::Dcx: return OpenDcxDocument(std::move(data));
-    case FileKind::Tga: return OpenTgaDocument(std::move(data));
-    case FileKind::Tiff: return OpenTiffDocument(std::move(data));
-    case FileKind::Png: return OpenPngDocument(std::move(data));
-    default: return Error{"Unknown file format."};
+    case FileKind::Dib:
+        return OpenBmpDocument(std::move(data));
+    case FileKind::Pcx:
+        return OpenPcxDocument(std::move(data));
+    case FileKind::Dcx:
+        return OpenDcxDocument(std::move(data));
+    case FileKind::Tga:
+        return OpenTgaDocument(std::move(data));
+    case FileKind::Tiff:
+        return OpenTiffDocument(std::move(data));
+    case FileKind::Png:
+        return OpenPngDocument(std::move(data));
+    default:
+        return Error{"Unknown file format."};
     }
 }
 
@@ -194,9 +203,9 @@ int ImgGetInfoStruct(HIMAGE h, BitmapInfoHeader* info, std::int32_t* flags) {
         out.biPlanes = static_cast<std::uint16_t>(facts->planes);
     }
     const int storedBits = out.biBitCount * std::max<int>(1, out.biPlanes);
-    out.biSizeImage = static_cast<std::uint32_t>(
-        std::min<std::uint64_t>(RowStride(out.biWidth, storedBits) * static_cast<std::uint64_t>(out.biHeight),
-                                0xFFFFFFFFu));
+    out.biSizeImage = static_cast<std::uint32_t>(std::min<std::uint64_t>(
+        RowStride(out.biWidth, storedBits) * static_cast<std::uint64_t>(out.biHeight),
+        0xFFFFFFFFu));
     if (info) *info = out;
     if (flags) *flags = 0;
     return SetStatus(IMG_OK);
@@ -206,8 +215,9 @@ int ImgGetInfo(HIMAGE h, std::string* text) {
     auto img = Find(h);
     if (!img) return 0;
     if (img->ownPicture) {
-        *text = std::to_string(img->picture->width()) + "x" + std::to_string(img->picture->height()) +
-                " " + std::to_string(img->picture->bits()) + "-bit";
+        *text = std::to_string(img->picture->width()) + "x" +
+                std::to_string(img->picture->height()) + " " +
+                std::to_string(img->picture->bits()) + "-bit";
         return SetStatus(IMG_OK);
     }
     auto facts = img->document->facts(img->page);
@@ -394,7 +404,45 @@ int ImgTakePicture(HIMAGE h, Bitmap* picture) {
     return SetStatus(IMG_OK);
 }
 
-int ImgGetStatus() { return t_status; }
+namespace {
+
+const char* DrawError(int status) {
+    switch (status) {
+    case IMG_STOPPED:
+        return "Stopped.";
+    case IMG_NO_MEMORY:
+        return "Insufficient memory.";
+    default:
+        return "Invalid drawing arguments.";
+    }
+}
+
+template <typename Draw> int DrawCurrent(HIMAGE h, Draw&& draw) {
+    auto img = Find(h);
+    if (!img) return 0;
+    const Bitmap* pic = CurrentPicture(*img);
+    if (!pic) return 0;
+    const int status = draw(*pic);
+    return SetStatus(status, status == IMG_OK ? std::string() : DrawError(status));
+}
+
+} // namespace
+
+int ImgDrawImage(HIMAGE h, DrawSurface& surface, const Rect& target, const Rect& source) {
+    return DrawCurrent(
+        h, [&](const Bitmap& pic) { return DrawPicture(pic, surface, target, source); });
+}
+
+int ImgDrawImageFX(HIMAGE h, DrawSurface& surface, const Rect& target, const Rect& source,
+                   const FxParams& params, const FxCallback* callback) {
+    return DrawCurrent(h, [&](const Bitmap& pic) {
+        return DrawPictureFX(pic, surface, target, source, params, callback);
+    });
+}
+
+int ImgGetStatus() {
+    return t_status;
+}
 std::string ImgErrorString() {
     if (t_status == IMG_OK) return {};
     return t_error.empty() ? "Imaging library error " + std::to_string(t_status) + "." : t_error;

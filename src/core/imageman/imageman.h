@@ -10,6 +10,7 @@
 #include "core/imageman/document.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -102,8 +103,18 @@ int ImgGamma(HIMAGE h, int gammaTenths);
 // library (no copy of a large picture); the image is closed.
 int ImgTakePicture(HIMAGE h, Bitmap* picture);
 
-// Room for the calls that the slideshow and scanning commands add:
-// ImgDrawImage, ImgDrawImageFX, ScanIsTWAINAvailable, ScanSelectSource,
-// ScanAcquirePage.
+// Drawing the current page onto a surface (draw_fx.h): the source rectangle
+// of the page stretched into the target, plainly or with a transition effect.
+// The page's own palette is used, so no palette is passed. Non-zero = done;
+// a stop by the callback gives 0 with IMG_STOPPED.
+class DrawSurface;
+struct FxParams;
+using FxCallback = std::function<int(int frame, int frames, int pauseMs)>;
+int ImgDrawImage(HIMAGE h, DrawSurface& surface, const Rect& target, const Rect& source);
+int ImgDrawImageFX(HIMAGE h, DrawSurface& surface, const Rect& target, const Rect& source,
+                   const FxParams& params, const FxCallback* callback);
+
+// Room for the calls that the scanning commands add: ScanIsTWAINAvailable,
+// ScanSelectSource, ScanAcquirePage.
 
 } // namespace core::imageman
