@@ -5,6 +5,7 @@
 // Qt one; tests and headless runs a scripted one.
 #pragma once
 
+#include "core/slideshow/effect_catalogue.h"
 #include "core/view/value_request.h"
 #include "gui/editing/effect_dialog.h"
 #include "gui/editing/resize_form.h"
@@ -57,6 +58,13 @@ struct ResizeAsk {
     int maxWidth = 0, maxHeight = 0;
 };
 
+// The list dialog of the effect selection; it reads and writes the table's marks.
+struct ListAsk {
+    QString title;
+    QStringList texts;
+    std::function<void(int context)> help;
+};
+
 class Prompter {
   public:
     virtual ~Prompter() = default;
@@ -74,6 +82,8 @@ class Prompter {
     virtual int Effect(const EffectAsk& ask, EffectChannels* channels) = 0;
     // Width −1 when cancelled.
     virtual ResizeResult Resize(const ResizeAsk& ask) = 0;
+    // The list dialog: 0 on Ok (the marks written into `table`), −999 otherwise.
+    virtual int List(const ListAsk& ask, core::slideshow::EffectTable& table) = 0;
     // The open dialog: the files chosen, none when cancelled.
     virtual QStringList OpenFiles(const QString& folder, const QString& filters) = 0;
     // The bookmark file dialogs (save or load): the path, empty when cancelled.

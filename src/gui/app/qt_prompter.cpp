@@ -1,5 +1,7 @@
 #include "gui/app/qt_prompter.h"
 
+#include "gui/slideshow/list_dialog.h"
+
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/value_dialog.h"
 #include "gui/output/jpeg_wizard.h"
@@ -88,6 +90,10 @@ Button QtPrompter::Message(const MessageBox& box) {
                           : (box.buttons & kBtnCancel) ? kBtnCancel
                                                        : kBtnOk;
     return FromQt(static_cast<QMessageBox::StandardButton>(pressed), escape);
+}
+
+int QtPrompter::List(const ListAsk& ask, core::slideshow::EffectTable& table) {
+    return RunListDlg(window(), ask.title, ask.texts, table, ask.help);
 }
 
 int QtPrompter::Value(const ValueAsk& ask) {

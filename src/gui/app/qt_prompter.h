@@ -13,6 +13,7 @@ class QtPrompter : public Prompter {
     int Value(const ValueAsk& ask) override;
     int Effect(const EffectAsk& ask, EffectChannels* channels) override;
     ResizeResult Resize(const ResizeAsk& ask) override;
+    int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
     QStringList OpenFiles(const QString& folder, const QString& filters) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;

@@ -69,6 +69,7 @@ void ScriptedPrompter::clearQueues() {
     paths_.clear();
     saves_.clear();
     wizards_.clear();
+    lists_.clear();
 }
 
 int ScriptedPrompter::questionCount() const {
@@ -100,6 +101,18 @@ Button ScriptedPrompter::Message(const MessageBox& box) {
     }
     asked_.push_back({"message", box.type, box.buttons, box.text, ButtonNames(b), QString()});
     return b;
+}
+
+int ScriptedPrompter::List(const ListAsk& ask, core::slideshow::EffectTable& table) {
+    lastList_ = ask;
+    int rc = 0; // Ok with the marks as they are
+    if (!lists_.empty()) {
+        const ListFn fn = std::move(lists_.front());
+        lists_.pop_front();
+        rc = fn(ask, table);
+    }
+    asked_.push_back({"list", BoxType::Question, 0, ask.title, rc == 0 ? "Ok" : "Cancel", {}});
+    return rc;
 }
 
 int ScriptedPrompter::Value(const ValueAsk& ask) {

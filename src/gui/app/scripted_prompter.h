@@ -24,7 +24,7 @@ class ScriptedPrompter : public Prompter {
     // One question or dialog as it was asked.
     struct Asked {
         QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
-                      // wizard
+                      // wizard, list
         BoxType type = BoxType::Information; // message boxes
         Buttons buttons = 0;                 // message boxes
         QString text;                        // the box's text or the dialog's caption
@@ -35,6 +35,8 @@ class ScriptedPrompter : public Prompter {
     using ValueFn = std::function<int(const ValueAsk&)>;
     using EffectFn = std::function<int(const EffectAsk&, EffectChannels*)>;
     using ResizeFn = std::function<ResizeResult(const ResizeAsk&)>;
+    // Answers the list dialog: may change the marks; 0 = Ok, −999 = Cancel.
+    using ListFn = std::function<int(const ListAsk&, core::slideshow::EffectTable&)>;
     using SaveFn = std::function<bool(TSaveDialogEx&)>;
     using WizardFn = std::function<void(TFXdlg&, JpegWizard&)>;
 
@@ -50,6 +52,7 @@ class ScriptedPrompter : public Prompter {
     void pushEffect(EffectFn fn) { effects_.push_back(std::move(fn)); }
     void pushResize(ResizeResult result);
     void pushResize(ResizeFn fn) { resizes_.push_back(std::move(fn)); }
+    void pushList(ListFn fn) { lists_.push_back(std::move(fn)); }
     void pushFiles(QStringList files) { files_.push_back(std::move(files)); }
     void pushPath(QString path) { paths_.push_back(std::move(path)); } // bookmark files and folders
     void pushSave(SaveFn fn) { saves_.push_back(std::move(fn)); }
@@ -70,11 +73,13 @@ class ScriptedPrompter : public Prompter {
     const EffectAsk& lastEffect() const { return lastEffect_; }
     const ValueAsk& lastValue() const { return lastValue_; }
     const ResizeAsk& lastResize() const { return lastResize_; }
+    const ListAsk& lastList() const { return lastList_; }
 
     Button Message(const MessageBox& box) override;
     int Value(const ValueAsk& ask) override;
     int Effect(const EffectAsk& ask, EffectChannels* channels) override;
     ResizeResult Resize(const ResizeAsk& ask) override;
+    int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
     QStringList OpenFiles(const QString& folder, const QString& filters) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
@@ -89,6 +94,7 @@ class ScriptedPrompter : public Prompter {
     std::deque<ResizeFn> resizes_;
     std::deque<QStringList> files_;
     std::deque<QString> paths_;
+    std::deque<ListFn> lists_;
     std::deque<SaveFn> saves_;
     std::deque<WizardFn> wizards_;
     std::optional<qint64> freeSpace_;
@@ -96,6 +102,7 @@ class ScriptedPrompter : public Prompter {
     EffectAsk lastEffect_;
     ValueAsk lastValue_;
     ResizeAsk lastResize_;
+    ListAsk lastList_;
 };
 
 } // namespace gui

@@ -21,6 +21,17 @@ StoredSettings ReadSettings() {
     return out;
 }
 
+QByteArray ReadBinaryValue(const QString& name) {
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Corvane", "VISTREL");
+    return s.value(name).toByteArray();
+}
+
+void WriteBinaryValue(const QString& name, const QByteArray& bytes) {
+    QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Corvane", "VISTREL");
+    s.setValue(name, bytes);
+    s.sync();
+}
+
 void WriteSettings(const core::SettingsRecord& record, const QString& openDir,
                    const QString& saveDir) {
     QSettings s(QSettings::NativeFormat, QSettings::UserScope, "Corvane", "VISTREL");

@@ -5,6 +5,7 @@
 
 #include "core/app/settings.h"
 
+#include <QByteArray>
 #include <QString>
 
 namespace gui {
@@ -17,6 +18,10 @@ struct StoredSettings {
 };
 
 StoredSettings ReadSettings();
+// A binary value under the program's key (selFX01), exact bytes; empty when missing.
+QByteArray ReadBinaryValue(const QString& name);
+void WriteBinaryValue(const QString& name, const QByteArray& bytes);
+
 void WriteSettings(const core::SettingsRecord& record, const QString& openDir,
                    const QString& saveDir);
 
