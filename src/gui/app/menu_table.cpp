@@ -35,7 +35,7 @@ constexpr MenuEntry kEntries[] = {
     {2, K::Command, "&Run", "Ctrl+R", "mnuHistorySlideshow", "mnuBookmarksRun", 0, L},
     {2, K::Command, "&Reelmark AVL", "", "mnuSlideshow", "mnuSlideshow1", 0, L},
     {2, K::Separator, "", "", "", "", 0, 0},
-    {2, K::Command, "&Options", "", "mnuOptions2", "mnuOptions3", 0, L},
+    {2, K::Command, "&Options", "", "mnuOptions2", "mnuOptions3", 0, 0},
     {1, K::Separator, "", "", "", "", 0, 0},
     {1, K::Command, "&Copy to", "Ctrl+Y", "mnuFCopy", "mnuFCopy1", 0, kList1},
     {1, K::Command, "&Move to", "Ctrl+Ins", "mnuFMove", "mnuFMove1", 0, kList1},

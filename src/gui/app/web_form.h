@@ -41,6 +41,7 @@ class TWebForm : public QMainWindow {
     EditCommands& editing() const { return *editing_; }
     TransformCommands& transforms() const { return *transforms_; }
     SaveCommands& output() const { return *output_; }
+    SlideshowCommands& slideshow() const { return *slideshow_; }
     Prompter& prompter() const { return *prompter_; }
 
     // The window's own commands.
@@ -125,6 +126,7 @@ class TWebForm : public QMainWindow {
     std::unique_ptr<EditCommands> editing_;
     std::unique_ptr<TransformCommands> transforms_;
     std::unique_ptr<SaveCommands> output_;
+    std::unique_ptr<SlideshowCommands> slideshow_;
     std::map<QString, Command> commands_;
     QPointer<HelpWindow> help_;
     QObject* panelFilter_ = nullptr;

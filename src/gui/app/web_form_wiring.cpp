@@ -11,6 +11,7 @@
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
 #include "gui/output/save_commands.h"
+#include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/picture_mouse.h"
 #include "gui/view/tpix.h"
 #include "gui/view/view_geometry.h"
@@ -146,6 +147,13 @@ void TWebForm::WireCommands() {
     On("mnu8bpp", [&tr] { tr.ImageReduce(8); });
     On("mnu4bpp", [&tr] { tr.ImageReduce(4); });
     On("mnu1bpp", [&tr] { tr.ImageReduce(1); });
+
+    // Slideshow. Until the options dialog is built, its Slideshow page's
+    // Effects button is reached through the menu's Options item.
+    SlideshowCommands& sl = *slideshow_;
+    On("mnuOptions2", [&sl] { sl.mnuSlideEffectsClick(false); });
+    commands_["mnuSlideEffects"] = {
+        [this, &sl] { Guard([&sl] { sl.mnuSlideEffectsClick(false); }); }, "mnuOptions2"};
 
     // Menus whose opening is a command of its own.
     if (QMenu* image = ctx_.menus.barMenu("mnuImage1"))

@@ -36,6 +36,7 @@ class BookmarkCommands;
 class EditCommands;
 class TransformCommands;
 class SaveCommands;
+class SlideshowCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -79,6 +80,7 @@ struct WindowContext {
     EditCommands* editing = nullptr;
     TransformCommands* transforms = nullptr;
     SaveCommands* output = nullptr;
+    SlideshowCommands* slideshow = nullptr;
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);
