@@ -55,11 +55,25 @@ void SaveCommands::mnuSaveClick() {
     const bool chosen = ctx_.prompter.RunSaveDialog(dlg);
     if (!chosen) return;
 
-    const int index = dlg.FilterIndex();
-    lastSaveIndex_ = index;
+    int index = dlg.FilterIndex();
     QString file = dlg.FileName();
-    if (QFileInfo(file).suffix().isEmpty())
+    // A typed extension of a type this picture can be written as chooses that
+    // type (".jpg" keeps JPEG gray when that was chosen); any other extension
+    // keeps the chosen type, whose extension is added.
+    auto typed = SaveTypeForExtension(file.toStdString());
+    // A picture offered JPEG gray but not colour writes ".jpg" as gray.
+    if (typed == kSaveJpegColour &&
+        (index == kSaveJpegGray || SaveTypeCount(bits) < kSaveJpegColour))
+        typed = kSaveJpegGray;
+    if (typed && *typed <= SaveTypeCount(bits)) {
+        if (*typed != index) {
+            index = *typed;
+            dlg.SetFilterIndex(index);
+        }
+    } else {
         file += "." + QString::fromStdString(DefaultExtensionFor(index));
+    }
+    lastSaveIndex_ = index;
     ctx_.status->SetStatusText("Saving " + QFileInfo(file).fileName() + " ...");
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
