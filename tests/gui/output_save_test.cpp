@@ -228,4 +228,9 @@ TEST_F(SaveAsTest, FailuresKeepFileAndUnsavedState) {
     EXPECT_EQ(guitest::Script(*form).messages().last(), "Insufficient free disk space.");
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_FALSE(QFile::exists(folder + "/full.bmp"));
+    // A place that cannot be written is no question of space: the write says why.
+    Save(*form, 1, "/proc/x.bmp");
+    EXPECT_TRUE(guitest::Script(*form).messages().last().startsWith("Cannot save /proc/x.bmp."))
+        << guitest::Script(*form).messages().last().toStdString();
+    EXPECT_TRUE(form->pictureChanged());
 }
