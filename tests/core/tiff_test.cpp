@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <random>
 
 using namespace core;
@@ -25,13 +26,31 @@ Result<DocumentPtr> OpenFile(const std::filesystem::path& path) {
 }
 
 // Opens and decodes every page; true when nothing failed.
+// A message a user reads: no library function names, no unsigned-wrapped counts.
+void ExpectPlainMessage(const std::string& m) {
+    for (std::size_t i = 0; i + 5 <= m.size(); ++i)
+        if (m.compare(i, 4, "TIFF") == 0 && std::isupper(static_cast<unsigned char>(m[i + 4])))
+            ADD_FAILURE() << "library name in: " << m;
+    std::size_t run = 0;
+    for (char c : m) {
+        run = std::isdigit(static_cast<unsigned char>(c)) ? run + 1 : 0;
+        if (run > 12) ADD_FAILURE() << "huge number in: " << m;
+    }
+}
+
 bool DecodeAll(Bytes bytes) {
     auto doc = OpenTiffDocument(std::move(bytes));
-    if (!doc) return false;
+    if (!doc) {
+        ExpectPlainMessage(doc.message());
+        return false;
+    }
     bool ok = true;
     for (int p = 0; p < (*doc)->pageCount(); ++p) {
-        ok = (*doc)->facts(p).ok() && ok;
+        auto facts = (*doc)->facts(p);
+        if (!facts) ExpectPlainMessage(facts.message());
+        ok = facts.ok() && ok;
         auto pic = (*doc)->decode(p, DecodeOptions{});
+        if (!pic) ExpectPlainMessage(pic.message());
         ok = pic.ok() && ok;
     }
     return ok;
@@ -260,6 +279,19 @@ TEST(TiffMalformed, RefusedCleanly) {
         DecodeAll(noise);
         (void)ReadTiffFacts(noise);
     }
+}
+
+TEST(TiffMalformed, LibraryErrorsInPlainWords) {
+    EXPECT_EQ(
+        TiffUserMessage("TIFFFillStrip: Read error on strip 0; got 18446744073708551994 bytes, "
+                        "expected 256."),
+        "The file is damaged: its picture data ends early. (Read error on strip 0; got "
+        "-999622 bytes, expected 256)");
+    EXPECT_EQ(TiffUserMessage("TIFFFetchDirectory: Can not read TIFF directory count"),
+              "The file is damaged: its page directory cannot be read. (Can not read TIFF "
+              "directory count)");
+    EXPECT_EQ(TiffUserMessage("_TIFFVSetField: Bad value 9 for tag"),
+              "The file is damaged. (Bad value 9 for tag)");
 }
 
 TEST(TiffMalformed, TruncatedFilesNeverCrash) {

@@ -137,6 +137,35 @@ TEST_F(SaveAsTest, PanelFollowsTheType) {
     EXPECT_GT(fine, 2 * QFileInfo(dir.filePath("y.jpg")).size());
 }
 
+// A typed extension the program writes chooses the type; any other keeps the
+// chosen type and gets its extension.
+TEST_F(SaveAsTest, TypedExtensionChoosesTheType) {
+    const QString rgb = guitest::WritePicture(dir, "rgb.png", guitest::Ramp(30, 20));
+    auto form = StartWindow({rgb});
+    auto head = [&](const QString& name) {
+        QFile f(dir.filePath(name));
+        return f.open(QIODevice::ReadOnly) ? f.read(2) : QByteArray();
+    };
+    Save(*form, 1, dir.filePath("t2.pcx"));
+    EXPECT_EQ(head("t2.pcx").at(0), '\x0a');
+    EXPECT_EQ(form->output().lastSaveIndex(), 2);
+    QFile pcx(dir.filePath("t2.pcx"));
+    ASSERT_TRUE(pcx.open(QIODevice::ReadOnly));
+    const QByteArray bytes = pcx.readAll();
+    auto doc = core::imageman::OpenPcxDocument(core::imageman::Bytes(bytes.begin(), bytes.end()));
+    ASSERT_TRUE(doc.ok()) << doc.message();
+    EXPECT_EQ((*doc)->decode(0, core::DecodeOptions{})->width(), 30);
+
+    Save(*form, 1, dir.filePath("t3.gif"));
+    EXPECT_EQ(head("t3.gif.bmp"), "BM");
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("t3.gif")));
+    Save(*form, 4, dir.filePath("t4.JPG"));
+    EXPECT_EQ(form->output().lastSaveIndex(), 6);
+    EXPECT_EQ(head("t4.JPG"), "\xff\xd8");
+    EXPECT_TRUE(guitest::Script(*form).messages().isEmpty())
+        << guitest::Script(*form).messages().join("; ").toStdString();
+}
+
 // Every lossless type written by the window reads back with the same pixels.
 TEST_F(SaveAsTest, LosslessTypesRoundTrip) {
     const core::Bitmap ramp = guitest::Ramp(33, 21);
@@ -199,4 +228,9 @@ TEST_F(SaveAsTest, FailuresKeepFileAndUnsavedState) {
     EXPECT_EQ(guitest::Script(*form).messages().last(), "Insufficient free disk space.");
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_FALSE(QFile::exists(folder + "/full.bmp"));
+    // A place that cannot be written is no question of space: the write says why.
+    Save(*form, 1, "/proc/x.bmp");
+    EXPECT_TRUE(guitest::Script(*form).messages().last().startsWith("Cannot save /proc/x.bmp."))
+        << guitest::Script(*form).messages().last().toStdString();
+    EXPECT_TRUE(form->pictureChanged());
 }

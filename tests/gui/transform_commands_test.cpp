@@ -4,6 +4,7 @@
 #include "gui/view/tpix.h"
 #include "gui_support.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -178,4 +179,24 @@ TEST_F(TransformCommandsTest, ResizeDialogBoxes) {
     sel.BtnOKClick();
     EXPECT_EQ(sel.result().width, 40);
     EXPECT_EQ(sel.result().x, 600);
+}
+
+// Driven by keys as a user would: type, Tab on, Alt+O.
+TEST_F(TransformCommandsTest, ResizeDialogByKeys) {
+    gui::TResizeForm form(core::ResizeRequest{0, 0, 200, 170, 24, 16384, 16384});
+    form.show();
+    form.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&form));
+    form.EditW->setFocus();
+    form.EditW->selectAll();
+    QTest::keyClicks(form.EditW, "100");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    EXPECT_EQ(form.EditH->text(), "85");
+    EXPECT_EQ(form.EditX->text(), "50");
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_O, Qt::AltModifier);
+    for (int i = 0; i < 50 && form.isVisible(); ++i)
+        QTest::qWait(20);
+    EXPECT_FALSE(form.isVisible());
+    EXPECT_EQ(form.result().width, 100);
+    EXPECT_EQ(form.result().height, 85);
 }

@@ -3,8 +3,10 @@
 #include <tiffio.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 namespace core {
@@ -14,13 +16,10 @@ namespace {
 // libtiff's own allocations (tag arrays, strip buffers) stay below this.
 constexpr tmsize_t kMaxLibtiffAlloc = tmsize_t{256} << 20;
 
-std::string FormatMessage(const char* module, const char* fmt, va_list ap) {
+std::string FormatMessage(const char*, const char* fmt, va_list ap) {
     char buf[400];
     std::vsnprintf(buf, sizeof buf, fmt, ap);
-    std::string text = buf;
-    if (module && *module && text.find(module) == std::string::npos)
-        text = std::string(module) + ": " + text;
-    return text;
+    return buf;
 }
 
 int OnError(TIFF*, void* user, const char* module, const char* fmt, va_list ap) {
@@ -112,7 +111,57 @@ int TiffMemory::countPages() {
 }
 
 std::string TiffMemory::lastError(const char* fallback) const {
-    return error_.empty() ? std::string(fallback) : error_;
+    return error_.empty() ? std::string(fallback) : TiffUserMessage(error_);
+}
+
+std::string TiffUserMessage(const std::string& raw) {
+    // The library's text names its own functions ("TIFFFillStrip: ...") and
+    // prints a negative byte count as unsigned: drop the names, show the sign.
+    std::string detail;
+    for (std::size_t i = 0; i < raw.size();) {
+        const bool wordStart =
+            i == 0 || !(std::isalnum(static_cast<unsigned char>(raw[i - 1])) || raw[i - 1] == '_');
+        std::size_t j = i;
+        while (j < raw.size() &&
+               (std::isalnum(static_cast<unsigned char>(raw[j])) || raw[j] == '_'))
+            ++j;
+        if (wordStart && j > i) {
+            const std::string word = raw.substr(i, j - i);
+            const std::size_t k = word[0] == '_' ? 1 : 0;
+            const bool libName = word.compare(k, 4, "TIFF") == 0 && word.size() > k + 4 &&
+                                 std::isupper(static_cast<unsigned char>(word[k + 4])) &&
+                                 word != "TIFF";
+            const bool allDigits =
+                std::all_of(word.begin(), word.end(), [](char c) { return c >= '0' && c <= '9'; });
+            if (libName) {
+                i = j;
+                while (i < raw.size() && (raw[i] == ':' || raw[i] == ' '))
+                    ++i;
+                continue;
+            }
+            if (allDigits && word.size() >= 13) {
+                const unsigned long long v = std::strtoull(word.c_str(), nullptr, 10);
+                detail += std::to_string(static_cast<long long>(v));
+                i = j;
+                continue;
+            }
+            detail += word;
+            i = j;
+            continue;
+        }
+        detail += raw[i++];
+    }
+    while (!detail.empty() && (detail.back() == ' ' || detail.back() == '.'))
+        detail.pop_back();
+    auto has = [&](const char* s) { return raw.find(s) != std::string::npos; };
+    const char* plain = "The file is damaged.";
+    if (has("directory") || has("Directory") || has("IFD"))
+        plain = "The file is damaged: its page directory cannot be read.";
+    else if (has("Read error") || has("Seek error") || has("got ") || has("Cannot read") ||
+             has("Can not read") || has("premature") || has("Premature") || has("EOF"))
+        plain = "The file is damaged: its picture data ends early.";
+    if (detail.empty()) return plain;
+    return std::string(plain) + " (" + detail + ")";
 }
 
 std::string TiffCompressionText(unsigned compression) {

@@ -32,6 +32,10 @@ Status CheckTiffSampleLayout(unsigned bitsPerSample, unsigned samplesPerPixel);
 // The text for a TIFF compression tag value.
 std::string TiffCompressionText(unsigned compression);
 
+// A libtiff error in plain words first, the library's detail after it (its
+// function names dropped, a negative count shown with its sign).
+std::string TiffUserMessage(const std::string& raw);
+
 // One libtiff handle over bytes the caller keeps alive. libtiff's errors and
 // warnings land in this object instead of on stderr.
 class TiffMemory {

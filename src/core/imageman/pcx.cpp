@@ -199,7 +199,9 @@ Result<Header> ParseHeader(std::span<const std::uint8_t> data) {
     h.bytesPerLine = ReadLE16(p + 66);
     if (static_cast<std::int64_t>(h.bytesPerLine) * 8 <
         static_cast<std::int64_t>(h.width) * h.bitsPerPlane)
-        return Fail("PCX lines of %d bytes are too short for %d pixels.", h.bytesPerLine, h.width);
+        return Fail("The file is damaged: its header gives lines of %d bytes, too short for a "
+                    "picture %d pixels wide.",
+                    h.bytesPerLine, h.width);
     return h;
 }
 

@@ -115,7 +115,7 @@ void TResizeForm::FillBoxes(bool all) {
     QLineEdit* wh[2] = {EditW, EditH};
     const int vals[2] = {logic_.width(), logic_.height()};
     for (int i = 0; i < 2; ++i)
-        if (all || !wh[i]->hasFocus()) wh[i]->setText(QString::number(vals[i]));
+        if (all || i != typing_) wh[i]->setText(QString::number(vals[i]));
     if (logic_.selectionMode()) {
         EditX->setText(QString::number(logic_.x()));
         EditY->setText(QString::number(logic_.y()));
@@ -135,6 +135,9 @@ void TResizeForm::FillBoxes(bool all) {
 
 void TResizeForm::Typed(int box) {
     if (updating_) return;
+    // The focus may already be in the next box (Tab): only the box typed in
+    // keeps its text, the other size box follows.
+    typing_ = box;
     QLineEdit* edits[4] = {EditW, EditH, EditX, EditY};
     const std::string text = edits[box]->text().toStdString();
     bool corrected = false;
@@ -162,6 +165,7 @@ void TResizeForm::Typed(int box) {
                                                            : logic_.y()));
     }
     FillBoxes(false);
+    typing_ = -1;
 }
 
 void TResizeForm::Spin(int box, bool up) {

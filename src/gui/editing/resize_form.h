@@ -56,6 +56,7 @@ class TResizeForm : public QDialog {
     void Beep();
 
     core::ResizeDialogLogic logic_;
+    int typing_ = -1; // the box whose typing just ended
     bool updating_ = false;
     bool activated_ = false;
     int beeps_ = 0;

@@ -22,6 +22,7 @@
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QSettings>
+#include <QStorageInfo>
 
 namespace gui {
 
@@ -55,11 +56,25 @@ void SaveCommands::mnuSaveClick() {
     const bool chosen = ctx_.prompter.RunSaveDialog(dlg);
     if (!chosen) return;
 
-    const int index = dlg.FilterIndex();
-    lastSaveIndex_ = index;
+    int index = dlg.FilterIndex();
     QString file = dlg.FileName();
-    if (QFileInfo(file).suffix().isEmpty())
+    // A typed extension of a type this picture can be written as chooses that
+    // type (".jpg" keeps JPEG gray when that was chosen); any other extension
+    // keeps the chosen type, whose extension is added.
+    auto typed = SaveTypeForExtension(file.toStdString());
+    // A picture offered JPEG gray but not colour writes ".jpg" as gray.
+    if (typed == kSaveJpegColour &&
+        (index == kSaveJpegGray || SaveTypeCount(bits) < kSaveJpegColour))
+        typed = kSaveJpegGray;
+    if (typed && *typed <= SaveTypeCount(bits)) {
+        if (*typed != index) {
+            index = *typed;
+            dlg.SetFilterIndex(index);
+        }
+    } else {
         file += "." + QString::fromStdString(DefaultExtensionFor(index));
+    }
+    lastSaveIndex_ = index;
     ctx_.status->SetStatusText("Saving " + QFileInfo(file).fileName() + " ...");
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
 
@@ -76,8 +91,14 @@ void SaveCommands::mnuSaveClick() {
     if (bits > 8 && !makeDib(24)) return ctx_.status->StatusReady();
     if (ctx_.screenBits < 15 && bits == 8 && !makeDib(8)) return ctx_.status->StatusReady();
 
-    // Nothing is written without room for it; the picture stays unsaved.
-    const qint64 free = ctx_.prompter.FreeDiskSpace(file);
+    // Nothing is written without room for it; the picture stays unsaved. A
+    // folder that cannot be written is left to the write, whose error says why.
+    // (/proc and the like have no size at all.)
+    const QFileInfo folder(QFileInfo(file).absolutePath());
+    const QStorageInfo volume(folder.absoluteFilePath());
+    const bool writable = folder.isDir() && folder.isWritable() && volume.isValid() &&
+                          !volume.isReadOnly() && volume.bytesTotal() > 0;
+    const qint64 free = writable ? ctx_.prompter.FreeDiskSpace(file) : -1;
     const std::uint64_t need = core::ImageMemSize(picture.width(), picture.height(), picture.bits(),
                                                   ctx_.screenBits, ctx_.settings.AutoReduce != 0);
     if (free >= 0 && static_cast<std::uint64_t>(free) < need) {
