@@ -133,6 +133,14 @@ TEST_F(BookmarksWindow, KeysInsideTheFocusedBoxOpenNothing) {
     form->bookmarkCommands().HistoryEnter(dir.path());
     EXPECT_EQ(Script().asked().back().kind, "open");
     EXPECT_EQ(Script().asked().back().folder, dir.path());
+    // No to the unsaved-changes question leaves the shown file in the box.
+    form->setPictureChanged(true);
+    Script().pushReply(gui::Reply::No);
+    form->historyBox()->setEditText(files[0]);
+    form->bookmarkCommands().HistoryEnter(files[0]);
+    EXPECT_EQ(Current(), files[2]);
+    EXPECT_EQ(form->historyBox()->currentText(), files[2]);
+    form->setPictureChanged(false);
     form->bookmarkCommands().HistoryEnter(files[0]);
     form->WaitIdle();
     EXPECT_EQ(Current(), files[0]);

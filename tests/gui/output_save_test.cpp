@@ -229,8 +229,10 @@ TEST_F(SaveAsTest, FailuresKeepFileAndUnsavedState) {
     EXPECT_TRUE(form->pictureChanged());
     EXPECT_FALSE(QFile::exists(folder + "/full.bmp"));
     // A place that cannot be written is no question of space: the write says why.
-    Save(*form, 1, "/proc/x.bmp");
-    EXPECT_TRUE(guitest::Script(*form).messages().last().startsWith("Cannot save /proc/x.bmp."))
+    const QString notFolder = folder + "/taken.png/inner";
+    ASSERT_TRUE(QFile(notFolder).open(QIODevice::WriteOnly));
+    Save(*form, 1, notFolder + "/x.bmp");
+    EXPECT_TRUE(guitest::Script(*form).messages().last().startsWith("Cannot save "))
         << guitest::Script(*form).messages().last().toStdString();
     EXPECT_TRUE(form->pictureChanged());
 }

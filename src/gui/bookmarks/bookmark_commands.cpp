@@ -184,7 +184,11 @@ void BookmarkCommands::HistoryEnter(const QString& text) {
     if (!text.isEmpty() && info.isFile()) {
         // Paths compare exactly: names differing in case are other files here.
         if (text.toStdString() == ctx_.doc.CurrentFile) return;
-        if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) return;
+        if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) {
+            // The refused name goes: the box shows the file still open.
+            ctx_.history->setEditText(Q(ctx_.doc.CurrentFile));
+            return;
+        }
         if (ctx_.input->busy()) ctx_.input->CancelDecode();
         ctx_.input->BeginAttempt(text.toStdString());
         ctx_.input->BtnOpenEx(OpenSender::Application);
