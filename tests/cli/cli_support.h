@@ -11,10 +11,21 @@
 #include <filesystem>
 #include <initializer_list>
 #include <memory>
+#include <sstream>
 #include <string>
+#include <vector>
 #include <sys/wait.h>
 
 namespace clitest {
+
+// The lines of a tool's output, without their line ends.
+inline std::vector<std::string> Lines(const std::string& text) {
+    std::vector<std::string> out;
+    std::istringstream in(text);
+    for (std::string line; std::getline(in, line);)
+        out.push_back(line);
+    return out;
+}
 
 // The tool's exit status; its messages are dropped.
 inline int Cli(const std::string& args) {

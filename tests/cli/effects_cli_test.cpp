@@ -11,13 +11,7 @@
 
 namespace {
 
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
+using clitest::Lines;
 
 // The value of "key":N after `from` in a JSON line.
 long long Field(const std::string& line, const std::string& key, std::size_t from = 0) {

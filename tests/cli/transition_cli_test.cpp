@@ -14,16 +14,10 @@ namespace fs = std::filesystem;
 
 namespace {
 
+using clitest::Lines;
+
 constexpr int kBoxW = 128, kBoxH = 96;
 constexpr std::uint32_t kWhite = 0xFFFFFF;
-
-std::vector<std::string> Lines(const std::string& text) {
-    std::vector<std::string> out;
-    std::istringstream in(text);
-    for (std::string line; std::getline(in, line);)
-        out.push_back(line);
-    return out;
-}
 
 // The value of "key": after the key in a JSON line, up to the next , or }.
 std::string Raw(const std::string& line, const std::string& key) {
