@@ -186,9 +186,18 @@ TEST_F(WebFormTest, ProbeFailureKeepsThePicture) {
     EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), good);
     EXPECT_EQ(form->pix()->Bitmap().width(), 30);
     EXPECT_EQ(form->statusPanels()->text(2), "30x20x16m ddb");
-    // An unknown extension is refused without a message.
+    // An existing file of a kind the program does not open is refused with a
+    // message; the picture stays.
+    {
+        QFile notes(dir.filePath("notes.txt"));
+        ASSERT_TRUE(notes.open(QIODevice::WriteOnly));
+        notes.write("hello");
+    }
     guitest::OpenThroughDialog(*form, {dir.filePath("notes.txt")});
     EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), good);
+    EXPECT_EQ(guitest::Script(*form).messages().last(),
+              "Unknown file format.\nTXT files cannot be opened.");
+    EXPECT_EQ(form->pix()->Bitmap().width(), 30);
 }
 
 TEST_F(WebFormTest, FailedDecodeLeavesTheEmptyPicture) {

@@ -3,11 +3,12 @@
 #include "core/common/dib.h"
 #include "core/common/memory.h"
 #include "core/common/paths.h"
+#include "core/imagelib/imagelib.h"
 #include "core/input/extension_lists.h"
 #include "core/input/gray_tga.h"
-#include "core/imagelib/imagelib.h"
 
 #include <cstdio>
+#include <filesystem>
 
 namespace core {
 
@@ -16,6 +17,15 @@ using namespace imageman;
 std::string LzwRefusalText() {
     return "LZW compresssion is NOT supported.\nFile is compressed with patented method.\n"
            "See help file regarding GIF Controversy.";
+}
+
+std::string NotAcceptedText(const std::string& upperExtension) {
+    std::string text = "Unknown file format.\n";
+    if (upperExtension.size() > 1)
+        text += upperExtension.substr(1) + " files cannot be opened.";
+    else
+        text += "A name without an extension cannot be opened.";
+    return text;
 }
 
 OpenPipeline::~OpenPipeline() {
@@ -36,8 +46,10 @@ void OpenPipeline::KeepProbedImage(HIMAGE image, const std::string& file) {
 
 HIMAGE OpenPipeline::TakeProbedImage(const std::string& file) {
     HIMAGE image = 0;
-    if (probed_ && probedFile_ == file) image = probed_;
-    else if (probed_) ImgClose(probed_);
+    if (probed_ && probedFile_ == file)
+        image = probed_;
+    else if (probed_)
+        ImgClose(probed_);
     probed_ = 0;
     probedFile_.clear();
     return image;
@@ -65,15 +77,21 @@ ProbeResult OpenPipeline::ProbeFile(DocumentState& doc, const OpenEnvironment& e
     const std::string& ext = doc.CurrentExt;
 
     if (!InList(ext, kAcceptedList)) {
+        const std::filesystem::path named(doc.CurrentFile);
         doc.CurrentFile = doc.PreviousFile;
-        return Failed();
+        // A show passes over such files; a user who named an existing one is
+        // told why nothing opens.
+        std::error_code ec;
+        if (env.ShowRunning || !std::filesystem::is_regular_file(named, ec)) return Failed();
+        return Failed(ProbeMessage::NotAccepted, NotAcceptedText(ext));
     }
     if (InList(ext, kMediaList)) return ProbeResult{2, ProbeMessage::None, {}};
 
     doc.depthBeforeOpen = doc.PictureBits;
     doc.JpegLoaded = false;
 
-    if (ext == ".PCD") return Failed(ProbeMessage::LibraryError, "Photo CD pictures cannot be read yet.");
+    if (ext == ".PCD")
+        return Failed(ProbeMessage::LibraryError, "Photo CD pictures cannot be read yet.");
 
     if (IsJpegExtension(ext)) {
         jpeg_.setScale(1);
@@ -321,12 +339,13 @@ Result<DecodedPicture> OpenPipeline::DecodeJpeg(DocumentState& doc, const OpenEn
     const int dither = screen8 ? env.JpegPalette : kDitherNone;
     // Slideshow slides decode without progress.
     const ProgressFn noProgress;
-    auto decoded = jpeg_.Decode(dither, (kind == Kind::Scaled && env.ShowRunning) ? noProgress : progress);
+    auto decoded =
+        jpeg_.Decode(dither, (kind == Kind::Scaled && env.ShowRunning) ? noProgress : progress);
     if (!decoded) return decoded.error();
     DecodedPicture out;
     out.picture = std::move(decoded).value();
     out.scale = step;
-    out.decoder = kind == Kind::Direct ? Decoder::JpegDirect
+    out.decoder = kind == Kind::Direct   ? Decoder::JpegDirect
                   : kind == Kind::Scaled ? Decoder::JpegScaled
                                          : Decoder::JpegFull;
     if (ddb) {
@@ -417,7 +436,8 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
         doc.PictureHeight = pic.height();
     }
     // A device-dependent picture has the screen's depth; otherwise the bitmap's.
-    doc.PictureBits = pic.deviceDependent() ? (env.ScreenBits > 8 ? 24 : env.ScreenBits) : pic.bits();
+    doc.PictureBits =
+        pic.deviceDependent() ? (env.ScreenBits > 8 ? 24 : env.ScreenBits) : pic.bits();
     return result;
 }
 
@@ -435,21 +455,29 @@ Result<DecodedPicture> OpenPipeline::DecodePage(DocumentState& doc, const OpenEn
 
 std::string ColourCountText(int bits) {
     switch (bits) {
-    case 1: return "2";
-    case 4: return "16";
-    case 8: return "256";
-    case 15: return "32k";
-    case 16: return "64k";
+    case 1:
+        return "2";
+    case 4:
+        return "16";
+    case 8:
+        return "256";
+    case 15:
+        return "32k";
+    case 16:
+        return "64k";
     case 24:
-    case 32: return "16m";
-    default: return "?";
+    case 32:
+        return "16m";
+    default:
+        return "?";
     }
 }
 
 std::string PictureDescription(const DocumentState& doc, const Bitmap& picture) {
     const int w = doc.ReducedScale ? doc.FullWidth : picture.width();
     const int h = doc.ReducedScale ? doc.FullHeight : picture.height();
-    std::string text = std::to_string(w) + "x" + std::to_string(h) + "x" + ColourCountText(doc.PictureBits);
+    std::string text =
+        std::to_string(w) + "x" + std::to_string(h) + "x" + ColourCountText(doc.PictureBits);
     if (doc.ReducedScale) text += " [1:" + std::to_string(doc.Scale) + "]";
     text += picture.deviceDependent() ? " ddb" : " dib";
     return text;

@@ -23,7 +23,7 @@ struct OpenEnvironment {
     bool UseScreen = false;
     bool FitToWindow = false;
     bool ShowRunning = false;
-    bool FirstLayout = false;       // the first picture after start-up is being laid out
+    bool FirstLayout = false;        // the first picture after start-up is being laid out
     bool FirstActivationDone = true; // the main window has been activated once
     int clientWidth = 640;           // the box a scaled JPEG decode fits into
     int clientHeight = 480;
@@ -56,9 +56,10 @@ struct DocumentState {
 
 enum class ProbeMessage {
     None,
-    LzwRefused,    // "LZW compresssion is NOT supported." ...
-    TgaHeader,     // "error reading TGA header"
-    LibraryError,  // the imaging library's own error text
+    LzwRefused,   // "LZW compresssion is NOT supported." ...
+    NotAccepted,  // "Unknown file format." for a kind of file the program does not open
+    TgaHeader,    // "error reading TGA header"
+    LibraryError, // the imaging library's own error text
     InsufficientMemory,
 };
 
@@ -70,10 +71,20 @@ struct ProbeResult {
 
 // The message of the LZW refusal, exactly as the window shows it.
 std::string LzwRefusalText();
+std::string NotAcceptedText(const std::string& upperExtension);
 
 // How a decoded picture came to be.
-enum class Decoder { ImageMan, FaxReduction, GrayTga, BmpReader, ImageLibPng, ImageLibJpeg,
-                     JpegFull, JpegScaled, JpegDirect };
+enum class Decoder {
+    ImageMan,
+    FaxReduction,
+    GrayTga,
+    BmpReader,
+    ImageLibPng,
+    ImageLibJpeg,
+    JpegFull,
+    JpegScaled,
+    JpegDirect
+};
 
 struct DecodedPicture {
     Bitmap picture;
