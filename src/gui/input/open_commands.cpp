@@ -6,6 +6,7 @@
 #include "gui/app/window_context.h"
 #include "gui/app/window_status.h"
 #include "gui/bookmarks/bookmark_commands.h"
+#include "gui/dialogs/combo_box_ex.h"
 #include "gui/view/view_geometry.h"
 
 #include "core/common/paths.h"
@@ -295,6 +296,11 @@ void OpenCommands::AfterOpen() {
         ctx_.toolButton("btnPage")->setEnabled(false); // page changes come later
         ctx_.menus.SetVisible("mnuPage", pages);
         if (pages) ctx_.status->SetStatusText(QString("Page 1 of %1").arg(ctx_.doc.PageCount));
+        // A path typed into the bookmark box has done its work: the keys go
+        // back to the picture, so Ctrl+Z and Ctrl+C act on it, not on the text.
+        const QWidget* focus = QApplication::focusWidget();
+        if (ctx_.history && focus && (focus == static_cast<QWidget*>(ctx_.history) || ctx_.history->isAncestorOf(focus)))
+            ctx_.scrollBox->setFocus();
     } else {
         ShowEmptyPicture(true);
     }
