@@ -13,6 +13,7 @@
 #include <QElapsedTimer>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QThread>
 
 #include <cstdio>
@@ -143,8 +144,9 @@ const char* const kUsage =
     "                        default button)\n"
     "  --print-messages      print every message box: message TAB type TAB buttons,\n"
     "                        its text, then a line ----\n"
-    "  --print-status        print caption, status panels, zoom, description and the\n"
-    "                        state of every command at the end\n"
+    "  --print-status        print caption, status panels, zoom, description, the\n"
+    "                        window's frame, the screen's area and the state of\n"
+    "                        every command at the end\n"
     "  --screen-bits N       the screen depth the window assumes\n";
 
 void PrintMessages(const ScriptedPrompter& prompter) {
@@ -164,6 +166,13 @@ void PrintStatus(TWebForm& form) {
     std::printf("fit\t%s\n", form.settings().FitToWindow ? "on" : "off");
     std::printf("description\t%s\n",
                 qPrintable(form.picturePresent() ? form.status().Description() : QString()));
+    // Where the window lies, its frame included, and the screen's area for windows.
+    const QRect f = form.frameGeometry();
+    std::printf("frame\t%d %d %d %d\n", f.x(), f.y(), f.width(), f.height());
+    if (const QScreen* s = form.screen()) {
+        const QRect a = s->availableGeometry();
+        std::printf("screen\t%d %d %d %d\n", a.x(), a.y(), a.width(), a.height());
+    }
     for (const auto& [name, command] : form.commands()) {
         const TWebForm::CommandState s = form.StateOf(name);
         std::printf("command\t%s\t%s\t%s\t%s\n", qPrintable(name),

@@ -396,6 +396,11 @@ void TWebForm::mnuHelpContextClick(int context) {
     help_->ShowContext(context);
 }
 
+void TWebForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    view_->WindowMoved();
+}
+
 void TWebForm::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
     view_->WindowResized();
