@@ -183,3 +183,29 @@ TEST(PictureDescription, ColourTexts) {
     auto bm = core::Bitmap::Create(640, 480, 8).value();
     EXPECT_EQ(core::PictureDescription(doc, bm), "640x480x256 dib");
 }
+
+// A file cut short still shows the rows it has, and the decode says that the
+// rest is missing; whole files never say so.
+TEST(OpenPipeline, CutFilesAreMarkedIncomplete) {
+    const auto dir = testsupport::TempDir("pipeline_incomplete");
+    for (const char* name : {"bmp_v3_rle8.bmp", "bmp_os2_24.bmp", "jpeg_420.jpg"}) {
+        SCOPED_TRACE(name);
+        REQUIRE_FIXTURE(name);
+        const std::vector<std::uint8_t> whole = testsupport::FixtureBytes(name);
+        const std::string ext = std::filesystem::path(name).extension().string();
+        for (std::size_t keep : {whole.size(), whole.size() * 2 / 3}) {
+            const auto path = dir / ("cut" + std::to_string(keep) + ext);
+            testsupport::WriteBytes(path, {whole.begin(), whole.begin() + keep});
+            core::JpegDecoder jpeg;
+            core::OpenPipeline pipeline(jpeg);
+            core::DocumentState doc;
+            doc.CurrentFile = path.string();
+            core::OpenEnvironment env;
+            ASSERT_EQ(pipeline.ProbeFile(doc, env).result, 1);
+            env.FirstActivationDone = true;
+            auto decoded = pipeline.OpenImage(doc, env, {});
+            ASSERT_TRUE(decoded) << decoded.message();
+            EXPECT_EQ(decoded->incomplete, keep != whole.size()) << keep;
+        }
+    }
+}

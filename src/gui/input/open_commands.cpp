@@ -23,6 +23,8 @@
 
 namespace gui {
 
+const char* const kShownInPart = "Shown in part.";
+
 namespace {
 
 const char* const kOpenFilters =
@@ -234,6 +236,7 @@ void OpenCommands::FinishDecode(core::Result<core::DecodedPicture> result, core:
 
     core::DecodedPicture& decoded = result.value();
     const bool loadedText = IsJpegDecode(decoded.decoder);
+    const bool incomplete = decoded.incomplete;
     ctx_.dur95->SetPaintLock(true);
     ctx_.dur95->SetBitmap(std::move(decoded.picture));
     ctx_.dur95->SetTwoColour(ctx_.doc.PictureBits == 1);
@@ -272,7 +275,10 @@ void OpenCommands::FinishDecode(core::Result<core::DecodedPicture> result, core:
         ctx_.panels->SetText(1, "100%");
     }
     ctx_.status->UpdateCaption();
-    if (loadedText)
+    // A damaged or cut file shows the rows it has: the status says the rest is missing.
+    if (incomplete)
+        ctx_.status->SetStatusText(kShownInPart);
+    else if (loadedText)
         ctx_.status->SetStatusText(
             QString::fromStdString(core::LoadTimeText(loadStart_.elapsed())));
     else
@@ -299,7 +305,8 @@ void OpenCommands::AfterOpen() {
         // A path typed into the bookmark box has done its work: the keys go
         // back to the picture, so Ctrl+Z and Ctrl+C act on it, not on the text.
         const QWidget* focus = QApplication::focusWidget();
-        if (ctx_.history && focus && (focus == static_cast<QWidget*>(ctx_.history) || ctx_.history->isAncestorOf(focus)))
+        if (ctx_.history && focus &&
+            (focus == static_cast<QWidget*>(ctx_.history) || ctx_.history->isAncestorOf(focus)))
             ctx_.scrollBox->setFocus();
     } else {
         ShowEmptyPicture(true);
