@@ -41,6 +41,7 @@ class PrintTest : public ::testing::Test {
 
 // The printer of the layout examples: a 480 × 640 page at 72 dpi.
 void ExamplePage(QPrinter& printer) {
+    gui::MakePdfPrinter(printer);
     printer.setResolution(72);
     printer.setPageSize(QPageSize(QSize(480, 640), "example", QPageSize::ExactMatch));
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
@@ -152,6 +153,7 @@ TEST_F(PrintTest, LayoutDialogOpensCentredAndFollowsItsBars) {
     form->printing().mnuPrintClick();
     EXPECT_TRUE(ran);
     ASSERT_TRUE(form->helpWindow());
+    EXPECT_EQ(form->helpWindow()->context(), 130);
     // Cancel prints nothing and says nothing.
     EXPECT_TRUE(Script(*form).boxTexts().isEmpty());
     EXPECT_EQ(Files(), QStringList{"small.bmp"});
@@ -183,6 +185,7 @@ TEST_F(PrintTest, SetupChangesThePrinterForTheDialogAndTheRestOfTheRun) {
 TEST_F(PrintTest, PrintsOnePageWithThePicturesPixelsAndLeavesTheDocumentAlone) {
     const QString file = guitest::WritePicture(dir, "corners.bmp", Corners(40, 30));
     auto form = StartWindow({file});
+    gui::MakePdfPrinter(form->printing().CurrentPrinter());
     const int bits = form->document().PictureBits;
     const core::Bitmap before = form->pix()->Bitmap();
     gui::PrintPlacement at;
@@ -225,6 +228,7 @@ TEST_F(PrintTest, PalettesAreKeptAndTheFileIsReplacedOnlyWhenTheUserSays) {
     one.palette() = {{0, 0, 200, 0}, {200, 0, 0, 0}}; // red, blue
     ASSERT_EQ(core::imagelib::WriteBMP(dir.filePath("pal.bmp").toStdString(), eight), 1);
     auto form = StartWindow({dir.filePath("pal.bmp")});
+    gui::MakePdfPrinter(form->printing().CurrentPrinter());
     form->printing().mnuPrintClick();
     const QString pdf = dir.filePath("pal.pdf");
     QImage page = Render(pdf, 300, dir);
@@ -253,6 +257,7 @@ TEST_F(PrintTest, PalettesAreKeptAndTheFileIsReplacedOnlyWhenTheUserSays) {
 TEST_F(PrintTest, FailedJobsSayWhyAndLeaveNoFile) {
     auto form = StartWindow({guitest::WritePicture(dir, "p.bmp", guitest::Ramp(30, 20))});
     gui::PrintCommands& printing = form->printing();
+    gui::MakePdfPrinter(printing.CurrentPrinter());
     // A place that cannot be written: the job does not begin.
     printing.setOutputFile(dir.filePath("missing/folder/p.pdf"));
     printing.mnuPrintClick();
@@ -260,8 +265,13 @@ TEST_F(PrintTest, FailedJobsSayWhyAndLeaveNoFile) {
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing")));
     // A drawing that fails aborts the job: no half-written file.
     printing.setOutputFile(dir.filePath("out.pdf"));
-    printing.setDraw([](QPainter&, const QImage&, const QRect&) { return false; });
+    QString busy;
+    printing.setDraw([&](QPainter&, const QImage&, const QRect&) {
+        busy = form->statusPanels()->text(0) + " " + form->statusPanels()->text(2);
+        return false;
+    });
     printing.mnuPrintClick();
+    EXPECT_EQ(busy, "Busy... Sending to printer...");
     EXPECT_EQ(Script(*form).boxTexts().last(),
               "Printer did not respond.\ntry different print setting.");
     EXPECT_EQ(Files(), QStringList{"p.bmp"});

@@ -31,7 +31,11 @@ bool DrawImage(QPainter& painter, const QImage& image, const QRect& target) {
     // Stretched as it is, pixel for pixel, and kept lossless in a PDF.
     painter.setRenderHint(QPainter::SmoothPixmapTransform, false);
     painter.setRenderHint(QPainter::LosslessImageRendering, true);
-    painter.drawImage(target, image);
+    // A hair inside the rectangle, so that a renderer's rounding of the
+    // edges (device pixels are not whole points) does not touch the
+    // neighbouring pixels.
+    constexpr qreal hair = 1.0 / 32;
+    painter.drawImage(QRectF(target).adjusted(hair, hair, -hair, -hair), image);
     return painter.isActive();
 }
 

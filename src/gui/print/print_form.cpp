@@ -64,6 +64,11 @@ TPrintForm::TPrintForm(QPrinter& printer, int pictureWidth, int pictureHeight,
     PanelImage->setObjectName("PanelImage");
     PanelImage->setFrameStyle(QFrame::Panel | QFrame::Sunken);
     PanelImage->setGeometry(0, 0, imageW, imageH);
+    // The desk the page lies on.
+    PanelImage->setAutoFillBackground(true);
+    QPalette desk = PanelImage->palette();
+    desk.setColor(QPalette::Window, QColor(0x80, 0x80, 0x80));
+    PanelImage->setPalette(desk);
     PaperImage = new QFrame(PanelImage);
     PaperImage->setObjectName("PaperImage");
     PaperImage->setAutoFillBackground(true);
