@@ -32,14 +32,6 @@ TEST(PrintLayout, FitOnPageTakesTheCaseTheShapesCallFor) {
     EXPECT_EQ(FitOnPage(480, 640, 30, 0).roundedHeight, 0);
 }
 
-TEST(PrintLayout, RoundingSendsExactHalvesToEven) {
-    EXPECT_EQ(RoundHalfEven(240.5), 240);
-    EXPECT_EQ(RoundHalfEven(241.5), 242);
-    EXPECT_EQ(RoundHalfEven(0.5), 0);
-    EXPECT_EQ(RoundHalfEven(426.6667), 427);
-    EXPECT_EQ(RoundHalfEven(1e12), INT_MAX);
-}
-
 TEST(PrintLayout, SmallPictureIsDoubledThenFittedAndCentred) {
     // 30 × 20 becomes 960 × 640 before the fit: 480 × 320 at 0, 160.
     Specs s = AllSpecs(kPage, 30, 20, 1.0);
@@ -144,12 +136,6 @@ TEST(PrintLayout, OneDecimalTextsRoundTheValueAsItIs) {
     // Ten and more keep every digit.
     EXPECT_EQ(UpdateDocPosition(kPage, 3300, 1, 0, 0, MeasureUnit::Inches).labelDocW,
               "Width : 11.0");
-}
-
-TEST(PrintLayout, SizeLabelAtOpeningAndAfterTheBarMoved) {
-    EXPECT_STREQ(kZoomLabelAtOpening, "  Si&ze: 100%");
-    EXPECT_EQ(ZoomLabel(50), "  Si&ze : 50%");
-    EXPECT_EQ(ZoomLabel(100), "  Si&ze : 100%");
 }
 
 TEST(PrintLayout, MiniaturePaperAndPlaceholder) {

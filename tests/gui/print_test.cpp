@@ -234,10 +234,17 @@ TEST_F(PrintTest, PalettesAreKeptAndTheFileIsReplacedOnlyWhenTheUserSays) {
     QImage page = Render(pdf, 300, dir);
     QRect ink = InkBox(page);
     EXPECT_TRUE(Near(page.pixel(ink.center()), qRgb(10, 200, 30)));
+    core::Bitmap four = core::Bitmap::Create(10, 8, 4).value();
+    four.palette()[0] = {0, 128, 255, 0}; // orange
+    ASSERT_EQ(core::imagelib::WriteBMP(dir.filePath("four.bmp").toStdString(), four), 1);
+    guitest::OpenThroughDialog(*form, {dir.filePath("four.bmp")});
+    form->printing().mnuPrintClick();
+    page = Render(dir.filePath("four.pdf"), 300, dir);
+    EXPECT_TRUE(Near(page.pixel(InkBox(page).center()), qRgb(255, 128, 0)));
 
     // The same name again: No keeps the old file and prints nothing.
     ASSERT_EQ(core::imagelib::WriteBMP(dir.filePath("pal.bmp").toStdString(), one), 1);
-    form->input().mnuReloadClick();
+    guitest::OpenThroughDialog(*form, {dir.filePath("pal.bmp")});
     form->WaitIdle();
     const auto size = QFileInfo(pdf).size();
     Script(*form).pushReply(gui::Reply::No);
