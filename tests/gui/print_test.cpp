@@ -231,7 +231,7 @@ TEST_F(PrintTest, PalettesAreKeptAndTheFileIsReplacedOnlyWhenTheUserSays) {
     gui::MakePdfPrinter(form->printing().CurrentPrinter());
     form->printing().mnuPrintClick();
     const QString pdf = dir.filePath("pal.pdf");
-    QImage page = Render(pdf, 300, dir);
+    QImage page = Render(pdf, 50, dir);
     QRect ink = InkBox(page);
     EXPECT_TRUE(Near(page.pixel(ink.center()), qRgb(10, 200, 30)));
     core::Bitmap four = core::Bitmap::Create(10, 8, 4).value();
@@ -239,7 +239,7 @@ TEST_F(PrintTest, PalettesAreKeptAndTheFileIsReplacedOnlyWhenTheUserSays) {
     ASSERT_EQ(core::imagelib::WriteBMP(dir.filePath("four.bmp").toStdString(), four), 1);
     guitest::OpenThroughDialog(*form, {dir.filePath("four.bmp")});
     form->printing().mnuPrintClick();
-    page = Render(dir.filePath("four.pdf"), 300, dir);
+    page = Render(dir.filePath("four.pdf"), 50, dir);
     EXPECT_TRUE(Near(page.pixel(InkBox(page).center()), qRgb(255, 128, 0)));
 
     // The same name again: No keeps the old file and prints nothing.
@@ -255,7 +255,7 @@ TEST_F(PrintTest, PalettesAreKeptAndTheFileIsReplacedOnlyWhenTheUserSays) {
     Script(*form).pushReply(gui::Reply::Yes);
     form->printing().mnuPrintClick();
     EXPECT_EQ(Script(*form).boxTexts().last(), "Image sent to printer.");
-    page = Render(pdf, 300, dir);
+    page = Render(pdf, 50, dir);
     ink = InkBox(page);
     EXPECT_TRUE(Near(page.pixel(ink.center()), qRgb(200, 0, 0)));
     EXPECT_EQ(form->document().PictureBits, 1);
@@ -270,6 +270,13 @@ TEST_F(PrintTest, FailedJobsSayWhyAndLeaveNoFile) {
     printing.mnuPrintClick();
     EXPECT_EQ(Script(*form).boxTexts().last(), "Check printer.");
     EXPECT_FALSE(QFileInfo::exists(dir.filePath("missing")));
+    // Only a file is replaced: a folder of that name stays.
+    ASSERT_TRUE(QDir(dir.path()).mkdir("taken.pdf"));
+    printing.setOutputFile(dir.filePath("taken.pdf"));
+    printing.mnuPrintClick();
+    EXPECT_EQ(Script(*form).boxTexts().last(), "Check printer.");
+    EXPECT_TRUE(QFileInfo(dir.filePath("taken.pdf")).isDir());
+    ASSERT_TRUE(QDir(dir.path()).rmdir("taken.pdf"));
     // A drawing that fails aborts the job: no half-written file.
     printing.setOutputFile(dir.filePath("out.pdf"));
     QString busy;

@@ -124,7 +124,9 @@ PrintCommands::JobEnd PrintCommands::RunJob(const PrintPlacement& at) {
     const QString target = printer.outputFileName();
     const QFileInfo info(target);
     QTemporaryFile part(info.absoluteDir().filePath(".vistrel-print-XXXXXX.pdf"));
-    if (target.isEmpty() || !part.open()) return JobEnd::BeginFailed;
+    // Only a file is ever replaced, never a folder or a device.
+    if (target.isEmpty() || (info.exists() && !info.isFile()) || !part.open())
+        return JobEnd::BeginFailed;
     part.close();
     printer.setOutputFileName(part.fileName());
     JobEnd end = JobEnd::Sent;
