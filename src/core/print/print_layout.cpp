@@ -22,11 +22,10 @@ int RoundHalfEven(double value) {
     return static_cast<int>(r);
 }
 
-Fit FitOnPage(int pageWidth, int pageHeight, int pictureWidth, int pictureHeight) {
-    if (pageWidth <= 0 || pageHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) return {};
-    // Every step in float: the results, ties included, are those of single precision.
-    const float a = static_cast<float>(pageWidth), b = static_cast<float>(pageHeight);
-    const float c = static_cast<float>(pictureWidth), d = static_cast<float>(pictureHeight);
+namespace {
+
+// Every step in float: the results, ties included, are those of single precision.
+Fit FitInFloat(float a, float b, float c, float d) {
     float w = 0, h = 0;
     if (a >= c && b <= d) {
         h = b;
@@ -52,6 +51,14 @@ Fit FitOnPage(int pageWidth, int pageHeight, int pictureWidth, int pictureHeight
         }
     }
     return {w, h, RoundHalfEven(w), RoundHalfEven(h)};
+}
+
+} // namespace
+
+Fit FitOnPage(int pageWidth, int pageHeight, int pictureWidth, int pictureHeight) {
+    if (pageWidth <= 0 || pageHeight <= 0 || pictureWidth <= 0 || pictureHeight <= 0) return {};
+    return FitInFloat(static_cast<float>(pageWidth), static_cast<float>(pageHeight),
+                      static_cast<float>(pictureWidth), static_cast<float>(pictureHeight));
 }
 
 double SizeFactorOf(int position) {
@@ -83,13 +90,9 @@ Specs AllSpecs(const Page& page, int pictureWidth, int pictureHeight, double siz
         w *= 2;
         h *= 2;
     }
-    // The doubling stops within twice the page, so only a huge picture is
-    // beyond int; the fit of its shape is the same at half the size.
-    while (w > INT_MAX || h > INT_MAX) {
-        w = std::max<std::int64_t>(1, w / 2);
-        h = std::max<std::int64_t>(1, h / 2);
-    }
-    const Fit fit = FitOnPage(page.width, page.height, static_cast<int>(w), static_cast<int>(h));
+    // The doubled picture of an extreme shape may pass the range of int, not that of float.
+    const Fit fit = FitInFloat(static_cast<float>(page.width), static_cast<float>(page.height),
+                               static_cast<float>(w), static_cast<float>(h));
     // A sliver of a picture still prints as one pixel, never as none.
     s.docWidth = std::max(1, RoundHalfEven(static_cast<double>(fit.width) * sizeFactor));
     s.docHeight = std::max(1, RoundHalfEven(static_cast<double>(fit.height) * sizeFactor));
