@@ -10,6 +10,7 @@
 #include <QPixmap>
 #include <QPrinter>
 #include <QPushButton>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalBlocker>
 #include <QStyle>
@@ -158,6 +159,8 @@ void TPrintForm::showEvent(QShowEvent* event) {
     // what the user set.
     if (started_) return;
     started_ = true;
+    if (const QScreen* s = screen())
+        move(s->availableGeometry().center() - QPoint(width() / 2, height() / 2));
     FormActivate();
 }
 
