@@ -6,6 +6,7 @@
 #include "cli/edit_options.h"
 #include "cli/effects_command.h"
 #include "cli/open_picture.h"
+#include "cli/print_layout_command.h"
 #include "cli/transform_options.h"
 #include "cli/transition_command.h"
 #include "core/common/paths.h"
@@ -46,6 +47,8 @@ void PrintUsage(std::FILE* to) {
     PrintEffectsUsage(to);
     std::fputc('\n', to);
     cli::PrintTransitionUsage(to);
+    std::fputc('\n', to);
+    cli::PrintLayoutUsage(to);
 }
 
 struct Options {
@@ -209,6 +212,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "print-layout") == 0)
+        return cli::PrintLayoutCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
         PrintUsage(stderr);

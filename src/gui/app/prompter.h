@@ -15,12 +15,15 @@
 #include <QStringList>
 #include <QWidget>
 
+class QPrinter;
+
 #include <functional>
 
 namespace gui {
 
 class TSaveDialogEx;
 class JpegWizard;
+class TPrintForm;
 
 enum class BoxType { Information, Warning, Critical, Question };
 
@@ -97,6 +100,10 @@ class Prompter {
     virtual void RunWizard(const EffectAsk& ask, JpegWizard& wizard) = 0;
     // Free bytes on the volume that will hold `file`; −1 when unknown.
     virtual qint64 FreeDiskSpace(const QString& file) = 0;
+    // Runs the print layout dialog the print command has made; false = Cancel.
+    virtual bool RunPrintSetup(TPrintForm& form) = 0;
+    // The system's print dialog on `printer` (one page); false = Cancel.
+    virtual bool PrinterSetup(QPrinter& printer, QWidget* parent) = 0;
 
   private:
     QPointer<QWidget> window_;

@@ -6,10 +6,12 @@
 #include "gui/dialogs/value_dialog.h"
 #include "gui/output/jpeg_wizard.h"
 #include "gui/output/save_dialog_ex.h"
+#include "gui/print/print_form.h"
 
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QStorageInfo>
 
 namespace gui {
@@ -154,6 +156,18 @@ void QtPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
 
 qint64 QtPrompter::FreeDiskSpace(const QString& file) {
     return VolumeFreeBytes(file);
+}
+
+bool QtPrompter::RunPrintSetup(TPrintForm& form) {
+    return form.exec() == QDialog::Accepted;
+}
+
+bool QtPrompter::PrinterSetup(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent ? parent : window());
+    dialog.setMinMax(1, 1);
+    dialog.setFromTo(1, 1);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace gui

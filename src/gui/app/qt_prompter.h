@@ -20,6 +20,8 @@ class QtPrompter : public Prompter {
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
+    bool RunPrintSetup(TPrintForm& form) override;
+    bool PrinterSetup(QPrinter& printer, QWidget* parent) override;
 
   private:
     QPointer<TSHBrowseDlg> browser_; // keeps its place and size between runs

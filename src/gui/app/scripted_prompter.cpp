@@ -1,6 +1,9 @@
 #include "gui/app/scripted_prompter.h"
 
 #include "gui/output/jpeg_wizard.h"
+#include "gui/print/print_form.h"
+
+#include <QPushButton>
 
 namespace gui {
 
@@ -70,6 +73,8 @@ void ScriptedPrompter::clearQueues() {
     saves_.clear();
     wizards_.clear();
     lists_.clear();
+    printSetups_.clear();
+    printers_.clear();
 }
 
 int ScriptedPrompter::questionCount() const {
@@ -221,6 +226,32 @@ void ScriptedPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
 
 qint64 ScriptedPrompter::FreeDiskSpace(const QString& file) {
     return freeSpace_ ? *freeSpace_ : VolumeFreeBytes(file);
+}
+
+bool ScriptedPrompter::RunPrintSetup(TPrintForm& form) {
+    // Shown, not modal, so the script can work it; OK with what it offers.
+    form.show();
+    if (!printSetups_.empty()) {
+        const PrintSetupFn fn = std::move(printSetups_.front());
+        printSetups_.pop_front();
+        fn(form);
+    }
+    if (form.isVisible()) form.BtnPrintIt->click();
+    const bool ok = form.result() == QDialog::Accepted;
+    asked_.push_back(
+        {"print", BoxType::Question, 0, form.windowTitle(), ok ? "Print It" : "Cancel", {}});
+    return ok;
+}
+
+bool ScriptedPrompter::PrinterSetup(QPrinter& printer, QWidget*) {
+    bool ok = false; // the system's dialog cancelled
+    if (!printers_.empty()) {
+        const PrinterFn fn = std::move(printers_.front());
+        printers_.pop_front();
+        ok = fn(printer);
+    }
+    asked_.push_back({"printer", BoxType::Question, 0, "Print", ok ? "OK" : "Cancel", {}});
+    return ok;
 }
 
 } // namespace gui

@@ -24,7 +24,7 @@ class ScriptedPrompter : public Prompter {
     // One question or dialog as it was asked.
     struct Asked {
         QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
-                      // wizard, list
+                      // wizard, list, print, printer
         BoxType type = BoxType::Information; // message boxes
         Buttons buttons = 0;                 // message boxes
         QString text;                        // the box's text or the dialog's caption
@@ -39,6 +39,11 @@ class ScriptedPrompter : public Prompter {
     using ListFn = std::function<int(const ListAsk&, core::slideshow::EffectTable&)>;
     using SaveFn = std::function<bool(TSaveDialogEx&)>;
     using WizardFn = std::function<void(TFXdlg&, JpegWizard&)>;
+    // Works the shown print layout dialog; when it is still open afterwards,
+    // "&Print It" closes it.
+    using PrintSetupFn = std::function<void(TPrintForm&)>;
+    // Answers the system's print dialog: may change the printer; false = Cancel.
+    using PrinterFn = std::function<bool(QPrinter&)>;
 
     // Queues of answers, each taken by the next question of its kind.
     void pushReply(Reply r) { replies_.push_back(r); }
@@ -57,6 +62,8 @@ class ScriptedPrompter : public Prompter {
     void pushPath(QString path) { paths_.push_back(std::move(path)); } // bookmark files and folders
     void pushSave(SaveFn fn) { saves_.push_back(std::move(fn)); }
     void pushWizard(WizardFn fn) { wizards_.push_back(std::move(fn)); }
+    void pushPrintSetup(PrintSetupFn fn) { printSetups_.push_back(std::move(fn)); }
+    void pushPrinter(PrinterFn fn) { printers_.push_back(std::move(fn)); }
     // The free room every volume reports from now on (nullopt: the real one).
     void setFreeSpace(std::optional<qint64> bytes) { freeSpace_ = bytes; }
     void clearQueues();
@@ -86,6 +93,8 @@ class ScriptedPrompter : public Prompter {
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
+    bool RunPrintSetup(TPrintForm& form) override;
+    bool PrinterSetup(QPrinter& printer, QWidget* parent) override;
 
   private:
     std::deque<Reply> replies_;
@@ -97,6 +106,8 @@ class ScriptedPrompter : public Prompter {
     std::deque<ListFn> lists_;
     std::deque<SaveFn> saves_;
     std::deque<WizardFn> wizards_;
+    std::deque<PrintSetupFn> printSetups_;
+    std::deque<PrinterFn> printers_;
     std::optional<qint64> freeSpace_;
     std::vector<Asked> asked_;
     EffectAsk lastEffect_;

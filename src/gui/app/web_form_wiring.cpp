@@ -11,6 +11,7 @@
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
 #include "gui/output/save_commands.h"
+#include "gui/print/print_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/picture_mouse.h"
 #include "gui/view/tpix.h"
@@ -79,6 +80,7 @@ void TWebForm::WireCommands() {
     On("mnuReload", [&in] { in.mnuReloadClick(); });
     On("mnuSave", [&out] { out.mnuSaveClick(); });
     On("mnuCompress", [&out] { out.mnuCompress1Click(); });
+    On("mnuPrint", [this] { printing_->mnuPrintClick(); });
     On("mnuExit", [this] { mnuExitClick(); });
     On("mnuHistorySave", [&bk] { bk.mnuHistorySaveClick(); });
     On("mnuHistoryLoad", [&bk] { bk.mnuHistoryLoadClick(); });

@@ -37,6 +37,7 @@ class EditCommands;
 class TransformCommands;
 class SaveCommands;
 class SlideshowCommands;
+class PrintCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -81,6 +82,7 @@ struct WindowContext {
     TransformCommands* transforms = nullptr;
     SaveCommands* output = nullptr;
     SlideshowCommands* slideshow = nullptr;
+    PrintCommands* printing = nullptr;
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);
