@@ -7,6 +7,7 @@
 #include "gui/app/web_form.h"
 #include "gui/app/window_status.h"
 #include "gui/input/open_commands.h"
+#include "gui/options/options_driver.h"
 #include "gui/view/view_geometry.h"
 #include "gui/view/window_layouts.h"
 
@@ -145,7 +146,16 @@ const char* const kUsage =
     "                        its text, then a line ----\n"
     "  --print-status        print caption, status panels, zoom, description and the\n"
     "                        state of every command at the end\n"
-    "  --screen-bits N       the screen depth the window assumes\n";
+    "  --screen-bits N       the screen depth the window assumes\n"
+    "\n"
+    "  --settings            print the stored settings (NAME: VALUE) and exit\n"
+    "  --options [--screen-bits N] [--fullscreen] [--from view|slideshow]\n"
+    "            [--set CONTROL=VALUE]... [--press apply|ok|cancel]... [FILE]\n"
+    "                        open the options dialog on the stored settings, print\n"
+    "                        its controls, work them in order (printing them after\n"
+    "                        each press) and close the window as the program does\n"
+    "  --screenshot-dialog options:viewer|graphics|slideshow|multimedia OUT.png\n"
+    "                        save a picture of that page of the options dialog\n";
 
 void PrintMessages(const ScriptedPrompter& prompter) {
     for (const ScriptedPrompter::Asked& a : prompter.asked()) {
@@ -267,6 +277,7 @@ int EarlyOptions(int argc, char** argv) {
             std::puts("vistrel 3.6.23");
             return 0;
         }
+        if (a == "--settings") return PrintStoredSettings();
         // The values of the options that take one are not options themselves.
         if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
             a == "--answer" || a == "--screen-bits")
@@ -278,6 +289,7 @@ int EarlyOptions(int argc, char** argv) {
 }
 
 int RunProgram(TApplication& app) {
+    if (const int status = RunOptionsSurfaces(app.arguments()); status >= 0) return status;
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
         std::fprintf(stderr, "vistrel: %s\n%s", qPrintable(c.error), kUsage);

@@ -1,5 +1,6 @@
 #include "gui/app/scripted_prompter.h"
 
+#include "gui/options/options_form.h"
 #include "gui/output/jpeg_wizard.h"
 
 namespace gui {
@@ -221,6 +222,32 @@ void ScriptedPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
 
 qint64 ScriptedPrompter::FreeDiskSpace(const QString& file) {
     return freeSpace_ ? *freeSpace_ : VolumeFreeBytes(file);
+}
+
+int ScriptedPrompter::RunOptions(TOptionsForm& form) {
+    // Shown, not modal, so the script can work it; then closed.
+    form.show();
+    if (!options_.empty()) {
+        const OptionsFn fn = std::move(options_.front());
+        options_.pop_front();
+        fn(form);
+    }
+    if (form.isVisible()) form.reject();
+    const bool ok = form.result() == QDialog::Accepted;
+    asked_.push_back({"options", BoxType::Question, 0, form.windowTitle(), ok ? "Ok" : "Cancel",
+                      QString()});
+    return ok ? 0 : -999;
+}
+
+std::optional<QColor> ScriptedPrompter::Colour(const QColor& initial) {
+    std::optional<QColor> chosen;
+    if (!colours_.empty()) {
+        chosen = colours_.front();
+        colours_.pop_front();
+    }
+    asked_.push_back({"colour", BoxType::Question, 0, initial.name(),
+                      chosen ? chosen->name() : QString("Cancel"), QString()});
+    return chosen;
 }
 
 } // namespace gui

@@ -24,7 +24,7 @@ class ScriptedPrompter : public Prompter {
     // One question or dialog as it was asked.
     struct Asked {
         QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
-                      // wizard, list
+                      // wizard, list, options, colour
         BoxType type = BoxType::Information; // message boxes
         Buttons buttons = 0;                 // message boxes
         QString text;                        // the box's text or the dialog's caption
@@ -39,6 +39,8 @@ class ScriptedPrompter : public Prompter {
     using ListFn = std::function<int(const ListAsk&, core::slideshow::EffectTable&)>;
     using SaveFn = std::function<bool(TSaveDialogEx&)>;
     using WizardFn = std::function<void(TFXdlg&, JpegWizard&)>;
+    // Works the options dialog, shown; a dialog still open afterwards is cancelled.
+    using OptionsFn = std::function<void(TOptionsForm&)>;
 
     // Queues of answers, each taken by the next question of its kind.
     void pushReply(Reply r) { replies_.push_back(r); }
@@ -57,6 +59,9 @@ class ScriptedPrompter : public Prompter {
     void pushPath(QString path) { paths_.push_back(std::move(path)); } // bookmark files and folders
     void pushSave(SaveFn fn) { saves_.push_back(std::move(fn)); }
     void pushWizard(WizardFn fn) { wizards_.push_back(std::move(fn)); }
+    void pushOptions(OptionsFn fn) { options_.push_back(std::move(fn)); }
+    // The colour dialog's answer (none: Cancel); with none queued it is cancelled.
+    void pushColour(std::optional<QColor> colour) { colours_.push_back(colour); }
     // The free room every volume reports from now on (nullopt: the real one).
     void setFreeSpace(std::optional<qint64> bytes) { freeSpace_ = bytes; }
     void clearQueues();
@@ -86,6 +91,8 @@ class ScriptedPrompter : public Prompter {
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
+    int RunOptions(TOptionsForm& form) override;
+    std::optional<QColor> Colour(const QColor& initial) override;
 
   private:
     std::deque<Reply> replies_;
@@ -97,6 +104,8 @@ class ScriptedPrompter : public Prompter {
     std::deque<ListFn> lists_;
     std::deque<SaveFn> saves_;
     std::deque<WizardFn> wizards_;
+    std::deque<OptionsFn> options_;
+    std::deque<std::optional<QColor>> colours_;
     std::optional<qint64> freeSpace_;
     std::vector<Asked> asked_;
     EffectAsk lastEffect_;

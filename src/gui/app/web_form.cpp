@@ -13,6 +13,7 @@
 #include "gui/editing/edit_commands.h"
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
+#include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/picture_mouse.h"
@@ -99,6 +100,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     transforms_ = std::make_unique<TransformCommands>(ctx_);
     output_ = std::make_unique<SaveCommands>(ctx_);
     slideshow_ = std::make_unique<SlideshowCommands>(ctx_);
+    options_ = std::make_unique<OptionsCommands>(ctx_);
     ctx_.status = status_.get();
     ctx_.input = input_.get();
     ctx_.view = view_.get();
@@ -109,6 +111,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ctx_.transforms = transforms_.get();
     ctx_.output = output_.get();
     ctx_.slideshow = slideshow_.get();
+    ctx_.options = options_.get();
 
     ctx_.readSettings = options.readSettings;
     ctx_.screenBits =

@@ -42,6 +42,7 @@ class TWebForm : public QMainWindow {
     TransformCommands& transforms() const { return *transforms_; }
     SaveCommands& output() const { return *output_; }
     SlideshowCommands& slideshow() const { return *slideshow_; }
+    OptionsCommands& options() const { return *options_; }
     Prompter& prompter() const { return *prompter_; }
 
     // The window's own commands.
@@ -127,6 +128,7 @@ class TWebForm : public QMainWindow {
     std::unique_ptr<TransformCommands> transforms_;
     std::unique_ptr<SaveCommands> output_;
     std::unique_ptr<SlideshowCommands> slideshow_;
+    std::unique_ptr<OptionsCommands> options_;
     std::map<QString, Command> commands_;
     QPointer<HelpWindow> help_;
     QObject* panelFilter_ = nullptr;

@@ -37,6 +37,7 @@ class EditCommands;
 class TransformCommands;
 class SaveCommands;
 class SlideshowCommands;
+class OptionsCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -57,6 +58,8 @@ struct WindowContext {
     bool emptyPicture = false; // the 16 × 16 stand-in of a failed open ("Untitled")
     bool activationDone = false;
     bool closing = false;
+    bool mediaMode = false;  // a media clip is shown instead of a picture
+    int photoCdStep = 3;     // the Photo CD resolution to read, 0..6; not stored
 
     // Widgets (owned by their Qt parents in the window).
     QMenu* mainMenu = nullptr;
@@ -81,6 +84,7 @@ struct WindowContext {
     TransformCommands* transforms = nullptr;
     SaveCommands* output = nullptr;
     SlideshowCommands* slideshow = nullptr;
+    OptionsCommands* options = nullptr;
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);
