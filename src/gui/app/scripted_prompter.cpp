@@ -70,6 +70,8 @@ void ScriptedPrompter::clearQueues() {
     paths_.clear();
     saves_.clear();
     wizards_.clear();
+    options_.clear();
+    colours_.clear();
     lists_.clear();
 }
 

@@ -47,7 +47,9 @@ void OptionsCommands::Apply(co::OptionsModel& model) {
     doc.clipShown = ctx_.mediaMode;
     const co::ApplyPlan plan = model.Apply(stored, doc);
 
-    // The library image goes; a page command that finds none reads the file again.
+    // The library image goes; a page command that finds none reads the file
+    // again. A decode still reading through it finishes first.
+    if (ctx_.input->busy() && !ctx_.input->WaitIdle(30000)) ctx_.input->CancelDecode();
     ctx_.input->pipeline().CloseLibraryImage();
 
     // The bars, each by its own command, without their own resizes.
