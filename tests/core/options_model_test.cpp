@@ -206,6 +206,7 @@ TEST(OptionsModel, VolumeAndPlayer) {
     EXPECT_EQ(PlayerVolume(500), -693);
     EXPECT_EQ(PlayerVolume(100), -2303);
     EXPECT_EQ(PlayerVolume(1), -6908);
+    EXPECT_EQ(PlayerVolume(0), -6908); // the setting's floor, never Ln(0)
 
     Stored s;
     OptionsModel m(s, {24, false});

@@ -34,6 +34,7 @@ std::string DelayLabel(int position) {
 }
 
 int PlayerVolume(int volume) {
+    volume = std::clamp(volume, 1, kVolumeMax); // no logarithm of 0
     // nearbyint rounds halves to even in the default rounding mode.
     return static_cast<int>(std::nearbyint(std::log(volume / 1000.0) * 1000.0));
 }

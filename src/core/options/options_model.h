@@ -22,7 +22,8 @@ Page FirstPage(bool clipShown, bool fromSlideshowMenu, bool fullScreen);
 
 // "&Delay = 2 hours" for 1, else "&Delay = S.Ts" (tenths truncated).
 std::string DelayLabel(int position);
-// The media player's volume for a stored Volume 1..1000: Round(Ln(v / 1000) × 1000),
+// The media player's volume for a stored Volume 1..1000 (others are clamped):
+// Round(Ln(v / 1000) × 1000),
 // halves to even (1000 → 0, 500 → −693, 1 → −6908).
 int PlayerVolume(int volume);
 
