@@ -173,6 +173,25 @@ TEST(OpenPipeline, MultiPageFiles) {
     EXPECT_FALSE(pipeline.DecodePage(doc, env, 3, {}));
 }
 
+TEST(OpenPipeline, PageAfterTheLibraryImageWasClosedReadsTheFileAgain) {
+    // Applying the options closes the library image; the next page command
+    // must open the file again at its page, not read a closed handle.
+    REQUIRE_FIXTURE("pipe_pages.dcx");
+    core::JpegDecoder jpeg;
+    core::OpenPipeline pipeline(jpeg);
+    core::DocumentState doc;
+    doc.CurrentFile = testsupport::Fixture("pipe_pages.dcx").string();
+    core::OpenEnvironment env;
+    ASSERT_EQ(pipeline.ProbeFile(doc, env).result, 1);
+    ASSERT_TRUE(pipeline.OpenImage(doc, env, {}));
+    pipeline.CloseLibraryImage();
+    EXPECT_EQ(pipeline.libraryImage(), 0);
+    auto third = pipeline.DecodePage(doc, env, 2, {});
+    ASSERT_TRUE(third) << third.message();
+    EXPECT_EQ(third->picture.rgb(0, 0), 0x0000FFu);
+    EXPECT_NE(pipeline.libraryImage(), 0);
+}
+
 TEST(PictureDescription, ColourTexts) {
     EXPECT_EQ(core::ColourCountText(15), "32k");
     EXPECT_EQ(core::ColourCountText(32), "16m");

@@ -7,6 +7,7 @@
 #include "gui/app/web_form.h"
 #include "gui/app/window_status.h"
 #include "gui/input/open_commands.h"
+#include "gui/options/options_driver.h"
 #include "gui/print/print_commands.h"
 #include "gui/print/print_form.h"
 #include "gui/view/view_geometry.h"
@@ -227,7 +228,16 @@ const char* const kUsage =
     "  --orientation portrait|landscape\n"
     "  --dpi N               the printer's resolution (default 300)\n"
     "  --size P              the size bar moved to P per cent (1 to 100)\n"
-    "  --unit pixels|inches|cm   the unit of the dialog's texts (default inches)\n";
+    "  --unit pixels|inches|cm   the unit of the dialog's texts (default inches)\n"
+    "\n"
+    "  --settings            print the stored settings (NAME: VALUE) and exit\n"
+    "  --options [--screen-bits N] [--fullscreen] [--from view|slideshow]\n"
+    "            [--set CONTROL=VALUE]... [--press apply|ok|cancel]... [FILE]\n"
+    "                        open the options dialog on the stored settings, print\n"
+    "                        its controls, work them in order (printing them after\n"
+    "                        each press) and close the window as the program does\n"
+    "  --screenshot-dialog options:viewer|graphics|slideshow|multimedia OUT.png\n"
+    "                        save a picture of that page of the options dialog\n";
 
 void PrintMessages(const ScriptedPrompter& prompter) {
     for (const ScriptedPrompter::Asked& a : prompter.asked()) {
@@ -420,6 +430,7 @@ int EarlyOptions(int argc, char** argv) {
             std::puts("vistrel 3.6.23");
             return 0;
         }
+        if (a == "--settings") return PrintStoredSettings();
         // The values of the options that take one are not options themselves.
         if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
             a == "--answer" || a == "--screen-bits" || a == "--print" || a == "--page-size" ||
@@ -432,6 +443,7 @@ int EarlyOptions(int argc, char** argv) {
 }
 
 int RunProgram(TApplication& app) {
+    if (const int status = RunOptionsSurfaces(app.arguments()); status >= 0) return status;
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
         std::fprintf(stderr, "vistrel: %s\n%s", qPrintable(c.error), kUsage);

@@ -5,9 +5,12 @@
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/value_dialog.h"
 #include "gui/output/jpeg_wizard.h"
+#include "gui/options/options_form.h"
 #include "gui/output/save_dialog_ex.h"
 #include "gui/print/print_form.h"
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QMessageBox>
@@ -147,6 +150,16 @@ QString QtPrompter::Folder(const QString& initial, const QString& caption, const
 
 bool QtPrompter::RunSaveDialog(TSaveDialogEx& dialog) {
     return dialog.Execute();
+}
+
+int QtPrompter::RunOptions(TOptionsForm& form) {
+    return form.exec() == QDialog::Accepted ? 0 : -999;
+}
+
+std::optional<QColor> QtPrompter::Colour(const QColor& initial) {
+    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!c.isValid()) return std::nullopt;
+    return c;
 }
 
 void QtPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {

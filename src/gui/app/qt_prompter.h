@@ -18,6 +18,8 @@ class QtPrompter : public Prompter {
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
+    int RunOptions(TOptionsForm& form) override;
+    std::optional<QColor> Colour(const QColor& initial) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
     bool RunPrintSetup(TPrintForm& form) override;

@@ -1,5 +1,6 @@
 #include "gui/app/scripted_prompter.h"
 
+#include "gui/options/options_form.h"
 #include "gui/output/jpeg_wizard.h"
 #include "gui/print/print_form.h"
 
@@ -72,6 +73,8 @@ void ScriptedPrompter::clearQueues() {
     paths_.clear();
     saves_.clear();
     wizards_.clear();
+    options_.clear();
+    colours_.clear();
     lists_.clear();
     printSetups_.clear();
     printers_.clear();
@@ -252,6 +255,32 @@ bool ScriptedPrompter::PrinterSetup(QPrinter& printer, QWidget*) {
     }
     asked_.push_back({"printer", BoxType::Question, 0, "Print", ok ? "OK" : "Cancel", {}});
     return ok;
+}
+
+int ScriptedPrompter::RunOptions(TOptionsForm& form) {
+    // Shown, not modal, so the script can work it; then closed.
+    form.show();
+    if (!options_.empty()) {
+        const OptionsFn fn = std::move(options_.front());
+        options_.pop_front();
+        fn(form);
+    }
+    if (form.isVisible()) form.reject();
+    const bool ok = form.result() == QDialog::Accepted;
+    asked_.push_back({"options", BoxType::Question, 0, form.windowTitle(), ok ? "Ok" : "Cancel",
+                      QString()});
+    return ok ? 0 : -999;
+}
+
+std::optional<QColor> ScriptedPrompter::Colour(const QColor& initial) {
+    std::optional<QColor> chosen;
+    if (!colours_.empty()) {
+        chosen = colours_.front();
+        colours_.pop_front();
+    }
+    asked_.push_back({"colour", BoxType::Question, 0, initial.name(),
+                      chosen ? chosen->name() : QString("Cancel"), QString()});
+    return chosen;
 }
 
 } // namespace gui

@@ -13,6 +13,7 @@
 #include "gui/editing/edit_commands.h"
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
+#include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/print/print_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
@@ -101,6 +102,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     output_ = std::make_unique<SaveCommands>(ctx_);
     slideshow_ = std::make_unique<SlideshowCommands>(ctx_);
     printing_ = std::make_unique<PrintCommands>(ctx_);
+    options_ = std::make_unique<OptionsCommands>(ctx_);
     ctx_.status = status_.get();
     ctx_.input = input_.get();
     ctx_.view = view_.get();
@@ -112,6 +114,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ctx_.output = output_.get();
     ctx_.slideshow = slideshow_.get();
     ctx_.printing = printing_.get();
+    ctx_.options = options_.get();
 
     ctx_.readSettings = options.readSettings;
     ctx_.screenBits =

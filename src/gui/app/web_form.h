@@ -43,6 +43,7 @@ class TWebForm : public QMainWindow {
     SaveCommands& output() const { return *output_; }
     SlideshowCommands& slideshow() const { return *slideshow_; }
     PrintCommands& printing() const { return *printing_; }
+    OptionsCommands& options() const { return *options_; }
     Prompter& prompter() const { return *prompter_; }
 
     // The window's own commands.
@@ -130,6 +131,7 @@ class TWebForm : public QMainWindow {
     std::unique_ptr<SaveCommands> output_;
     std::unique_ptr<SlideshowCommands> slideshow_;
     std::unique_ptr<PrintCommands> printing_;
+    std::unique_ptr<OptionsCommands> options_;
     std::map<QString, Command> commands_;
     QPointer<HelpWindow> help_;
     QObject* panelFilter_ = nullptr;

@@ -10,6 +10,7 @@
 #include "gui/editing/edit_commands.h"
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
+#include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/print/print_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
@@ -150,10 +151,11 @@ void TWebForm::WireCommands() {
     On("mnu4bpp", [&tr] { tr.ImageReduce(4); });
     On("mnu1bpp", [&tr] { tr.ImageReduce(1); });
 
-    // Slideshow. Until the options dialog is built, its Slideshow page's
-    // Effects button is reached through the menu's Options item.
+    // Slideshow; the options dialog's Effects button reaches the effect selection.
     SlideshowCommands& sl = *slideshow_;
-    On("mnuOptions2", [&sl] { sl.mnuSlideEffectsClick(false); });
+    OptionsCommands& op = *options_;
+    On("mnuOptions", [&op] { op.mnuOptionsClick(OptionsSender::View); });
+    On("mnuOptions2", [&op] { op.mnuOptionsClick(OptionsSender::Slideshow); });
     commands_["mnuSlideEffects"] = {
         [this, &sl] { Guard([&sl] { sl.mnuSlideEffectsClick(false); }); }, "mnuOptions2"};
 

@@ -38,6 +38,7 @@ class TransformCommands;
 class SaveCommands;
 class SlideshowCommands;
 class PrintCommands;
+class OptionsCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -58,6 +59,8 @@ struct WindowContext {
     bool emptyPicture = false; // the 16 × 16 stand-in of a failed open ("Untitled")
     bool activationDone = false;
     bool closing = false;
+    bool mediaMode = false;  // a media clip is shown instead of a picture
+    int photoCdStep = 3;     // the Photo CD resolution to read, 0..6; not stored
 
     // Widgets (owned by their Qt parents in the window).
     QMenu* mainMenu = nullptr;
@@ -83,6 +86,7 @@ struct WindowContext {
     SaveCommands* output = nullptr;
     SlideshowCommands* slideshow = nullptr;
     PrintCommands* printing = nullptr;
+    OptionsCommands* options = nullptr;
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);
