@@ -228,3 +228,48 @@ TEST(OpenPipeline, CutFilesAreMarkedIncomplete) {
         }
     }
 }
+
+// Damaged JPEG and PNG files are refused in plain words first, with the
+// library's own text, if any, after them in brackets.
+TEST(OpenPipeline, DamagedFilesAreRefusedInPlainWords) {
+    const auto dir = testsupport::TempDir("pipeline_damaged");
+    int refused = 0;
+    for (const char* name : {"jpeg_420.jpg", "pipe_rgb.png"}) {
+        SCOPED_TRACE(name);
+        REQUIRE_FIXTURE(name);
+        const std::vector<std::uint8_t> whole = testsupport::FixtureBytes(name);
+        const std::string ext = std::filesystem::path(name).extension().string();
+        for (unsigned seed = 0; seed < 40; ++seed) {
+            std::vector<std::uint8_t> bytes = whole;
+            std::uint32_t r = seed * 2654435761u + 1;
+            auto next = [&r] { return r = r * 1664525u + 1013904223u; };
+            // Bytes changed in the headers and tables, or the file cut short.
+            if (seed % 2)
+                for (int i = 0; i < 6; ++i)
+                    bytes[8 + next() % std::min<std::size_t>(bytes.size() - 8, 400)] =
+                        static_cast<std::uint8_t>(next());
+            else
+                bytes.resize(16 + next() % (bytes.size() / 2));
+            const auto path = dir / ("d" + std::to_string(seed) + ext);
+            testsupport::WriteBytes(path, bytes);
+            core::JpegDecoder jpeg;
+            core::OpenPipeline pipeline(jpeg);
+            core::DocumentState doc;
+            doc.CurrentFile = path.string();
+            core::OpenEnvironment env;
+            const core::ProbeResult probe = pipeline.ProbeFile(doc, env);
+            std::string message = probe.text;
+            if (probe.result == 1) {
+                auto decoded = pipeline.OpenImage(doc, env, {});
+                if (decoded) continue;
+                message = decoded.message();
+            }
+            if (message.empty()) continue;
+            ++refused;
+            EXPECT_TRUE(message.rfind("The file is ", 0) == 0 ||
+                        message.rfind("Unknown file format.", 0) == 0)
+                << seed << ": " << message;
+        }
+    }
+    EXPECT_GT(refused, 10);
+}

@@ -234,7 +234,7 @@ TEST(PngLibraryCalls, BitmapReducedAndDib) {
     EXPECT_LT(PngToBitmap("/nonexistent/x.png", 24, false, &full, {}), 0);
     EXPECT_FALSE(LastError().empty());
     EXPECT_LT(PngToDIB(Png("rgb8.ppm").string(), 24, &dib, {}), 0);
-    EXPECT_EQ(LastError(), "Not a PNG file.");
+    EXPECT_EQ(LastError(), "The file is not a PNG picture.");
 }
 
 // Every depth, plain and interlaced, back through our reader and through netpbm.

@@ -24,7 +24,7 @@ std::uint32_t BE32(const std::uint8_t* p) {
 Status JpegFacts(std::span<const std::uint8_t> d, FileFacts* f) {
     std::size_t pos = 2;
     while (pos + 4 <= d.size()) {
-        if (d[pos] != 0xFF) return Error{"Bad JPEG marker."};
+        if (d[pos] != 0xFF) return Error{"The file is damaged: its JPEG markers are out of place."};
         const std::uint8_t marker = d[pos + 1];
         if (marker == 0xFF) {
             ++pos;
@@ -51,7 +51,7 @@ Status JpegFacts(std::span<const std::uint8_t> d, FileFacts* f) {
         if (marker == 0xD9 || marker == 0xDA) break;
         pos += 2 + len;
     }
-    return Error{"No JPEG frame header."};
+    return Error{"The file is damaged: it has no JPEG frame header."};
 }
 
 Status PngFacts(std::span<const std::uint8_t> d, FileFacts* f) {

@@ -29,6 +29,9 @@ struct PngContext {
     char message[256] = {};
 };
 
+// Our own message for data that ends early; libpng's messages get plain words first.
+constexpr const char* kTruncated = "The file is damaged: its picture data ends early.";
+
 void OnError(png_structp png, png_const_charp msg) {
     auto* ctx = static_cast<PngContext*>(png_get_error_ptr(png));
     std::snprintf(ctx->message, sizeof ctx->message, "%s", msg ? msg : "PNG error");
@@ -39,7 +42,7 @@ void OnWarning(png_structp, png_const_charp) {}
 
 void OnRead(png_structp png, png_bytep out, std::size_t n) {
     auto* ctx = static_cast<PngContext*>(png_get_io_ptr(png));
-    if (n > ctx->size - ctx->pos) png_error(png, "The PNG file is truncated.");
+    if (n > ctx->size - ctx->pos) png_error(png, kTruncated);
     std::memcpy(out, ctx->data + ctx->pos, n);
     ctx->pos += n;
 }
@@ -106,7 +109,9 @@ class PngReader {
     bool ready() const { return ctx_.info != nullptr; }
     PngContext* ctx() { return &ctx_; }
     Error error() const {
-        return Error{ctx_.message[0] ? std::string(ctx_.message) : "Cannot read the PNG file."};
+        if (!ctx_.message[0]) return Error{"Cannot read the PNG file."};
+        if (std::strcmp(ctx_.message, kTruncated) == 0) return Error{kTruncated};
+        return Error{"The file is damaged. (" + std::string(ctx_.message) + ")"};
     }
 
   private:
@@ -214,7 +219,8 @@ Result<Bitmap> ReduceOrdered(const Bitmap& src, int bits, int levels) {
 } // namespace
 
 Result<Bitmap> DecodePng(std::span<const std::uint8_t> file, const DecodeOptions& options) {
-    if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0) return Fail("Not a PNG file.");
+    if (file.size() < 8 || png_sig_cmp(file.data(), 0, 8) != 0)
+        return Fail("The file is not a PNG picture.");
     PngReader reader(file);
     if (!reader.ready()) return Error{"Insufficient memory."};
     PngContext* ctx = reader.ctx();

@@ -16,15 +16,16 @@ std::uint32_t ReadBE32(const std::uint8_t* p) {
            p[3];
 }
 
-
 } // namespace
 
 Result<DocumentPtr> OpenPngDocument(Bytes file) {
     static constexpr std::uint8_t kSignature[8] = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     // Signature, IHDR length and type, then 13 bytes of header.
-    if (file.size() < 8 + 8 + 13 || std::memcmp(file.data(), kSignature, 8) != 0 ||
-        std::memcmp(file.data() + 12, "IHDR", 4) != 0 || ReadBE32(file.data() + 8) != 13)
-        return Fail("Not a PNG file.");
+    if (file.size() < 8 || std::memcmp(file.data(), kSignature, 8) != 0)
+        return Fail("The file is not a PNG picture.");
+    if (file.size() < 8 + 8 + 13 || std::memcmp(file.data() + 12, "IHDR", 4) != 0 ||
+        ReadBE32(file.data() + 8) != 13)
+        return Fail("The file is damaged: its PNG header cannot be read.");
     const std::uint8_t* ihdr = file.data() + 16;
     const std::uint32_t width = ReadBE32(ihdr), height = ReadBE32(ihdr + 4);
     const int depth = ihdr[8], colorType = ihdr[9];

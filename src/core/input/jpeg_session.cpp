@@ -73,7 +73,20 @@ Session::~Session() {
 }
 
 std::string Session::message() const {
-    return err_.message[0] ? std::string(err_.message) : std::string("JPEG decoding failed.");
+    if (!err_.message[0]) return "JPEG decoding failed.";
+    // Plain words first; libjpeg's own text after them for whoever can use it.
+    const std::string detail = " (" + std::string(err_.message) + ")";
+    switch (err_.pub.msg_code) {
+    case JERR_OUT_OF_MEMORY:
+        return "Not enough memory to read the picture." + detail;
+    case JERR_IMAGE_TOO_BIG:
+    case JERR_WIDTH_OVERFLOW:
+        return "The picture is too large to read." + detail;
+    case JERR_NO_SOI:
+        return "The file is not a JPEG picture." + detail;
+    default:
+        return "The file is damaged." + detail;
+    }
 }
 
 bool GuardedReadHeader(j_decompress_ptr cinfo, const std::uint8_t* data, std::size_t size) {
