@@ -5,6 +5,7 @@
 #include "cli/convert_command.h"
 #include "cli/edit_options.h"
 #include "cli/effects_command.h"
+#include "cli/help_command.h"
 #include "cli/open_picture.h"
 #include "cli/transform_options.h"
 #include "cli/transition_command.h"
@@ -206,6 +207,7 @@ int Jpeg(const Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const int help = cli::HelpRequest(argc, argv, PrintUsage); help >= 0) return help;
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
