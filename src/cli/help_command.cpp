@@ -53,19 +53,20 @@ void ConvertUsage(std::FILE* to) {
 }
 
 void JpegUsage(std::FILE* to) {
-    std::fputs("usage: vistrel-cli jpeg IN OUT --scale S [--subsample] [--no-optimize] [--no-float]\n"
-               "        [--smoothing S] [--progressive]\n"
-               "\n"
-               "Encodes IN as the JPEG compression wizard does.\n"
-               "\n"
-               "  --scale S       the linear quality scale, per cent of the standard tables\n"
-               "                  (1..5000; the wizard offers 0..255)\n"
-               "  --subsample     2x2 colour sampling instead of 1x1\n"
-               "  --no-optimize   standard Huffman tables instead of optimised coding\n"
-               "  --no-float      the fast integer DCT instead of floating point\n"
-               "  --smoothing S   smoothing factor 0..100 (values above 100 count as 100)\n"
-               "  --progressive   progressive JPEG\n",
-               to);
+    std::fputs(
+        "usage: vistrel-cli jpeg IN OUT --scale S [--subsample] [--no-optimize] [--no-float]\n"
+        "        [--smoothing S] [--progressive]\n"
+        "\n"
+        "Encodes IN as the JPEG compression wizard does.\n"
+        "\n"
+        "  --scale S       the linear quality scale, per cent of the standard tables\n"
+        "                  (1..5000; the wizard offers 0..255)\n"
+        "  --subsample     2x2 colour sampling instead of 1x1\n"
+        "  --no-optimize   standard Huffman tables instead of optimised coding\n"
+        "  --no-float      the fast integer DCT instead of floating point\n"
+        "  --smoothing S   smoothing factor 0..100 (values above 100 count as 100)\n"
+        "  --progressive   progressive JPEG\n",
+        to);
 }
 
 void BookmarksUsage(std::FILE* to) {
@@ -102,13 +103,19 @@ constexpr CommandUsage kCommands[] = {
     {"transition", TransitionUsage},
 };
 
-bool IsHelp(const char* a) { return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0; }
+bool IsHelp(const char* a) {
+    return std::strcmp(a, "--help") == 0 || std::strcmp(a, "-h") == 0;
+}
 
-bool IsVersion(const char* a) { return std::strcmp(a, "--version") == 0; }
+bool IsVersion(const char* a) {
+    return std::strcmp(a, "--version") == 0;
+}
 
 } // namespace
 
-const char* Version() { return VISTREL_VERSION; }
+const char* Version() {
+    return VISTREL_VERSION;
+}
 
 bool PrintCommandUsage(const char* command, std::FILE* to) {
     for (const CommandUsage& c : kCommands) {

@@ -83,7 +83,8 @@ TEST(HelpManual, EveryLinkAndPictureResolves) {
         for (const QString& src : Matches(html, R"re(src="([^"]*)")re")) {
             const QString path = ":/help/" + src;
             const QImage image(path);
-            EXPECT_FALSE(image.isNull()) << where << " shows the missing picture " << src.toStdString();
+            EXPECT_FALSE(image.isNull())
+                << where << " shows the missing picture " << src.toStdString();
             // Screenshots stay small: the manual is part of the program.
             EXPECT_LT(QFile(path).size(), 80 * 1024) << src.toStdString() << " is too large";
         }
@@ -94,10 +95,10 @@ TEST(HelpManual, EveryContextOpensItsPageAtItsPlace) {
     // The contexts the menus (0, 300), F1 (0), the slideshow's question (110),
     // the effect dialog (400), the compression wizard (115), the effect list
     // (300), printing (130) and the option pages (103, 300, 500) open.
-    const std::map<int, QString> expected = {
-        {0, "index.html"},    {103, "options.html"},  {110, "bookmarks.html"},
-        {115, "saving.html"}, {130, "printing.html"}, {300, "slideshows.html"},
-        {400, "editing.html"}, {500, "media.html"}};
+    const std::map<int, QString> expected = {{0, "index.html"},       {103, "options.html"},
+                                             {110, "bookmarks.html"}, {115, "saving.html"},
+                                             {130, "printing.html"},  {300, "slideshows.html"},
+                                             {400, "editing.html"},   {500, "media.html"}};
     HelpWindow w;
     for (const auto& [context, file] : expected) {
         ASSERT_TRUE(gui::IsHelpContext(context)) << context;
@@ -152,6 +153,10 @@ TEST(HelpWindowTest, SearchListsThePagesHoldingEveryWord) {
     EXPECT_TRUE(despeckle.contains("Editing"));
     EXPECT_FALSE(despeckle.contains("Printing"));
     EXPECT_EQ(ListedTitles(w), despeckle);
+    // The contents page lacks the word: the first page that has it opens,
+    // with the word marked.
+    EXPECT_EQ(w.currentPage(), "editing.html");
+    EXPECT_EQ(w.browser()->textCursor().selectedText().toLower(), "despeckle");
 
     // All words must be on the page, in any case.
     const QStringList both = w.Search("DESPECKLE  median");

@@ -4,20 +4,13 @@ namespace gui {
 
 const std::vector<HelpPage>& HelpPages() {
     static const std::vector<HelpPage> pages = {
-        {"index.html", "Contents"},
-        {"opening.html", "Opening pictures"},
-        {"bookmarks.html", "Bookmarks"},
-        {"viewing.html", "Viewing"},
-        {"keys.html", "Keys and mouse"},
-        {"editing.html", "Editing"},
-        {"colors.html", "Colour depth"},
-        {"saving.html", "Saving"},
-        {"slideshows.html", "Slideshows"},
-        {"media.html", "Media clips"},
-        {"printing.html", "Printing"},
-        {"options.html", "Options"},
-        {"photocd.html", "Photo CD"},
-        {"scanning.html", "Scanning"},
+        {"index.html", "Contents"},           {"opening.html", "Opening pictures"},
+        {"bookmarks.html", "Bookmarks"},      {"viewing.html", "Viewing"},
+        {"keys.html", "Keys and mouse"},      {"editing.html", "Editing"},
+        {"colors.html", "Colour depth"},      {"saving.html", "Saving"},
+        {"slideshows.html", "Slideshows"},    {"media.html", "Media clips"},
+        {"printing.html", "Printing"},        {"options.html", "Options"},
+        {"photocd.html", "Photo CD"},         {"scanning.html", "Scanning"},
         {"commandline.html", "Command line"},
     };
     return pages;

@@ -4,10 +4,10 @@
 
 #include <QFile>
 #include <QHBoxLayout>
-#include <QLabel>
+#include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QRegularExpression>
+#include <QShortcut>
 #include <QSplitter>
 #include <QTextBrowser>
 #include <QTextDocument>
@@ -32,8 +32,7 @@ QStringList Words(const QString& text) {
     return text.simplified().split(' ', Qt::SkipEmptyParts);
 }
 
-QToolButton* Button(QWidget* parent, const QString& text, const QString& name,
-                    const QString& tip) {
+QToolButton* Button(QWidget* parent, const QString& text, const QString& name, const QString& tip) {
     auto* b = new QToolButton(parent);
     b->setText(text);
     b->setObjectName(name);
@@ -51,6 +50,8 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     back_ = Button(this, "< &Back", "btnBack", "Back");
     forward_ = Button(this, "&Forward >", "btnForward", "Forward");
     home_ = Button(this, "&Contents", "btnContents", "Contents");
+    back_->setShortcut(QKeySequence::Back);
+    forward_->setShortcut(QKeySequence::Forward);
     back_->setEnabled(false);
     forward_->setEnabled(false);
     auto* bar = new QHBoxLayout;
@@ -110,6 +111,13 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     });
     connect(search_, &QLineEdit::textChanged, this, [this](const QString& t) { Search(t); });
     connect(search_, &QLineEdit::returnPressed, this, [this] { FindNext(); });
+    auto* find = new QShortcut(QKeySequence::Find, this);
+    connect(find, &QShortcut::activated, this, [this] {
+        search_->setFocus();
+        search_->selectAll();
+    });
+    auto* close = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+    connect(close, &QShortcut::activated, this, &QWidget::close);
 }
 
 void HelpWindow::ShowContext(int context) {
@@ -129,9 +137,13 @@ void HelpWindow::Open(const QUrl& url) {
     browser_->setSource(url);
 }
 
-QString HelpWindow::pageText() const { return browser_->toPlainText(); }
+QString HelpWindow::pageText() const {
+    return browser_->toPlainText();
+}
 
-QString HelpWindow::currentPage() const { return browser_->source().fileName(); }
+QString HelpWindow::currentPage() const {
+    return browser_->source().fileName();
+}
 
 void HelpWindow::ListPages(const QStringList& files) {
     contents_->clear();
@@ -180,6 +192,10 @@ QStringList HelpWindow::Search(const QString& text) {
         titles.clear();
     }
     ListPages(files);
+    // A page without the words gives way to the first page that has them.
+    if (!words.isEmpty() && !files.isEmpty() && !files.front().isEmpty() &&
+        !files.contains(currentPage()))
+        Open(QUrl("qrc:/help/" + files.front()));
     MarkFirst();
     return titles;
 }

@@ -26,8 +26,8 @@ class HelpWindow : public QWidget {
     QString currentPage() const;
 
     // Lists the pages that hold every word of the text (all pages when it is
-    // empty) and marks the first place on the page shown. Returns the
-    // titles of the pages listed.
+    // empty), opens the first of them unless the page shown is one, and
+    // marks the first place on it. Returns the titles of the pages listed.
     QStringList Search(const QString& text);
     // The next place of the search text on the page shown, from the top
     // again after the last; false when the page does not hold it.
