@@ -1,11 +1,14 @@
 // The manual: every page is listed and linked, every link and picture
 // resolves, every help context the program opens has its page and place,
-// and the help window's contents, back/forward and search work.
+// and the help window's contents, back/forward and search work; the
+// windows carry the desktop entry's name and icon.
 #include "gui/app/help_pages.h"
 #include "gui/app/help_window.h"
 
+#include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QIcon>
 #include <QImage>
 #include <QLineEdit>
 #include <QListWidget>
@@ -191,4 +194,18 @@ TEST(HelpWindowTest, FindNextMarksEachPlaceAndWraps) {
 
     w.Search("qqqzzz-nowhere");
     EXPECT_FALSE(w.FindNext());
+}
+
+TEST(DesktopIntegration, WindowsBelongToTheInstalledDesktopEntry) {
+    // Desktops match windows to their entry by this name: it must be the
+    // entry that is installed.
+    const QString name = QGuiApplication::desktopFileName();
+    EXPECT_TRUE(QFile::exists(QString(VISTREL_SAMPLE_DIR) + "/desktop/" + name + ".desktop"))
+        << name.toStdString();
+    const QIcon icon = QApplication::windowIcon();
+    ASSERT_FALSE(icon.isNull());
+    const QImage small = icon.pixmap(16, 16).toImage();
+    EXPECT_EQ(small.size(), QSize(16, 16));
+    // Drawn, not blank: the frame's outline shows at the left edge.
+    EXPECT_GT(qAlpha(small.pixel(1, 8)), 0);
 }
