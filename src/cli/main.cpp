@@ -37,7 +37,7 @@ void PrintUsage(std::FILE* to) {
                "info prints the picture as the window shows it (key: value lines).\n"
                "convert writes the decoded picture at its depth (or --depth); OUT's\n"
                "extension picks the format (.bmp .dib .pcx .tif .tiff .png .jpg .jpeg);\n"
-               "JPEG compression is the save dialog's 1 (least) to 100 (most), default 50.\n"
+               "JPEG compression is the save dialog's bar, 1 (smallest file) to 100 (best), default 50.\n"
                "jpeg encodes as the compression wizard does, at the linear quality scale S.\n"
                "bookmarks prints a bookmark list's entries (index<TAB>entry lines).\n",
                to);
