@@ -135,13 +135,8 @@ int HelpRequest(int argc, char** argv, void (*printUsage)(std::FILE*)) {
         return 0;
     }
     if (IsHelp(first) || std::strcmp(first, "help") == 0) {
-        if (argc >= 3 && !IsHelp(argv[2])) {
-            if (PrintCommandUsage(argv[2], stdout)) return 0;
-            std::fprintf(stderr, "vistrel-cli: unknown command '%s'\n", argv[2]);
-            printUsage(stderr);
-            return 2;
-        }
-        printUsage(stdout);
+        // help COMMAND is COMMAND --help.
+        if (argc < 3 || !PrintCommandUsage(argv[2], stdout)) printUsage(stdout);
         return 0;
     }
     // COMMAND ... --help: the command's usage, whatever else is given. After

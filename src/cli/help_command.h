@@ -16,8 +16,8 @@ bool PrintCommandUsage(const char* command, std::FILE* to);
 // Answers a request for help or for the version: "--help", "-h", "help
 // [COMMAND]", "--version", or "COMMAND --help" (before a "--"). Returns the
 // exit status, or -1 when argv asks for neither and the command should run.
-// printUsage prints the whole tool's usage (used for the tool's own --help
-// and for commands without a usage of their own).
+// printUsage prints the whole tool's usage, which is also the answer for a
+// command without a usage of its own.
 int HelpRequest(int argc, char** argv, void (*printUsage)(std::FILE*));
 
 } // namespace cli

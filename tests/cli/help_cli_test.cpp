@@ -35,7 +35,7 @@ TEST(CliHelp, VersionFromEveryPlace) {
     }
 }
 
-TEST(CliHelp, EveryListedCommandHasItsOwnUsage) {
+TEST(CliHelp, EveryListedCommandAnswersHelp) {
     const std::set<std::string> commands = ListedCommands();
     for (const char* c : {"info", "convert", "jpeg", "bookmarks", "effects", "transition"})
         EXPECT_TRUE(commands.count(c)) << c << " is missing from --help";
@@ -71,9 +71,15 @@ TEST(CliHelp, AfterDoubleDashHelpIsAFileName) {
     EXPECT_EQ(r.out.find("usage"), std::string::npos);
 }
 
-TEST(CliHelp, UnknownCommandInHelpIsAUsageError) {
-    EXPECT_EQ(clitest::Cli("help no-such-command"), 2);
+TEST(CliHelp, ACommandWithoutItsOwnUsageGetsTheWholeUsage) {
     const auto all = CliOutput("--help");
     EXPECT_EQ(all.status, 0);
     EXPECT_EQ(all.out.rfind("usage:", 0), 0u);
+    for (const char* args : {"help", "-h", "help no-such-command", "no-such-command --help"}) {
+        const auto r = CliOutput(args);
+        EXPECT_EQ(r.status, 0) << args;
+        EXPECT_EQ(r.out, all.out) << args;
+    }
+    // Without a request for help an unknown command stays a usage error.
+    EXPECT_EQ(clitest::Cli("no-such-command"), 2);
 }
