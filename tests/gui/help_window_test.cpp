@@ -4,6 +4,7 @@
 // windows carry the desktop entry's name and icon.
 #include "gui/app/help_pages.h"
 #include "gui/app/help_window.h"
+#include "gui/app/menu_table.h"
 
 #include <QApplication>
 #include <QDir>
@@ -18,6 +19,7 @@
 #include <QToolButton>
 
 #include <gtest/gtest.h>
+#include <map>
 
 using gui::HelpWindow;
 
@@ -208,4 +210,18 @@ TEST(DesktopIntegration, WindowsBelongToTheInstalledDesktopEntry) {
     EXPECT_EQ(small.size(), QSize(16, 16));
     // Drawn, not blank: the frame's outline shows at the left edge.
     EXPECT_GT(qAlpha(small.pixel(1, 8)), 0);
+}
+
+TEST(HelpManual, KeysPageListsEveryMenuShortcut) {
+    // The page spells keys as a keyboard's caps read them.
+    const std::map<QString, QString> spelled = {{"PgDown", "PgDn"}, {"Return", "Enter"}};
+    const QString keys = Page("keys.html");
+    for (const gui::MenuEntry& e : gui::MenuEntries()) {
+        QString key = QString::fromLatin1(e.shortcut);
+        if (key.isEmpty()) continue;
+        for (const auto& [qt, cap] : spelled)
+            key.replace(qt, cap);
+        EXPECT_TRUE(keys.contains(key))
+            << "keys.html does not list " << key.toStdString() << " (" << e.name << ")";
+    }
 }
