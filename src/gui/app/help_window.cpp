@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QHBoxLayout>
+#include <QHash>
 #include <QKeySequence>
 #include <QLineEdit>
 #include <QListWidget>
@@ -19,13 +20,22 @@ namespace gui {
 
 namespace {
 
-// The plain text of a page, for the search.
-QString PageText(const QString& file) {
-    QFile f(":/help/" + file);
-    if (!f.open(QIODevice::ReadOnly)) return {};
-    QTextDocument doc;
-    doc.setHtml(QString::fromUtf8(f.readAll()));
-    return doc.toPlainText();
+// The plain text of a page, for the search; the pages are bundled and never
+// change, so each is read once.
+const QString& PageText(const QString& file) {
+    static QHash<QString, QString> texts;
+    auto it = texts.find(file);
+    if (it == texts.end()) {
+        QString text;
+        QFile f(":/help/" + file);
+        if (f.open(QIODevice::ReadOnly)) {
+            QTextDocument doc;
+            doc.setHtml(QString::fromUtf8(f.readAll()));
+            text = doc.toPlainText();
+        }
+        it = texts.insert(file, text);
+    }
+    return *it;
 }
 
 QStringList Words(const QString& text) {
@@ -176,7 +186,7 @@ QStringList HelpWindow::Search(const QString& text) {
     const QStringList words = Words(text);
     QStringList files, titles;
     for (const HelpPage& p : HelpPages()) {
-        const QString page = PageText(p.file);
+        const QString& page = PageText(p.file);
         bool all = true;
         for (const QString& w : words)
             all = all && page.contains(w, Qt::CaseInsensitive);
