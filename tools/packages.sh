@@ -5,7 +5,8 @@ set -euo pipefail
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-image-formats-plugins
             libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libimagequant-dev)
 test_pkgs=(libgtest-dev libgmock-dev imagemagick netpbm libjpeg-turbo-progs libtiff-tools
-           xvfb xauth openbox poppler-utils)
+           xvfb xauth openbox poppler-utils desktop-file-utils appstream man-db bsdextrautils
+           shared-mime-info dpkg-dev file)
 pkgs=("${build_pkgs[@]}")
 [ "${1:-build}" = test ] && pkgs+=("${test_pkgs[@]}")
 

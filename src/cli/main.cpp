@@ -5,6 +5,7 @@
 #include "cli/convert_command.h"
 #include "cli/edit_options.h"
 #include "cli/effects_command.h"
+#include "cli/help_command.h"
 #include "cli/open_picture.h"
 #include "cli/print_layout_command.h"
 #include "cli/transform_options.h"
@@ -37,7 +38,7 @@ void PrintUsage(std::FILE* to) {
                "info prints the picture as the window shows it (key: value lines).\n"
                "convert writes the decoded picture at its depth (or --depth); OUT's\n"
                "extension picks the format (.bmp .dib .pcx .tif .tiff .png .jpg .jpeg);\n"
-               "JPEG compression is the save dialog's 1 (least) to 100 (most), default 50.\n"
+               "JPEG compression is the save dialog's bar, 1 (smallest file) to 100 (best), default 50.\n"
                "jpeg encodes as the compression wizard does, at the linear quality scale S.\n"
                "bookmarks prints a bookmark list's entries (index<TAB>entry lines).\n",
                to);
@@ -209,6 +210,7 @@ int Jpeg(const Options& o) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (const int help = cli::HelpRequest(argc, argv, PrintUsage); help >= 0) return help;
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
