@@ -2,12 +2,18 @@
 // Alt+letter what a click does; and a number typed just before the mnemonic
 // is the one taken, as after a click.
 #include "core/editing/effect_modes.h"
+#include "gui/app/scripted_prompter.h"
 #include "gui/dialogs/value_dialog.h"
 #include "gui/editing/effect_dialog.h"
 #include "gui/editing/resize_form.h"
+#include "gui/options/options_form.h"
+#include "gui/print/print_form.h"
+
+#include <QPrinter>
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QSignalSpy>
@@ -35,11 +41,13 @@ QChar MnemonicOf(const QString& text) {
     return {};
 }
 
-// The letters of the dialog's visible buttons and labels, with how often each is used.
+// The letters of the dialog's visible buttons, group boxes and labels, with how often each is used.
 std::map<QChar, int> Letters(QDialog& d) {
     std::map<QChar, int> n;
     for (QAbstractButton* b : d.findChildren<QAbstractButton*>())
         if (b->isVisible() && !MnemonicOf(b->text()).isNull()) ++n[MnemonicOf(b->text())];
+    for (QGroupBox* g : d.findChildren<QGroupBox*>())
+        if (g->isVisible() && !MnemonicOf(g->title()).isNull()) ++n[MnemonicOf(g->title())];
     for (QLabel* l : d.findChildren<QLabel*>())
         if (l->isVisible() && l->buddy() && !MnemonicOf(l->text()).isNull())
             ++n[MnemonicOf(l->text())];
@@ -128,6 +136,21 @@ TEST(DialogMnemonics, EveryOwnLetterPressesItsButton) {
                  }).isEmpty());
     EXPECT_FALSE(CheckButtons([] {
                      return std::make_unique<gui::TFXdlg>("Sharpen", "", "", Strength(), Picture());
+                 }).isEmpty());
+    // Each page of the options dialog: only the shown page's letters count.
+    for (int page = 0; page < core::options::kPageCount; ++page)
+        EXPECT_FALSE(CheckButtons([page] {
+                         return std::make_unique<gui::TOptionsForm>(
+                             nullptr, core::options::Stored{}, core::options::Environment{},
+                             core::options::Page(page));
+                     }).isEmpty())
+            << page;
+    static QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    static gui::ScriptedPrompter prompter;
+    EXPECT_FALSE(CheckButtons([] {
+                     return std::make_unique<gui::TPrintForm>(printer, 300, 200, prompter,
+                                                              [](int) {});
                  }).isEmpty());
     for (int bits : {24, 0}) // resize mode, selection mode
         EXPECT_FALSE(CheckButtons([bits] {
