@@ -24,3 +24,10 @@ shot() { # name, options...
 }
 shot window --layout standard
 shot compact --layout compact
+# The Options dialog's pages, on the default settings.
+export XDG_CONFIG_HOME=$tmp/config
+for page in viewer slideshow; do
+  xvfb-run -a "$build/src/vistrel" --screenshot-dialog "options:$page" "$tmp/options-$page.png"
+  convert "$tmp/options-$page.png" -colors 64 "PNG8:$out/options-$page.png"
+  echo "$out/options-$page.png: $(stat -c %s "$out/options-$page.png") bytes"
+done
