@@ -94,6 +94,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 return c;
             }
             c.answers.append(answer);
+        } else if (options && a == "--scan-device") {
+            if (i + 1 >= arguments.size()) {
+                c.error = "--scan-device needs the name of a scanner (see vistrel-cli scan --list)";
+                return c;
+            }
+            c.scanDevice = arguments[++i];
         } else if (options && a == "--print-status") {
             c.printStatus = true;
         } else if (options && a == "--print-messages") {
@@ -145,7 +151,9 @@ const char* const kUsage =
     "                        its text, then a line ----\n"
     "  --print-status        print caption, status panels, zoom, description and the\n"
     "                        state of every command at the end\n"
-    "  --screen-bits N       the screen depth the window assumes\n";
+    "  --screen-bits N       the screen depth the window assumes\n"
+    "  --scan-device NAME    the scanner TWAIN > Acquire uses (default: the first\n"
+    "                        one found; vistrel-cli scan --list names them)\n";
 
 void PrintMessages(const ScriptedPrompter& prompter) {
     for (const ScriptedPrompter::Asked& a : prompter.asked()) {
@@ -184,6 +192,7 @@ int Screenshot(const CommandLine& c) {
     start.files = c.files;
     start.readSettings = false; // default settings; nothing read or written
     start.screenBits = c.screenBits;
+    start.scanDevice = c.scanDevice;
     auto prompter = std::make_shared<ScriptedPrompter>();
     for (const QString& a : c.answers)
         prompter->pushReply(*ParseReply(a));
@@ -269,7 +278,7 @@ int EarlyOptions(int argc, char** argv) {
         }
         // The values of the options that take one are not options themselves.
         if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
-            a == "--answer" || a == "--screen-bits")
+            a == "--answer" || a == "--screen-bits" || a == "--scan-device")
             ++i;
         else if (a.rfind("--", 0) != 0)
             break; // the file's name: options end
@@ -297,6 +306,7 @@ int RunProgram(TApplication& app) {
     StartOptions start;
     start.files = c.files;
     start.screenBits = c.screenBits;
+    start.scanDevice = c.scanDevice;
     TWebForm form(start);
     form.show();
     return app.exec();

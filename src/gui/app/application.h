@@ -34,6 +34,7 @@ struct CommandLine {
     bool printStatus = false;   // --print-status
     bool printMessages = false; // --print-messages
     int screenBits = 0;         // --screen-bits N (0: the screen's own depth)
+    QString scanDevice;         // --scan-device NAME
     QStringList files;          // joined with blanks into one name by the window
     QString error;              // a usage error to report
 };

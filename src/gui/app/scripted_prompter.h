@@ -24,7 +24,7 @@ class ScriptedPrompter : public Prompter {
     // One question or dialog as it was asked.
     struct Asked {
         QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
-                      // wizard, list
+                      // wizard, list, choose
         BoxType type = BoxType::Information; // message boxes
         Buttons buttons = 0;                 // message boxes
         QString text;                        // the box's text or the dialog's caption
@@ -57,6 +57,9 @@ class ScriptedPrompter : public Prompter {
     void pushPath(QString path) { paths_.push_back(std::move(path)); } // bookmark files and folders
     void pushSave(SaveFn fn) { saves_.push_back(std::move(fn)); }
     void pushWizard(WizardFn fn) { wizards_.push_back(std::move(fn)); }
+    // The next choice among a list: an index, or −1 for Cancel. Without one
+    // the item offered is taken.
+    void pushChoice(int index) { choices_.push_back(index); }
     // The free room every volume reports from now on (nullopt: the real one).
     void setFreeSpace(std::optional<qint64> bytes) { freeSpace_ = bytes; }
     void clearQueues();
@@ -86,6 +89,8 @@ class ScriptedPrompter : public Prompter {
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
+    int Choose(const QString& title, const QString& prompt, const QStringList& items,
+               int current) override;
 
   private:
     std::deque<Reply> replies_;
@@ -97,6 +102,7 @@ class ScriptedPrompter : public Prompter {
     std::deque<ListFn> lists_;
     std::deque<SaveFn> saves_;
     std::deque<WizardFn> wizards_;
+    std::deque<int> choices_;
     std::optional<qint64> freeSpace_;
     std::vector<Asked> asked_;
     EffectAsk lastEffect_;

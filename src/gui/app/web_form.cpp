@@ -13,6 +13,8 @@
 #include "gui/editing/edit_commands.h"
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
+#include "gui/input/page_commands.h"
+#include "gui/input/scan_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/picture_mouse.h"
@@ -99,6 +101,9 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     transforms_ = std::make_unique<TransformCommands>(ctx_);
     output_ = std::make_unique<SaveCommands>(ctx_);
     slideshow_ = std::make_unique<SlideshowCommands>(ctx_);
+    pages_ = std::make_unique<PageCommands>(ctx_);
+    scan_ = std::make_unique<ScanCommands>(ctx_);
+    scan_->setDevice(options.scanDevice);
     ctx_.status = status_.get();
     ctx_.input = input_.get();
     ctx_.view = view_.get();
@@ -109,6 +114,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ctx_.transforms = transforms_.get();
     ctx_.output = output_.get();
     ctx_.slideshow = slideshow_.get();
+    ctx_.pages = pages_.get();
 
     ctx_.readSettings = options.readSettings;
     ctx_.screenBits =
@@ -132,6 +138,8 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
 
 TWebForm::~TWebForm() {
     input_->CancelDecode();
+    pages_->CancelDecode();
+    scan_->Cancel();
     // The widgets outlive the subsystems: what they signal on the way out reaches no handler.
     ctx_.panelHistory->removeEventFilter(panelFilter_);
     ctx_.toolbar1->removeEventFilter(toolbarFilter_);
@@ -322,7 +330,8 @@ void TWebForm::FirstActivation() {
 }
 
 bool TWebForm::WaitIdle(int timeoutMs) {
-    return input_->WaitIdle(timeoutMs);
+    return input_->WaitIdle(timeoutMs) && pages_->WaitIdle(timeoutMs) &&
+           scan_->WaitIdle(timeoutMs);
 }
 
 void TWebForm::Guard(const std::function<void()>& handler) {

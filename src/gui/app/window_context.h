@@ -37,6 +37,8 @@ class EditCommands;
 class TransformCommands;
 class SaveCommands;
 class SlideshowCommands;
+class PageCommands;
+class ScanCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -81,6 +83,7 @@ struct WindowContext {
     TransformCommands* transforms = nullptr;
     SaveCommands* output = nullptr;
     SlideshowCommands* slideshow = nullptr;
+    PageCommands* pages = nullptr;
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);

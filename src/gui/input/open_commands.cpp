@@ -6,6 +6,7 @@
 #include "gui/app/window_context.h"
 #include "gui/app/window_status.h"
 #include "gui/bookmarks/bookmark_commands.h"
+#include "gui/input/page_commands.h"
 #include "gui/view/view_geometry.h"
 
 #include "core/common/paths.h"
@@ -52,8 +53,9 @@ void OpenCommands::BtnOpenClick(OpenSender sender) {
     ctx_.toolButton("btnHand")->setChecked(true);
     ctx_.menus.SetChecked("mnuHand", true);
     if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) return;
-    // Opening during a decode stops that decode first.
+    // Opening during a decode stops that decode first (a page's too).
     if (decoding_) CancelDecode();
+    if (ctx_.pages->busy()) ctx_.pages->CancelDecode();
     switch (sender) {
     case OpenSender::Dialog:
         ctx_.picturePresent = false;
@@ -291,11 +293,10 @@ void OpenCommands::AfterOpen() {
     if (ctx_.picturePresent) {
         ctx_.bookmarks.UpdateHistory(ctx_.doc.CurrentFile);
         ctx_.bookmarkCommands->HistoryControls();
-        const bool pages = ctx_.doc.PageCount >= 2;
-        ctx_.toolButton("btnPage")->setEnabled(false); // page changes come later
-        ctx_.menus.SetVisible("mnuPage", pages);
-        if (pages) ctx_.status->SetStatusText(QString("Page 1 of %1").arg(ctx_.doc.PageCount));
+        ctx_.pages->AfterOpen();
     } else {
+        // The empty picture has no pages to step through.
+        ctx_.pages->MultiPageDisable();
         ShowEmptyPicture(true);
     }
     docBeforeOpen_ = ctx_.doc;
