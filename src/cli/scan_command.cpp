@@ -37,7 +37,9 @@ void PrintScanUsage(std::FILE* to) {
                "scan scans one picture as TWAIN > Acquire does (the first scanner unless\n"
                "--device names one; each --option sets one of the scanner's options first,\n"
                "as scanimage names them: mode=Gray, depth=8, resolution=75 ...), writes it\n"
-               "to OUT in the format of its extension and prints width:, height:, bits:.\n",
+               "to OUT in the format of its extension and prints width:, height:, bits:.\n"
+               "With no scanner, or when nothing came back, it prints the program's\n"
+               "message and exits with 1.\n",
                to);
 }
 

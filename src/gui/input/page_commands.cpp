@@ -62,14 +62,13 @@ void PageCommands::mnuPageChange(int step, bool menuItem) {
     core::OpenPipeline& pipeline = ctx_.input->pipeline();
     int count = ctx_.doc.PageCount;
     int page = page_;
-    // The library asked again; after the options closed it, the file is
-    // opened again by the decode and the pages counted here go on.
+    // The page count asked of the library again; after the options closed
+    // it, the decode opens the file again and the count known here goes on.
+    // The page is the one shown: after a page that failed to decode the
+    // library's own page is not.
     if (const core::imageman::HIMAGE lib = pipeline.libraryImage()) {
-        std::int32_t n = 0, p = 0;
+        std::int32_t n = 0;
         if (core::imageman::ImgPageCount(lib, &n) && n > 0) count = n;
-        if (core::imageman::ImgGetPage(lib, &p)) page = p;
-        // A page that failed to decode is not the page shown.
-        if (page != page_) page = page_;
     }
     const int target = core::StepPage(page, count, step);
 
