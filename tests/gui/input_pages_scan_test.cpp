@@ -109,11 +109,14 @@ TEST_F(PagesWindow, FirstAndLastBelongToTheFocusedBookmarkBox) {
     ASSERT_TRUE(form->historyBox()->HaveFocus());
     form->pages().mnuPageChange(0, true);
     form->pages().mnuPageChange(999, true);
+    // The keys themselves, through the window's shortcuts.
+    QTest::keyClick(form->historyBox(), Qt::Key_Home, Qt::AltModifier);
+    QTest::keyClick(form->historyBox(), Qt::Key_End, Qt::AltModifier);
     form->WaitIdle();
     EXPECT_EQ(Shown(), kGreen);
     EXPECT_EQ(form->pages().currentPage(), 1);
     // Next is still the page's, and the button always is.
-    form->pages().mnuPageChange(1, true);
+    QTest::keyClick(form->historyBox(), Qt::Key_PageDown, Qt::AltModifier);
     form->WaitIdle();
     EXPECT_EQ(Shown(), kBlue);
     form->pages().mnuPageChange(0, false);
