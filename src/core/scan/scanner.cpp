@@ -5,11 +5,11 @@
 #include <sane/sane.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
-#include <strings.h>
 
 namespace core::scan {
 
@@ -60,11 +60,17 @@ std::string Text(const char* s) {
     return s ? std::string(s) : std::string();
 }
 
-bool ParseBool(const std::string& v, SANE_Bool* out) {
-    for (const char* yes : {"yes", "true", "on", "1"})
-        if (strcasecmp(v.c_str(), yes) == 0) return *out = SANE_TRUE, true;
-    for (const char* no : {"no", "false", "off", "0"})
-        if (strcasecmp(v.c_str(), no) == 0) return *out = SANE_FALSE, true;
+bool ParseBool(std::string v, SANE_Bool* out) {
+    for (char& c : v)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    if (v == "yes" || v == "true" || v == "on" || v == "1") {
+        *out = SANE_TRUE;
+        return true;
+    }
+    if (v == "no" || v == "false" || v == "off" || v == "0") {
+        *out = SANE_FALSE;
+        return true;
+    }
     return false;
 }
 
