@@ -94,6 +94,16 @@ TEST_F(PagesWindow, TiffPagesAndAnEditEndsThePaging) {
     form->pages().mnuPageChange(1, true);
     form->WaitIdle();
     EXPECT_EQ(Shown(), 0xFF00FFu); // the negative of green, not another page
+    // In fit-to-window mode each page is fitted again.
+    form->setPictureChanged(false);
+    guitest::OpenThroughDialog(*form, {dir.filePath("fax.tif")});
+    form->view().mnuFitWindowClick();
+    const QSize fitted = form->pix()->size();
+    Page("mnuPageLast");
+    EXPECT_EQ(Shown(), kBlue);
+    EXPECT_EQ(form->pix()->size(), fitted);
+    EXPECT_TRUE(form->settings().FitToWindow);
+    form->view().mnuFitWindowClick();
     // A single-page file shows no paging at all.
     guitest::OpenThroughDialog(*form, {guitest::WritePicture(dir, "one.png", guitest::Ramp(8, 8))});
     EXPECT_FALSE(Paging());
