@@ -229,6 +229,11 @@ int main(int argc, char** argv) {
         PrintUsage(stderr);
         return kExitUsage;
     }
+    if (o.text && o.command != "info") {
+        std::fputs("vistrel-cli: --text belongs to info\n", stderr);
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
     if (o.command == "info") return Info(o);
     if (o.command == "convert") return Convert(o);
     if (o.command == "jpeg") return Jpeg(o);

@@ -35,4 +35,6 @@ TEST(InfoTextCli, EveryLineOfTheBox) {
     EXPECT_EQ(paged[4], "Pages: 3");
     EXPECT_EQ(paged[5], "Uses: 1344 bytes"); // 28 × 16 × 3: held 24-bit for the true-colour screen
     EXPECT_EQ(clitest::Cli("info " + (dir / "missing.png").string() + " --text"), 1);
+    EXPECT_EQ(clitest::Cli("convert " + png.string() + " " + (dir / "o.bmp").string() + " --text"),
+              2);
 }
