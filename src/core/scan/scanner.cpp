@@ -191,12 +191,6 @@ std::string ScanAbortedText() {
     return "TWAIN acquisition aborted.";
 }
 
-bool ScanIsAvailable() {
-    std::lock_guard lock(SaneLock());
-    SaneSession session;
-    return session.ok();
-}
-
 Result<std::vector<ScanDevice>> ListDevices() {
     std::lock_guard lock(SaneLock());
     SaneSession session;

@@ -22,9 +22,7 @@ struct ScanDevice {
 std::string ScanErrorText();   // "TWAIN DLL error.\nCheck driver, device and connections."
 std::string ScanAbortedText(); // "TWAIN acquisition aborted."
 
-// False when the scanner library cannot be started.
-bool ScanIsAvailable();
-// The devices the library finds now.
+// The devices the library finds now; an error when it cannot be started.
 Result<std::vector<ScanDevice>> ListDevices();
 
 enum class ScanOutcome { Done, NoDevice, Aborted, Failed };
