@@ -6,7 +6,7 @@ build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-image-
             libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libimagequant-dev
             libsane-dev)
 test_pkgs=(libgtest-dev libgmock-dev imagemagick netpbm libjpeg-turbo-progs libtiff-tools
-           xvfb xauth
+           xvfb xauth openbox poppler-utils
            sane-utils)
 pkgs=("${build_pkgs[@]}")
 [ "${1:-build}" = test ] && pkgs+=("${test_pkgs[@]}")

@@ -7,6 +7,7 @@
 #include "cli/effects_command.h"
 #include "cli/open_picture.h"
 #include "cli/scan_command.h"
+#include "cli/print_layout_command.h"
 #include "cli/transform_options.h"
 #include "cli/transition_command.h"
 #include "core/common/paths.h"
@@ -51,6 +52,7 @@ void PrintUsage(std::FILE* to) {
     cli::PrintTransitionUsage(to);
     std::fputc('\n', to);
     cli::PrintScanUsage(to);
+    cli::PrintLayoutUsage(to);
 }
 
 struct Options {
@@ -224,6 +226,8 @@ int main(int argc, char** argv) {
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "scan") == 0) return cli::ScanCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "print-layout") == 0)
+        return cli::PrintLayoutCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
         PrintUsage(stderr);

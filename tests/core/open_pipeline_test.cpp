@@ -173,6 +173,25 @@ TEST(OpenPipeline, MultiPageFiles) {
     EXPECT_FALSE(pipeline.DecodePage(doc, env, 3, {}));
 }
 
+TEST(OpenPipeline, PageAfterTheLibraryImageWasClosedReadsTheFileAgain) {
+    // Applying the options closes the library image; the next page command
+    // must open the file again at its page, not read a closed handle.
+    REQUIRE_FIXTURE("pipe_pages.dcx");
+    core::JpegDecoder jpeg;
+    core::OpenPipeline pipeline(jpeg);
+    core::DocumentState doc;
+    doc.CurrentFile = testsupport::Fixture("pipe_pages.dcx").string();
+    core::OpenEnvironment env;
+    ASSERT_EQ(pipeline.ProbeFile(doc, env).result, 1);
+    ASSERT_TRUE(pipeline.OpenImage(doc, env, {}));
+    pipeline.CloseLibraryImage();
+    EXPECT_EQ(pipeline.libraryImage(), 0);
+    auto third = pipeline.DecodePage(doc, env, 2, {});
+    ASSERT_TRUE(third) << third.message();
+    EXPECT_EQ(third->picture.rgb(0, 0), 0x0000FFu);
+    EXPECT_NE(pipeline.libraryImage(), 0);
+}
+
 TEST(PictureDescription, ColourTexts) {
     EXPECT_EQ(core::ColourCountText(15), "32k");
     EXPECT_EQ(core::ColourCountText(32), "16m");
@@ -182,4 +201,30 @@ TEST(PictureDescription, ColourTexts) {
     doc.PictureBits = 8;
     auto bm = core::Bitmap::Create(640, 480, 8).value();
     EXPECT_EQ(core::PictureDescription(doc, bm), "640x480x256 dib");
+}
+
+// A file cut short still shows the rows it has, and the decode says that the
+// rest is missing; whole files never say so.
+TEST(OpenPipeline, CutFilesAreMarkedIncomplete) {
+    const auto dir = testsupport::TempDir("pipeline_incomplete");
+    for (const char* name : {"bmp_v3_rle8.bmp", "bmp_os2_24.bmp", "jpeg_420.jpg"}) {
+        SCOPED_TRACE(name);
+        REQUIRE_FIXTURE(name);
+        const std::vector<std::uint8_t> whole = testsupport::FixtureBytes(name);
+        const std::string ext = std::filesystem::path(name).extension().string();
+        for (std::size_t keep : {whole.size(), whole.size() * 2 / 3}) {
+            const auto path = dir / ("cut" + std::to_string(keep) + ext);
+            testsupport::WriteBytes(path, {whole.begin(), whole.begin() + keep});
+            core::JpegDecoder jpeg;
+            core::OpenPipeline pipeline(jpeg);
+            core::DocumentState doc;
+            doc.CurrentFile = path.string();
+            core::OpenEnvironment env;
+            ASSERT_EQ(pipeline.ProbeFile(doc, env).result, 1);
+            env.FirstActivationDone = true;
+            auto decoded = pipeline.OpenImage(doc, env, {});
+            ASSERT_TRUE(decoded) << decoded.message();
+            EXPECT_EQ(decoded->incomplete, keep != whole.size()) << keep;
+        }
+    }
 }

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
 
@@ -145,6 +146,26 @@ TEST_F(BookmarksWindow, KeysInsideTheFocusedBoxOpenNothing) {
     form->WaitIdle();
     EXPECT_EQ(Current(), files[0]);
     EXPECT_EQ(form->bookmarks().count(), 4);
+}
+
+TEST_F(BookmarksWindow, TypedOpenGivesTheKeysBackToThePicture) {
+    form->show();
+    form->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(form.get()));
+    form->historyBox()->setFocus();
+    // A path that does not exist: the box keeps the keys for the correction.
+    form->historyBox()->lineEdit()->selectAll();
+    QTest::keyClicks(form->historyBox()->lineEdit(), dir.filePath("none.jpg"));
+    QTest::keyClick(form->historyBox()->lineEdit(), Qt::Key_Return);
+    form->WaitIdle();
+    EXPECT_TRUE(form->historyBox()->isAncestorOf(QApplication::focusWidget()) ||
+                QApplication::focusWidget() == form->historyBox());
+    form->historyBox()->lineEdit()->selectAll();
+    QTest::keyClicks(form->historyBox()->lineEdit(), files[1]);
+    QTest::keyClick(form->historyBox()->lineEdit(), Qt::Key_Return);
+    form->WaitIdle();
+    EXPECT_EQ(Current(), files[1]);
+    EXPECT_EQ(QApplication::focusWidget(), static_cast<QWidget*>(form->scrollBox()));
 }
 
 TEST_F(BookmarksWindow, UnmarkClearSortAndUnsavedChanges) {

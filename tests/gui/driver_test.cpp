@@ -2,8 +2,11 @@
 // scripted answers, the message boxes and the window's state printed; usage
 // and version without a display.
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRect>
+#include <QStandardPaths>
 #include <QStringList>
 #include <QTemporaryDir>
 
@@ -179,4 +182,41 @@ TEST(Driver, PagesInfoAndScanFromOutside) {
     EXPECT_FALSE(scan.out.contains("message\t")) << scan.out.toStdString();
     EXPECT_TRUE(none.out.contains("TWAIN DLL error.\nCheck driver, device and connections."))
         << none.out.toStdString();
+}
+
+// Under a real X server with a window manager, which adds its frame some time
+// after the window is shown: a picture larger than the screen leaves the whole
+// frame, title bar and status bar included, on the screen's area.
+TEST(Driver, BigPicturesKeepTheWholeFrameOnTheScreen) {
+    for (const char* tool : {"xvfb-run", "openbox"})
+        ASSERT_FALSE(QStandardPaths::findExecutable(tool).isEmpty()) << "missing tool: " << tool;
+    QTemporaryDir dir;
+    const QString wide = dir.filePath("wide.jpg"), tall = dir.filePath("tall.png");
+    QImage a(4000, 3000, QImage::Format_RGB32);
+    a.fill(Qt::darkCyan);
+    ASSERT_TRUE(a.save(wide, "JPG"));
+    QImage b(1728, 2200, QImage::Format_RGB32);
+    b.fill(Qt::white);
+    ASSERT_TRUE(b.save(tall, "PNG"));
+    for (const QString& file : {wide, tall}) {
+        QProcess p;
+        QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+        env.remove("QT_QPA_PLATFORM");
+        env.insert("XDG_RUNTIME_DIR", dir.path());
+        p.setProcessEnvironment(env);
+        p.start("xvfb-run", {"-a", "-s", "-screen 0 1600x1000x24", "sh", "-c",
+                             "openbox >/dev/null 2>&1 & sleep 1; exec \"$0\" \"$@\"",
+                             VISTREL_PROGRAM, "--screenshot", "-", "--print-status", file});
+        ASSERT_TRUE(p.waitForFinished(120000));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        ASSERT_EQ(p.exitCode(), 0) << qPrintable(QString::fromUtf8(p.readAllStandardError()));
+        const QStringList f = Field(out, "frame").split(' '), s = Field(out, "screen").split(' ');
+        ASSERT_EQ(f.size(), 4) << qPrintable(out);
+        ASSERT_EQ(s.size(), 4) << qPrintable(out);
+        const QRect frame(f[0].toInt(), f[1].toInt(), f[2].toInt(), f[3].toInt());
+        const QRect screen(s[0].toInt(), s[1].toInt(), s[2].toInt(), s[3].toInt());
+        EXPECT_TRUE(screen.contains(frame))
+            << qPrintable(file) << ": frame " << qPrintable(Field(out, "frame")) << " on "
+            << qPrintable(Field(out, "screen"));
+    }
 }

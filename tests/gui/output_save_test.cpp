@@ -10,6 +10,7 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QFileInfo>
 #include <QLabel>
 #include <QScrollBar>
@@ -155,6 +156,11 @@ TEST_F(SaveAsTest, TypedExtensionChoosesTheType) {
     auto doc = core::imageman::OpenPcxDocument(core::imageman::Bytes(bytes.begin(), bytes.end()));
     ASSERT_TRUE(doc.ok()) << doc.message();
     EXPECT_EQ((*doc)->decode(0, core::DecodeOptions{})->width(), 30);
+    // Another reader agrees: ImageMagick sees a 30 x 20 PCX.
+    QProcess identify;
+    identify.start("identify", {"-format", "%m %w %h", dir.filePath("t2.pcx")});
+    ASSERT_TRUE(identify.waitForFinished(30000)) << "missing tool: identify (ImageMagick)";
+    EXPECT_EQ(QString::fromUtf8(identify.readAllStandardOutput()).trimmed(), "PCX 30 20");
 
     Save(*form, 1, dir.filePath("t3.gif"));
     EXPECT_EQ(head("t3.gif.bmp"), "BM");

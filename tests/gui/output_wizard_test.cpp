@@ -54,6 +54,7 @@ TEST_F(WizardTest, DefaultsTestAndSaveAsTwice) {
 
     guitest::Script(*form).pushWizard([&](gui::TFXdlg& dlg, gui::JpegWizard& w) {
         EXPECT_EQ(dlg.windowTitle(), "JPEG Compression Wizard");
+        EXPECT_EQ(w.suggestedFile, dir.filePath("p.jpg")); // offered in its folder
         EXPECT_TRUE(w.chkOptimize->isChecked());
         EXPECT_TRUE(w.chkFloats->isChecked());
         EXPECT_FALSE(w.chkProgressive->isChecked() || w.chkSubSample->isChecked());

@@ -1,6 +1,7 @@
 // The effect selection: the list dialog driven by keys and clicks, and the
 // window command that stores what it gives as selFX01.
 #include "gui/app/settings_store.h"
+#include "gui/options/options_form.h"
 #include "gui/slideshow/list_dialog.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui_support.h"
@@ -139,8 +140,16 @@ TEST_F(SlideshowEffectsTest, ScriptedOkAndAStoredValueOfTheWrongLength) {
     EXPECT_EQ(stored, Stored({172}));
     EXPECT_EQ(stored.size(), 256);
 
-    // Reachable from the Slideshow menu's Options item; the headless default is Ok.
+    // Reachable from the Options dialog's Effects button (the Slideshow menu's
+    // Options item opens it on that page); the headless default is Ok.
+    script().pushOptions([](gui::TOptionsForm& d) {
+        EXPECT_EQ(d.page(), core::options::Page::Slideshow);
+        d.btnEffects->click();
+    });
     ASSERT_EQ(form->RunCommand("mnuOptions2"), gui::TWebForm::CommandResult::Ran);
     EXPECT_EQ(gui::ReadBinaryValue("selFX01"), Stored({172}));
-    EXPECT_EQ(script().asked().back().kind, "list");
+    const auto& asked = script().asked();
+    ASSERT_GE(asked.size(), 2u);
+    EXPECT_EQ(asked[asked.size() - 2].kind, "list");
+    EXPECT_EQ(asked.back().kind, "options");
 }

@@ -2,6 +2,7 @@
 // track-bar face and the placement at the screen's corner.
 #include "gui/dialogs/value_dialog.h"
 
+#include <QFontMetrics>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -51,9 +52,9 @@ TEST(ValueDialog, TypedNumbersAreCorrectedWhenTypingEnds) {
                   [](gui::TXScrlDlg& d) {
                       TypeInto(d, "900");
                       QTest::keyClick(d.CustomSetting(), Qt::Key_Return);
+                      // Enter corrects the number and takes it, as Ok does.
                       EXPECT_EQ(d.CustomSetting()->text(), "800");
-                      EXPECT_TRUE(d.isVisible()); // Enter is the box's, not OK
-                      d.btnOK()->click();
+                      EXPECT_FALSE(d.isVisible());
                   }),
               800);
     EXPECT_EQ(Ask(ZoomRequest(),
@@ -81,9 +82,26 @@ TEST(ValueDialog, TypedNumbersAreCorrectedWhenTypingEnds) {
                       QTest::keyClick(d.CustomSetting(), Qt::Key_Return);
                       EXPECT_EQ(d.CustomSetting()->text(), "25");
                       EXPECT_EQ(d.CustomScrollBar()->value(), 25);
-                      d.btnOK()->click();
                   }),
               25);
+}
+
+TEST(ValueDialog, FixedDialogWideEnoughForItsCaption) {
+    core::ValueRequest r;
+    r.minimum = 0;
+    r.maximum = 1;
+    r.initial = 1;
+    r.pageStep = 1;
+    r.arrowStep = 1;
+    r.useTrackBar = true;
+    const QString caption = "Select Color reduction method";
+    gui::TXScrlDlg d(caption, "Regular", "Optimal", r, nullptr);
+    d.show();
+    QFont bold = d.font();
+    bold.setBold(true);
+    EXPECT_GT(d.width(), QFontMetrics(bold).horizontalAdvance(caption));
+    EXPECT_EQ(d.minimumSize(), d.maximumSize()); // no maximise, no resizing
+    EXPECT_FALSE(d.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint));
 }
 
 TEST(ValueDialog, ScrollWritesTheBoxAndCancelGivesMinus999) {

@@ -1,6 +1,7 @@
 // Magnification, fitting, the hand tool and selection, full screen and the
 // layouts, driven through the main window on the offscreen platform.
 #include "gui/app/status_panels.h"
+#include "gui/dialogs/combo_box_ex.h"
 #include "gui/dialogs/value_dialog.h"
 #include "gui/view/tpix.h"
 #include "gui_support.h"
@@ -290,6 +291,7 @@ TEST_F(ViewWindowTest, MinimalThenStandard) {
     EXPECT_TRUE(panelHistory->isVisible());
     EXPECT_TRUE(form->statusBar()->isVisible());
     EXPECT_GE(form->scrollBox()->y(), panelTool->height() + panelHistory->height());
+    const int boxWidth = form->historyBox()->width();
     // Compact: no menu bar, no Win98 style (captions gone, panel hidden).
     form->layouts().mnuCompact1Click();
     Settle();
@@ -302,4 +304,9 @@ TEST_F(ViewWindowTest, MinimalThenStandard) {
     Settle();
     EXPECT_TRUE(form->menuBar()->isVisible());
     EXPECT_EQ(form->toolButton("btnZoomUp")->toolButtonStyle(), Qt::ToolButtonTextUnderIcon);
+    // Back on its panel, the bookmark box has the whole width again, not the
+    // width it had beside the tool bar's buttons.
+    EXPECT_EQ(form->historyBox()->parentWidget(), panelHistory);
+    EXPECT_EQ(form->historyBox()->width(), boxWidth);
+    EXPECT_EQ(form->historyBox()->width(), panelHistory->contentsRect().width() - 56);
 }

@@ -222,6 +222,23 @@ TEST_F(WebFormTest, FailedDecodeLeavesTheEmptyPicture) {
     EXPECT_FALSE(form->pictureChanged());
 }
 
+TEST_F(WebFormTest, PictureShownInPartSaysSo) {
+    const QString whole = guitest::WritePicture(dir, "whole.bmp", guitest::Ramp(60, 40));
+    const QString cut = guitest::WritePicture(dir, "cut.bmp", guitest::Ramp(60, 40));
+    {
+        QFile f(cut);
+        ASSERT_TRUE(f.open(QIODevice::ReadWrite));
+        ASSERT_TRUE(f.resize(f.size() * 2 / 3));
+    }
+    auto form = StartWindow({whole});
+    EXPECT_EQ(form->statusPanels()->text(0), "Ready.");
+    guitest::OpenThroughDialog(*form, {cut});
+    EXPECT_EQ(QString::fromStdString(form->document().CurrentFile), cut);
+    EXPECT_EQ(form->pix()->Bitmap().height(), 40);
+    EXPECT_EQ(form->statusPanels()->text(0), "Shown in part.");
+    EXPECT_TRUE(guitest::Script(*form).messages().isEmpty());
+}
+
 TEST_F(WebFormTest, UnsavedChangesQuestionOnOpenDropAndClose) {
     const QString a = guitest::WritePicture(dir, "a.png", guitest::Ramp(10, 10));
     const QString b = guitest::WritePicture(dir, "b.png", guitest::Ramp(12, 12));

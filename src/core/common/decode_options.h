@@ -13,6 +13,13 @@ struct DecodeOptions {
     // white in the headless tool).
     std::uint32_t background = 0xFFFFFF;
     ProgressFn progress;
+    // Set to true by a decoder that gives back a picture its data did not
+    // fill (the file ends early or is damaged): the rows it has, the rest blank.
+    bool* incomplete = nullptr;
+
+    void MarkIncomplete() const {
+        if (incomplete) *incomplete = true;
+    }
 };
 
 // Composite one channel value with alpha over a background channel value.
@@ -21,6 +28,8 @@ constexpr std::uint8_t BlendOver(unsigned value, unsigned alpha, unsigned backgr
 }
 
 // A 16-bit sample as 8 bits: round(v / 257).
-constexpr std::uint8_t Sample16To8(unsigned v) { return static_cast<std::uint8_t>((v + 128) / 257); }
+constexpr std::uint8_t Sample16To8(unsigned v) {
+    return static_cast<std::uint8_t>((v + 128) / 257);
+}
 
 } // namespace core

@@ -42,6 +42,12 @@ class TolerantRun {
         return std::move(picture_);
     }
 
+    // The data ran out, was corrupt or made libjpeg give up: rows may be missing.
+    bool damaged() {
+        const auto& e = session_->errors();
+        return e.failed || e.endOfData || e.warnings > 0;
+    }
+
   private:
     // Reads rows from the top until `limit` rows are in or libjpeg gives up;
     // rows it did not finish stay gray.
@@ -99,7 +105,8 @@ class TolerantRun {
         j_decompress_ptr c = session_->get();
         bool reachedEnd = false;
         int cleanScans = 0;
-        if (!jpeg::GuardedConsumeAll(c, &reachedEnd, &cleanScans)) return AfterFatalError(cleanScans);
+        if (!jpeg::GuardedConsumeAll(c, &reachedEnd, &cleanScans))
+            return AfterFatalError(cleanScans);
         int scan = c->input_scan_number;
         int limit = height_;
         if (!reachedEnd) {
@@ -156,7 +163,9 @@ class TolerantRun {
 Result<Bitmap> DecodeJpegTolerant(std::span<const std::uint8_t> file,
                                   const DecodeOptions& options) {
     TolerantRun run(file, options.progress);
-    return run.Decode();
+    auto picture = run.Decode();
+    if (picture && run.damaged()) options.MarkIncomplete();
+    return picture;
 }
 
 int JpegToDIB(const std::string& fileName, int /*bits*/, PackedDib* dib,

@@ -215,6 +215,7 @@ Status DecodeRaw(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
     PercentProgress progress(options.progress, static_cast<std::uint64_t>(d.height));
     for (std::int64_t r = 0; r < d.height; ++r) {
         const std::int64_t n = availablePixels(r);
+        if (n < d.width) options.MarkIncomplete();
         if (n == 0) break; // the data ends here; the remaining rows stay black
         const std::uint8_t* src = pixels.data() + static_cast<std::size_t>(r) * srcStride;
         std::uint8_t* dst = out.row(static_cast<int>(d.topDown ? r : d.height - 1 - r));
@@ -289,7 +290,10 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
         case 1: // end of bitmap
             return progress.at(static_cast<std::uint64_t>(height)) ? Ok() : Status{kStopped};
         case 2: // delta
-            if (pos + 2 > data.size()) return Ok();
+            if (pos + 2 > data.size()) {
+                options.MarkIncomplete();
+                return Ok();
+            }
             x += data[pos];
             if (!advanceRows(data[pos + 1])) return kStopped;
             pos += 2;
@@ -297,6 +301,7 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
         default: { // absolute run, padded to a 16-bit boundary
             const std::size_t bytes = four ? (value + 1) / 2 : value;
             const std::size_t take = std::min(bytes, data.size() - pos);
+            if (take < bytes) options.MarkIncomplete();
             for (unsigned i = 0; i < value; ++i) {
                 const std::size_t at = four ? i / 2 : i;
                 if (at >= take) break;
@@ -309,6 +314,8 @@ Status DecodeRle(Bitmap& out, const DibLayout& d, std::span<const std::uint8_t> 
         }
         }
     }
+    // The data ran out before the end-of-bitmap code and the last row.
+    if (y < height) options.MarkIncomplete();
     return progress.at(static_cast<std::uint64_t>(height)) ? Ok() : Status{kStopped};
 }
 

@@ -237,6 +237,7 @@ Result<DecodedPicture> OpenPipeline::DecodeImageMan(DocumentState& doc, const Op
     DecodeOptions options;
     options.background = env.background;
     options.progress = progress;
+    options.incomplete = &incomplete_;
     DecodedPicture out;
 
     if (doc.CurrentExt == ".TGA" && doc.typeText == "3") {
@@ -369,6 +370,8 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
     DecodeOptions options;
     options.background = env.background;
     options.progress = progress;
+    incomplete_ = false;
+    options.incomplete = &incomplete_;
 
     if (!jpeg) {
         if (doc.ImageManPng || InList(ext, kImageManList)) {
@@ -432,6 +435,7 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
         return result;
     }
     Bitmap& pic = result->picture;
+    result->incomplete = incomplete_;
     doc.JpegFallback = false;
     if (!doc.ReducedScale) {
         doc.PictureWidth = pic.width();
@@ -446,8 +450,10 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
 Result<DecodedPicture> OpenPipeline::DecodePage(DocumentState& doc, const OpenEnvironment& env,
                                                 int page, const ProgressFn& progress) {
     if (page < 0 || page >= doc.PageCount) return Error{"No such page."};
+    incomplete_ = false;
     auto result = DecodeImageMan(doc, env, page, progress, true);
     if (result) {
+        result->incomplete = incomplete_;
         doc.PictureWidth = result->picture.width();
         doc.PictureHeight = result->picture.height();
         doc.PictureBits = result->picture.bits();

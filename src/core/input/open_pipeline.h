@@ -90,6 +90,8 @@ struct DecodedPicture {
     Bitmap picture;
     Decoder decoder = Decoder::ImageMan;
     int scale = 1; // the JPEG's scale denominator
+    bool incomplete =
+        false; // the data did not fill the picture (the file ends early or is damaged)
 };
 
 class OpenPipeline {
@@ -130,6 +132,7 @@ class OpenPipeline {
 
     JpegDecoder& jpeg_;
     imageman::HIMAGE library_ = 0;
+    bool incomplete_ = false; // set by the decoders of the decode in progress
     imageman::HIMAGE probed_ = 0;
     std::string probedFile_;
     bool initialised_ = false;

@@ -7,16 +7,29 @@
 #include "gui/app/web_form.h"
 #include "gui/app/window_status.h"
 #include "gui/input/open_commands.h"
+#include "gui/options/options_driver.h"
+#include "gui/print/print_commands.h"
+#include "gui/print/print_form.h"
 #include "gui/view/view_geometry.h"
 #include "gui/view/window_layouts.h"
 
+#include <QComboBox>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPrinter>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScrollBar>
 #include <QMessageBox>
 #include <QPixmap>
+#include <QScreen>
 #include <QThread>
 
 #include <cstdio>
 #include <exception>
+#include <optional>
 #include <string>
 
 static void InitResources() {
@@ -49,6 +62,19 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
             if (auto* form = qobject_cast<TWebForm*>(w)) form->ReportUnexpected("Unknown error.");
     }
     return false;
+}
+
+// A4, Letter (any case) or WxHmm with W and H in millimetres.
+static std::optional<QPageSize> ParsePageSize(const QString& text) {
+    if (text.compare("A4", Qt::CaseInsensitive) == 0) return QPageSize(QPageSize::A4);
+    if (text.compare("Letter", Qt::CaseInsensitive) == 0) return QPageSize(QPageSize::Letter);
+    static const QRegularExpression custom(
+        R"(^(\d+(?:\.\d+)?)[xX](\d+(?:\.\d+)?)mm$)");
+    const auto m = custom.match(text);
+    if (!m.hasMatch()) return std::nullopt;
+    const double w = m.captured(1).toDouble(), h = m.captured(2).toDouble();
+    if (w < 10 || h < 10 || w > 5000 || h > 5000) return std::nullopt;
+    return QPageSize(QSizeF(w, h), QPageSize::Millimeter, QString(), QPageSize::ExactMatch);
 }
 
 CommandLine ParseCommandLine(const QStringList& arguments) {
@@ -111,6 +137,46 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 c.error = "--screen-bits needs a screen depth (1 to 32)";
                 return c;
             }
+        } else if (options && a == "--print") {
+            if (i + 1 >= arguments.size()) {
+                c.error = "--print needs the name of the PDF file to write";
+                return c;
+            }
+            c.print = arguments[++i];
+        } else if (options && a == "--page-size") {
+            c.pageSize = i + 1 < arguments.size() ? arguments[++i] : QString();
+            if (!ParsePageSize(c.pageSize)) {
+                c.error = "--page-size needs A4, Letter or WxHmm";
+                return c;
+            }
+        } else if (options && a == "--orientation") {
+            const QString o = i + 1 < arguments.size() ? arguments[++i].toLower() : QString();
+            if (o != "portrait" && o != "landscape") {
+                c.error = "--orientation needs portrait or landscape";
+                return c;
+            }
+            c.landscape = o == "landscape";
+        } else if (options && a == "--dpi") {
+            bool ok = false;
+            c.dpi = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+            if (!ok || c.dpi < 10 || c.dpi > 2400) {
+                c.error = "--dpi needs the printer's resolution (10 to 2400)";
+                return c;
+            }
+        } else if (options && a == "--size") {
+            bool ok = false;
+            c.size = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+            if (!ok || c.size < 1 || c.size > 100) {
+                c.error = "--size needs the printed size in per cent (1 to 100)";
+                return c;
+            }
+        } else if (options && a == "--unit") {
+            const QString u = i + 1 < arguments.size() ? arguments[++i].toLower() : QString();
+            c.unit = u == "pixels" ? 0 : u == "inches" ? 1 : u == "cm" ? 2 : -1;
+            if (c.unit < 0) {
+                c.error = "--unit needs pixels, inches or cm";
+                return c;
+            }
         } else if (options && a.startsWith("--")) {
             c.error = "unknown option " + a;
             return c;
@@ -119,9 +185,15 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             c.files.append(a);
         }
     }
-    if (c.screenshot.isEmpty() &&
+    if (c.screenshot.isEmpty() && c.print.isEmpty() &&
         (!c.commands.isEmpty() || !c.answers.isEmpty() || c.printStatus || c.printMessages))
         c.error = "--command, --answer and --print-... need --screenshot";
+    if (c.print.isEmpty() &&
+        (!c.pageSize.isEmpty() || c.landscape || c.dpi || c.size || c.unit >= 0))
+        c.error = "--page-size, --orientation, --dpi, --size and --unit need --print";
+    if (!c.print.isEmpty() && !c.screenshot.isEmpty())
+        c.error = "--print and --screenshot do not go together";
+    if (!c.print.isEmpty() && c.files.isEmpty()) c.error = "--print needs the FILE to print";
     return c;
 }
 
@@ -149,9 +221,29 @@ const char* const kUsage =
     "                        default button)\n"
     "  --print-messages      print every message box: message TAB type TAB buttons,\n"
     "                        its text, then a line ----\n"
-    "  --print-status        print caption, status panels, zoom, description and the\n"
-    "                        state of every command at the end\n"
+    "  --print-status        print caption, status panels, zoom, description, the\n"
+    "                        window's frame, the screen's area and the state of\n"
+    "                        every command at the end\n"
     "  --screen-bits N       the screen depth the window assumes\n"
+    "  --print OUT.pdf       open FILE headless, lay it out in the print dialog and\n"
+    "                        print it onto a PDF printer writing OUT.pdf; prints the\n"
+    "                        dialog's values (NAME TAB VALUE) and the final message;\n"
+    "                        exit 0 printed, 1 not\n"
+    "  with --print:\n"
+    "  --page-size A4|Letter|WxHmm   the paper (default A4)\n"
+    "  --orientation portrait|landscape\n"
+    "  --dpi N               the printer's resolution (default 300)\n"
+    "  --size P              the size bar moved to P per cent (1 to 100)\n"
+    "  --unit pixels|inches|cm   the unit of the dialog's texts (default inches)\n"
+    "\n"
+    "  --settings            print the stored settings (NAME: VALUE) and exit\n"
+    "  --options [--screen-bits N] [--fullscreen] [--from view|slideshow]\n"
+    "            [--set CONTROL=VALUE]... [--press apply|ok|cancel]... [FILE]\n"
+    "                        open the options dialog on the stored settings, print\n"
+    "                        its controls, work them in order (printing them after\n"
+    "                        each press) and close the window as the program does\n"
+    "  --screenshot-dialog options:viewer|graphics|slideshow|multimedia OUT.png\n"
+    "                        save a picture of that page of the options dialog\n"
     "  --scan-device NAME    the scanner TWAIN > Acquire uses (default: the first\n"
     "                        one found; vistrel-cli scan --list names them)\n";
 
@@ -172,6 +264,13 @@ void PrintStatus(TWebForm& form) {
     std::printf("fit\t%s\n", form.settings().FitToWindow ? "on" : "off");
     std::printf("description\t%s\n",
                 qPrintable(form.picturePresent() ? form.status().Description() : QString()));
+    // Where the window lies, its frame included, and the screen's area for windows.
+    const QRect f = form.frameGeometry();
+    std::printf("frame\t%d %d %d %d\n", f.x(), f.y(), f.width(), f.height());
+    if (const QScreen* s = form.screen()) {
+        const QRect a = s->availableGeometry();
+        std::printf("screen\t%d %d %d %d\n", a.x(), a.y(), a.width(), a.height());
+    }
     for (const auto& [name, command] : form.commands()) {
         const TWebForm::CommandState s = form.StateOf(name);
         std::printf("command\t%s\t%s\t%s\t%s\n", qPrintable(name),
@@ -262,6 +361,70 @@ int Screenshot(const CommandLine& c) {
     return 0;
 }
 
+// Opens the file as --screenshot does, then prints it through the real
+// dialog and command onto a PDF printer.
+int PrintHeadless(const CommandLine& c) {
+    StartOptions start;
+    start.files = c.files;
+    start.readSettings = false;
+    start.screenBits = c.screenBits;
+    auto prompter = std::make_shared<ScriptedPrompter>();
+    for (const QString& a : c.answers)
+        prompter->pushReply(*ParseReply(a));
+    start.prompter = prompter;
+    TWebForm form(start);
+    form.show();
+    QElapsedTimer t;
+    t.start();
+    while (!form.activated() && t.elapsed() < 10000) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+        QThread::msleep(1);
+    }
+    form.WaitIdle(120000);
+    Settle(3, 5);
+
+    const QString out = QFileInfo(c.print).absoluteFilePath();
+    const bool existed = QFileInfo::exists(out);
+    PrintCommands& printing = form.printing();
+    QPrinter& printer = printing.CurrentPrinter();
+    MakePdfPrinter(printer);
+    printer.setPageSize(c.pageSize.isEmpty() ? QPageSize(QPageSize::A4) : *ParsePageSize(c.pageSize));
+    printer.setPageOrientation(c.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
+    if (c.dpi > 0) printer.setResolution(c.dpi);
+    printing.setOutputFile(out);
+    bool laidOut = false;
+    prompter->pushPrintSetup([&c, &laidOut](TPrintForm& dialog) {
+        // As the user would: the unit first, then the size bar.
+        if (c.unit >= 0) dialog.MeasureBox->setCurrentIndex(c.unit);
+        if (c.size > 0) dialog.ZoomScroll->setValue(c.size);
+        std::fputs(core::print::LayoutLines(dialog.report()).c_str(), stdout);
+        laidOut = true;
+        dialog.BtnPrintIt->click();
+    });
+    if (form.RunCommand("mnuPrint") == TWebForm::CommandResult::Disabled)
+        std::fprintf(stderr, "vistrel: mnuPrint is disabled; nothing printed\n");
+    form.WaitIdle(120000);
+    const QStringList boxes = prompter->boxTexts();
+    const QString last = boxes.isEmpty() ? QString() : boxes.last();
+    if (!last.isEmpty())
+        std::printf("Message\t%s\n", qPrintable(QString(last).replace('\n', ' ')));
+    for (const QString& m : boxes)
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
+    if (c.printMessages) PrintMessages(*prompter);
+    if (c.printStatus) PrintStatus(form);
+    std::fflush(stdout);
+    form.setPictureChanged(false);
+    form.close();
+    if (!c.files.isEmpty() && !form.input().lastOpenSucceeded()) {
+        std::fprintf(stderr, "vistrel: cannot open %s\n", qPrintable(c.files.join(' ')));
+        return 1;
+    }
+    const bool printed = laidOut && last == "Image sent to printer." && QFileInfo::exists(out);
+    if (!printed && !existed && QFileInfo::exists(out)) QFile::remove(out);
+    return printed ? 0 : 1;
+}
+
 } // namespace
 
 int EarlyOptions(int argc, char** argv) {
@@ -276,9 +439,12 @@ int EarlyOptions(int argc, char** argv) {
             std::puts("vistrel 3.6.23");
             return 0;
         }
+        if (a == "--settings") return PrintStoredSettings();
         // The values of the options that take one are not options themselves.
         if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
-            a == "--answer" || a == "--screen-bits" || a == "--scan-device")
+            a == "--answer" || a == "--screen-bits" || a == "--print" || a == "--page-size" ||
+            a == "--orientation" || a == "--dpi" || a == "--size" || a == "--unit" ||
+            a == "--scan-device")
             ++i;
         else if (a.rfind("--", 0) != 0)
             break; // the file's name: options end
@@ -287,6 +453,7 @@ int EarlyOptions(int argc, char** argv) {
 }
 
 int RunProgram(TApplication& app) {
+    if (const int status = RunOptionsSurfaces(app.arguments()); status >= 0) return status;
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
         std::fprintf(stderr, "vistrel: %s\n%s", qPrintable(c.error), kUsage);
@@ -295,13 +462,14 @@ int RunProgram(TApplication& app) {
     const std::uint64_t free = core::FreePageFile();
     if (free < kMinimumFreeMemory) {
         const QString text = QString("Memory running low.\n%1 bytes free.").arg(free);
-        if (c.screenshot.isEmpty())
+        if (c.screenshot.isEmpty() && c.print.isEmpty())
             QMessageBox::warning(nullptr, "Vistrel", text);
         else
             std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(text).replace('\n', ' ')));
         return 1;
     }
     if (!c.screenshot.isEmpty()) return Screenshot(c);
+    if (!c.print.isEmpty()) return PrintHeadless(c);
 
     StartOptions start;
     start.files = c.files;

@@ -35,6 +35,13 @@ struct CommandLine {
     bool printMessages = false; // --print-messages
     int screenBits = 0;         // --screen-bits N (0: the screen's own depth)
     QString scanDevice;         // --scan-device NAME
+    // Printing headless onto a PDF printer through the layout dialog.
+    QString print;       // --print OUT.pdf
+    QString pageSize;    // --page-size A4|Letter|WxHmm (default A4)
+    bool landscape = false; // --orientation portrait|landscape
+    int dpi = 0;         // --dpi N (0: the PDF printer's 300)
+    int size = 0;        // --size P: the size bar moved to P (0: left at 100)
+    int unit = -1;       // --unit pixels|inches|cm as the unit box's index (-1: as it opens)
     QStringList files;          // joined with blanks into one name by the window
     QString error;              // a usage error to report
 };

@@ -16,7 +16,7 @@ constexpr MenuEntry kEntries[] = {
     {1, K::Separator, "", "", "", "", 0, 0},
     {1, K::Command, "&Save &As", "Ctrl+S", "mnuSave", "mnuSave1", 0, P},
     {1, K::Command, "Compres&s", "Ctrl+J", "mnuCompress", "mnuCompress1", 0, P},
-    {1, K::Command, "&Print", "Ctrl+P", "mnuPrint", "mnuPrint1", 0, P | L},
+    {1, K::Command, "&Print", "Ctrl+P", "mnuPrint", "mnuPrint1", 0, P},
     {1, K::Command, "I&nfo", "", "mnuImageInfo", "mnuImageInfo1", 0, P},
     {1, K::Separator, "", "", "", "", 0, 0},
     {1, K::Submenu, "&Bookmarks", "", "mnuBookmarks", "mnuBookmarks1", 0, 0},
@@ -86,7 +86,7 @@ constexpr MenuEntry kEntries[] = {
     {1, K::Separator, "", "", "mnuWin98Sep", "", 0, kBarOnly},
     {1, K::Check, "&Win98 style", "", "mnuWin98style", "", 0, kBarOnly},
     {1, K::Separator, "", "", "", "", 0, 0},
-    {1, K::Command, "&Options...", "Alt+O", "mnuOptions", "mnuOptions1", 0, L},
+    {1, K::Command, "&Options...", "Alt+O", "mnuOptions", "mnuOptions1", 0, 0},
 
     {0, K::Submenu, "&Image", "", "mnuImage", "mnuImage1", 0, P},
     {1, K::Command, "Flip &vertical", "", "mnuMirrorVert", "mnuMirrorVert1", 0, 0},

@@ -10,17 +10,23 @@
 #include "gui/editing/effect_dialog.h"
 #include "gui/editing/resize_form.h"
 
+#include <QColor>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QWidget>
 
+class QPrinter;
+
 #include <functional>
+#include <optional>
 
 namespace gui {
 
 class TSaveDialogEx;
 class JpegWizard;
+class TPrintForm;
+class TOptionsForm;
 
 enum class BoxType { Information, Warning, Critical, Question };
 
@@ -101,6 +107,14 @@ class Prompter {
                        int current) = 0;
     // Free bytes on the volume that will hold `file`; −1 when unknown.
     virtual qint64 FreeDiskSpace(const QString& file) = 0;
+    // Runs the print layout dialog the print command has made; false = Cancel.
+    virtual bool RunPrintSetup(TPrintForm& form) = 0;
+    // The system's print dialog on `printer` (one page); false = Cancel.
+    virtual bool PrinterSetup(QPrinter& printer, QWidget* parent) = 0;
+    // Runs the options dialog until it closes: 0 for Ok, −999 otherwise.
+    virtual int RunOptions(TOptionsForm& form) = 0;
+    // The colour dialog preset to `initial`: the colour chosen, none on Cancel.
+    virtual std::optional<QColor> Colour(const QColor& initial) = 0;
 
   private:
     QPointer<QWidget> window_;

@@ -5,12 +5,17 @@
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/value_dialog.h"
 #include "gui/output/jpeg_wizard.h"
+#include "gui/options/options_form.h"
 #include "gui/output/save_dialog_ex.h"
+#include "gui/print/print_form.h"
 
+#include <QApplication>
+#include <QColorDialog>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QFileInfo>
 #include <QMessageBox>
+#include <QPrintDialog>
 #include <QStorageInfo>
 
 namespace gui {
@@ -156,6 +161,16 @@ bool QtPrompter::RunSaveDialog(TSaveDialogEx& dialog) {
     return dialog.Execute();
 }
 
+int QtPrompter::RunOptions(TOptionsForm& form) {
+    return form.exec() == QDialog::Accepted ? 0 : -999;
+}
+
+std::optional<QColor> QtPrompter::Colour(const QColor& initial) {
+    const QColor c = QColorDialog::getColor(initial, QApplication::activeWindow());
+    if (!c.isValid()) return std::nullopt;
+    return c;
+}
+
 void QtPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
     ShowEffectDialog(ask.caption, ask.lowText, ask.highText, ask.request, *ask.picture, nullptr,
                      window(), wizard.Hooks(), ask.help);
@@ -163,6 +178,18 @@ void QtPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
 
 qint64 QtPrompter::FreeDiskSpace(const QString& file) {
     return VolumeFreeBytes(file);
+}
+
+bool QtPrompter::RunPrintSetup(TPrintForm& form) {
+    return form.exec() == QDialog::Accepted;
+}
+
+bool QtPrompter::PrinterSetup(QPrinter& printer, QWidget* parent) {
+    QPrintDialog dialog(&printer, parent ? parent : window());
+    dialog.setMinMax(1, 1);
+    dialog.setFromTo(1, 1);
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    return dialog.exec() == QDialog::Accepted;
 }
 
 } // namespace gui

@@ -20,8 +20,12 @@ class QtPrompter : public Prompter {
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
+    int RunOptions(TOptionsForm& form) override;
+    std::optional<QColor> Colour(const QColor& initial) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
+    bool RunPrintSetup(TPrintForm& form) override;
+    bool PrinterSetup(QPrinter& printer, QWidget* parent) override;
 
   private:
     QPointer<TSHBrowseDlg> browser_; // keeps its place and size between runs

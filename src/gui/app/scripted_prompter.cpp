@@ -1,6 +1,10 @@
 #include "gui/app/scripted_prompter.h"
 
+#include "gui/options/options_form.h"
 #include "gui/output/jpeg_wizard.h"
+#include "gui/print/print_form.h"
+
+#include <QPushButton>
 
 #include <algorithm>
 
@@ -72,7 +76,11 @@ void ScriptedPrompter::clearQueues() {
     paths_.clear();
     saves_.clear();
     wizards_.clear();
+    options_.clear();
+    colours_.clear();
     lists_.clear();
+    printSetups_.clear();
+    printers_.clear();
 }
 
 int ScriptedPrompter::questionCount() const {
@@ -237,6 +245,58 @@ int ScriptedPrompter::Choose(const QString& title, const QString& prompt,
     asked_.push_back({"choose", BoxType::Question, 0, title + "\n" + prompt,
                       index < 0 ? QString("Cancel") : items[index], {}});
     return index;
+}
+
+bool ScriptedPrompter::RunPrintSetup(TPrintForm& form) {
+    // Shown, not modal, so the script can work it; OK with what it offers.
+    form.show();
+    if (!printSetups_.empty()) {
+        const PrintSetupFn fn = std::move(printSetups_.front());
+        printSetups_.pop_front();
+        fn(form);
+    }
+    if (form.isVisible()) form.BtnPrintIt->click();
+    const bool ok = form.result() == QDialog::Accepted;
+    asked_.push_back(
+        {"print", BoxType::Question, 0, form.windowTitle(), ok ? "Print It" : "Cancel", {}});
+    return ok;
+}
+
+bool ScriptedPrompter::PrinterSetup(QPrinter& printer, QWidget*) {
+    bool ok = false; // the system's dialog cancelled
+    if (!printers_.empty()) {
+        const PrinterFn fn = std::move(printers_.front());
+        printers_.pop_front();
+        ok = fn(printer);
+    }
+    asked_.push_back({"printer", BoxType::Question, 0, "Print", ok ? "OK" : "Cancel", {}});
+    return ok;
+}
+
+int ScriptedPrompter::RunOptions(TOptionsForm& form) {
+    // Shown, not modal, so the script can work it; then closed.
+    form.show();
+    if (!options_.empty()) {
+        const OptionsFn fn = std::move(options_.front());
+        options_.pop_front();
+        fn(form);
+    }
+    if (form.isVisible()) form.reject();
+    const bool ok = form.result() == QDialog::Accepted;
+    asked_.push_back({"options", BoxType::Question, 0, form.windowTitle(), ok ? "Ok" : "Cancel",
+                      QString()});
+    return ok ? 0 : -999;
+}
+
+std::optional<QColor> ScriptedPrompter::Colour(const QColor& initial) {
+    std::optional<QColor> chosen;
+    if (!colours_.empty()) {
+        chosen = colours_.front();
+        colours_.pop_front();
+    }
+    asked_.push_back({"colour", BoxType::Question, 0, initial.name(),
+                      chosen ? chosen->name() : QString("Cancel"), QString()});
+    return chosen;
 }
 
 } // namespace gui

@@ -24,7 +24,7 @@ class ScriptedPrompter : public Prompter {
     // One question or dialog as it was asked.
     struct Asked {
         QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
-                      // wizard, list, choose
+                      // wizard, list, print, printer, options, colour, choose
         BoxType type = BoxType::Information; // message boxes
         Buttons buttons = 0;                 // message boxes
         QString text;                        // the box's text or the dialog's caption
@@ -39,6 +39,13 @@ class ScriptedPrompter : public Prompter {
     using ListFn = std::function<int(const ListAsk&, core::slideshow::EffectTable&)>;
     using SaveFn = std::function<bool(TSaveDialogEx&)>;
     using WizardFn = std::function<void(TFXdlg&, JpegWizard&)>;
+    // Works the shown print layout dialog; when it is still open afterwards,
+    // "&Print It" closes it.
+    using PrintSetupFn = std::function<void(TPrintForm&)>;
+    // Answers the system's print dialog: may change the printer; false = Cancel.
+    using PrinterFn = std::function<bool(QPrinter&)>;
+    // Works the options dialog, shown; a dialog still open afterwards is cancelled.
+    using OptionsFn = std::function<void(TOptionsForm&)>;
 
     // Queues of answers, each taken by the next question of its kind.
     void pushReply(Reply r) { replies_.push_back(r); }
@@ -60,6 +67,11 @@ class ScriptedPrompter : public Prompter {
     // The next choice among a list: an index, or −1 for Cancel. Without one
     // the item offered is taken.
     void pushChoice(int index) { choices_.push_back(index); }
+    void pushPrintSetup(PrintSetupFn fn) { printSetups_.push_back(std::move(fn)); }
+    void pushPrinter(PrinterFn fn) { printers_.push_back(std::move(fn)); }
+    void pushOptions(OptionsFn fn) { options_.push_back(std::move(fn)); }
+    // The colour dialog's answer (none: Cancel); with none queued it is cancelled.
+    void pushColour(std::optional<QColor> colour) { colours_.push_back(colour); }
     // The free room every volume reports from now on (nullopt: the real one).
     void setFreeSpace(std::optional<qint64> bytes) { freeSpace_ = bytes; }
     void clearQueues();
@@ -91,6 +103,10 @@ class ScriptedPrompter : public Prompter {
     qint64 FreeDiskSpace(const QString& file) override;
     int Choose(const QString& title, const QString& prompt, const QStringList& items,
                int current) override;
+    bool RunPrintSetup(TPrintForm& form) override;
+    bool PrinterSetup(QPrinter& printer, QWidget* parent) override;
+    int RunOptions(TOptionsForm& form) override;
+    std::optional<QColor> Colour(const QColor& initial) override;
 
   private:
     std::deque<Reply> replies_;
@@ -103,6 +119,10 @@ class ScriptedPrompter : public Prompter {
     std::deque<SaveFn> saves_;
     std::deque<WizardFn> wizards_;
     std::deque<int> choices_;
+    std::deque<PrintSetupFn> printSetups_;
+    std::deque<PrinterFn> printers_;
+    std::deque<OptionsFn> options_;
+    std::deque<std::optional<QColor>> colours_;
     std::optional<qint64> freeSpace_;
     std::vector<Asked> asked_;
     EffectAsk lastEffect_;

@@ -15,7 +15,9 @@
 #include "gui/input/open_commands.h"
 #include "gui/input/page_commands.h"
 #include "gui/input/scan_commands.h"
+#include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
+#include "gui/print/print_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/picture_mouse.h"
 #include "gui/view/tpix.h"
@@ -104,6 +106,8 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     pages_ = std::make_unique<PageCommands>(ctx_);
     scan_ = std::make_unique<ScanCommands>(ctx_);
     scan_->setDevice(options.scanDevice);
+    printing_ = std::make_unique<PrintCommands>(ctx_);
+    options_ = std::make_unique<OptionsCommands>(ctx_);
     ctx_.status = status_.get();
     ctx_.input = input_.get();
     ctx_.view = view_.get();
@@ -115,6 +119,8 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ctx_.output = output_.get();
     ctx_.slideshow = slideshow_.get();
     ctx_.pages = pages_.get();
+    ctx_.printing = printing_.get();
+    ctx_.options = options_.get();
 
     ctx_.readSettings = options.readSettings;
     ctx_.screenBits =
@@ -403,6 +409,11 @@ void TWebForm::mnuExitClick() {
 void TWebForm::mnuHelpContextClick(int context) {
     if (!help_) help_ = new HelpWindow(this);
     help_->ShowContext(context);
+}
+
+void TWebForm::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    view_->WindowMoved();
 }
 
 void TWebForm::resizeEvent(QResizeEvent* event) {

@@ -45,6 +45,8 @@ class TWebForm : public QMainWindow {
     SlideshowCommands& slideshow() const { return *slideshow_; }
     PageCommands& pages() const { return *pages_; }
     ScanCommands& scan() const { return *scan_; }
+    PrintCommands& printing() const { return *printing_; }
+    OptionsCommands& options() const { return *options_; }
     Prompter& prompter() const { return *prompter_; }
 
     // The window's own commands.
@@ -97,6 +99,7 @@ class TWebForm : public QMainWindow {
   protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void moveEvent(QMoveEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
@@ -132,6 +135,8 @@ class TWebForm : public QMainWindow {
     std::unique_ptr<SlideshowCommands> slideshow_;
     std::unique_ptr<PageCommands> pages_;
     std::unique_ptr<ScanCommands> scan_;
+    std::unique_ptr<PrintCommands> printing_;
+    std::unique_ptr<OptionsCommands> options_;
     std::map<QString, Command> commands_;
     QPointer<HelpWindow> help_;
     QObject* panelFilter_ = nullptr;

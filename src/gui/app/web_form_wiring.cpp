@@ -14,7 +14,9 @@
 #include "gui/input/scan_commands.h"
 #include "gui/input/image_info_command.h"
 #include "core/input/page_step.h"
+#include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
+#include "gui/print/print_commands.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/picture_mouse.h"
 #include "gui/view/tpix.h"
@@ -83,6 +85,7 @@ void TWebForm::WireCommands() {
     On("mnuReload", [&in] { in.mnuReloadClick(); });
     On("mnuSave", [&out] { out.mnuSaveClick(); });
     On("mnuCompress", [&out] { out.mnuCompress1Click(); });
+    On("mnuPrint", [this] { printing_->mnuPrintClick(); });
     On("mnuExit", [this] { mnuExitClick(); });
     On("mnuImageInfo", [this] { mnuImageInfoClick(ctx_); });
     On("mnuTWAIN_Select", [this] { scan_->mnuTWAIN_Select1Click(); });
@@ -155,10 +158,11 @@ void TWebForm::WireCommands() {
     On("mnu4bpp", [&tr] { tr.ImageReduce(4); });
     On("mnu1bpp", [&tr] { tr.ImageReduce(1); });
 
-    // Slideshow. Until the options dialog is built, its Slideshow page's
-    // Effects button is reached through the menu's Options item.
+    // Slideshow; the options dialog's Effects button reaches the effect selection.
     SlideshowCommands& sl = *slideshow_;
-    On("mnuOptions2", [&sl] { sl.mnuSlideEffectsClick(false); });
+    OptionsCommands& op = *options_;
+    On("mnuOptions", [&op] { op.mnuOptionsClick(OptionsSender::View); });
+    On("mnuOptions2", [&op] { op.mnuOptionsClick(OptionsSender::Slideshow); });
     commands_["mnuSlideEffects"] = {
         [this, &sl] { Guard([&sl] { sl.mnuSlideEffectsClick(false); }); }, "mnuOptions2"};
 

@@ -39,6 +39,8 @@ class SaveCommands;
 class SlideshowCommands;
 class PageCommands;
 class ScanCommands;
+class PrintCommands;
+class OptionsCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -59,6 +61,8 @@ struct WindowContext {
     bool emptyPicture = false; // the 16 × 16 stand-in of a failed open ("Untitled")
     bool activationDone = false;
     bool closing = false;
+    bool mediaMode = false;  // a media clip is shown instead of a picture
+    int photoCdStep = 3;     // the Photo CD resolution to read, 0..6; not stored
 
     // Widgets (owned by their Qt parents in the window).
     QMenu* mainMenu = nullptr;
@@ -84,6 +88,8 @@ struct WindowContext {
     SaveCommands* output = nullptr;
     SlideshowCommands* slideshow = nullptr;
     PageCommands* pages = nullptr;
+    PrintCommands* printing = nullptr;
+    OptionsCommands* options = nullptr;
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);

@@ -4,6 +4,7 @@
 #include <QButtonGroup>
 #include <QCursor>
 #include <QEvent>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -125,6 +126,15 @@ TXScrlDlg::TXScrlDlg(const QString& caption, const QString& lowText, const QStri
         edit_->installEventFilter(this);
     }
     group_->setVisible(request.showPresets && !request.useTrackBar);
+    // A fixed dialog, wide enough for its caption: the window manager's title
+    // font is usually bold, and the icon and the frame take some room too.
+    QFont titleFont = font();
+    titleFont.setBold(true);
+    const int titleWidth = QFontMetrics(titleFont).horizontalAdvance(caption) + 96;
+    const QMargins m = layout->contentsMargins();
+    layout->addSpacerItem(new QSpacerItem(titleWidth - m.left() - m.right(), 0, QSizePolicy::Fixed,
+                                          QSizePolicy::Fixed));
+    layout->setSizeConstraint(QLayout::SetFixedSize);
     adjustSize();
 }
 
@@ -153,8 +163,10 @@ bool TXScrlDlg::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::KeyPress) {
             const auto* key = static_cast<QKeyEvent*>(event);
             if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
-                EndTyping();
-                return true; // consumed: Enter does not close the dialog
+                // Enter corrects the number as the end of typing does, then
+                // takes it, as the Ok button would.
+                OkClick();
+                return true;
             }
             typing_.KeyDown();
         } else if (event->type() == QEvent::FocusOut) {

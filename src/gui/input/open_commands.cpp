@@ -7,6 +7,7 @@
 #include "gui/app/window_status.h"
 #include "gui/bookmarks/bookmark_commands.h"
 #include "gui/input/page_commands.h"
+#include "gui/dialogs/combo_box_ex.h"
 #include "gui/view/view_geometry.h"
 
 #include "core/common/paths.h"
@@ -22,6 +23,8 @@
 #include <QToolButton>
 
 namespace gui {
+
+const char* const kShownInPart = "Shown in part.";
 
 namespace {
 
@@ -235,6 +238,7 @@ void OpenCommands::FinishDecode(core::Result<core::DecodedPicture> result, core:
 
     core::DecodedPicture& decoded = result.value();
     const bool loadedText = IsJpegDecode(decoded.decoder);
+    const bool incomplete = decoded.incomplete;
     ctx_.dur95->SetPaintLock(true);
     ctx_.dur95->SetBitmap(std::move(decoded.picture));
     ctx_.dur95->SetTwoColour(ctx_.doc.PictureBits == 1);
@@ -273,7 +277,10 @@ void OpenCommands::FinishDecode(core::Result<core::DecodedPicture> result, core:
         ctx_.panels->SetText(1, "100%");
     }
     ctx_.status->UpdateCaption();
-    if (loadedText)
+    // A damaged or cut file shows the rows it has: the status says the rest is missing.
+    if (incomplete)
+        ctx_.status->SetStatusText(kShownInPart);
+    else if (loadedText)
         ctx_.status->SetStatusText(
             QString::fromStdString(core::LoadTimeText(loadStart_.elapsed())));
     else
@@ -294,6 +301,12 @@ void OpenCommands::AfterOpen() {
         ctx_.bookmarks.UpdateHistory(ctx_.doc.CurrentFile);
         ctx_.bookmarkCommands->HistoryControls();
         ctx_.pages->AfterOpen();
+        // A path typed into the bookmark box has done its work: the keys go
+        // back to the picture, so Ctrl+Z and Ctrl+C act on it, not on the text.
+        const QWidget* focus = QApplication::focusWidget();
+        if (ctx_.history && focus &&
+            (focus == static_cast<QWidget*>(ctx_.history) || ctx_.history->isAncestorOf(focus)))
+            ctx_.scrollBox->setFocus();
     } else {
         // The empty picture has no pages to step through.
         ctx_.pages->MultiPageDisable();

@@ -14,6 +14,9 @@
 
 namespace gui {
 
+// The status text of a picture its file did not fill (damaged or cut short).
+extern const char* const kShownInPart;
+
 struct WindowContext;
 
 // Who asked for an open: the open dialog (the file is probed), the

@@ -9,6 +9,7 @@
 #include <QButtonGroup>
 #include <QCheckBox>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -27,12 +28,16 @@ using core::output::WizardSettings;
 
 JpegWizard::JpegWizard(WizardSettings& settings, QObject* parent)
     : QObject(parent), settings_(settings) {
-    chooseFile = [](QWidget* parent) {
+    chooseFile = [this](QWidget* parent) {
         QFileDialog dlg(parent, "Save As");
         dlg.setOption(QFileDialog::DontUseNativeDialog, true);
         dlg.setAcceptMode(QFileDialog::AcceptSave);
         dlg.setNameFilter("JPG (JPEG/JFIF)  24-bit color (*.jpg)");
         dlg.setDefaultSuffix("jpg");
+        if (!suggestedFile.isEmpty()) {
+            dlg.setDirectory(QFileInfo(suggestedFile).absolutePath());
+            dlg.selectFile(QFileInfo(suggestedFile).fileName());
+        }
         return dlg.exec() == QDialog::Accepted ? dlg.selectedFiles().value(0) : QString();
     };
     showError = [](const QString& text) { QMessageBox::critical(nullptr, "Vistrel", text); };

@@ -35,6 +35,8 @@ class JpegWizard : public QObject {
 
     // Where "Save &As" writes (empty: cancelled); a file dialog unless replaced.
     std::function<QString(QWidget* parent)> chooseFile;
+    // The name the file dialog offers first: the picture's name with ".jpg", in its folder.
+    QString suggestedFile;
     // Told of every failure (a box unless replaced).
     std::function<void(const QString& text)> showError;
     // Told the scale of every Test (at most 255): the command's tag.

@@ -20,6 +20,7 @@
 
 #include <QAction>
 #include <QCoreApplication>
+#include <QDir>
 #include <QFileInfo>
 #include <QSettings>
 #include <QStorageInfo>
@@ -202,6 +203,10 @@ void SaveCommands::mnuCompress1Click() {
         }
     }
     JpegWizard wizard(*wizard_);
+    if (!ctx_.doc.CurrentFile.empty()) {
+        const QFileInfo shown(QString::fromStdString(ctx_.doc.CurrentFile));
+        wizard.suggestedFile = shown.dir().filePath(shown.completeBaseName() + ".jpg");
+    }
     wizard.showError = [this](const QString& text) { ctx_.ShowMessage(text, false); };
     wizard.onTest = [this](int scale) {
         if (QAction* a = ctx_.menus.action("mnuCompress")) a->setData(scale);

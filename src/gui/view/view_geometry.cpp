@@ -102,6 +102,7 @@ QRect ViewGeometry::SavedWindowRect() const {
 void ViewGeometry::PlaceWindow(int w, int h) {
     if (ctx_.window.isMinimized() || ctx_.window.isMaximized() || ctx_.window.isFullScreen())
         return;
+    MeasureFrame();
     const QRect frame = ctx_.window.frameGeometry();
     const core::ViewRect r = core::PlaceWindowRect(ToView(ScreenRect()), frame.left(), frame.top(),
                                                    w, h, ctx_.settings.AutoSizeWindow != 0,
@@ -112,6 +113,7 @@ void ViewGeometry::PlaceWindow(int w, int h) {
 }
 
 void ViewGeometry::RestoreWindowRect() {
+    MeasureFrame();
     // The screen the saved rectangle lies on; a monitor that is gone gives
     // the window's own screen, onto which the rectangle is then moved.
     QRect screenRect = ScreenRect();
@@ -128,6 +130,7 @@ void ViewGeometry::RestoreWindowRect() {
 
 void ViewGeometry::SizeWindowToPicture() {
     if (ctx_.layouts->fullScreen()) return;
+    MeasureFrame();
     windowSizing_ = true;
     int minWidth = 0;
     if (!ctx_.settings.FitToWindow && ctx_.menus.IsEnabled("mnuFitWinTo")) minWidth = GetWinMin();
@@ -345,6 +348,7 @@ void ViewGeometry::mnuFitWinToClick(int divisor) {
         !ctx_.picturePresent)
         return;
     const bool fit = ctx_.settings.FitToWindow != 0;
+    MeasureFrame();
     if (!fit) windowSizing_ = true;
     const core::FitToSize s =
         core::FitWindowTo(ctx_.doc.PictureWidth, ctx_.doc.PictureHeight, divisor, frameWidth_,
@@ -366,6 +370,7 @@ void ViewGeometry::mnuOptimizeWindowClick() {
     EnsureStretch();
     if (ctx_.window.isMinimized() || ctx_.layouts->fullScreen()) return;
     if (ctx_.window.isMaximized()) ctx_.window.showNormal();
+    MeasureFrame();
     const QRect screenRect = ScreenRect();
     int w = std::min(ctx_.dur95->width() + frameWidth_, screenRect.width());
     const int h =
@@ -393,10 +398,25 @@ void ViewGeometry::mnuOptimizeWindowClick() {
     FormResize();
 }
 
-void ViewGeometry::MeasureFrame() {
-    frameWidth_ = ctx_.window.frameGeometry().width() - ctx_.window.width();
-    nonClientHeight_ = ctx_.window.frameGeometry().height() - ctx_.window.height();
+bool ViewGeometry::MeasureFrame() {
     scrollThumbSize_ = ctx_.window.style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    // The window manager adds its frame some time after the window is shown,
+    // and a full-screen or maximised window has none: a frame is measured
+    // only on a normal window, and a window not framed yet keeps the last one.
+    if (ctx_.window.isFullScreen() || ctx_.window.isMaximized() || ctx_.window.isMinimized())
+        return false;
+    const int w = ctx_.window.frameGeometry().width() - ctx_.window.width();
+    const int h = ctx_.window.frameGeometry().height() - ctx_.window.height();
+    if (w <= 0 && h <= 0) return false;
+    if (w == frameWidth_ && h == nonClientHeight_) return false;
+    frameWidth_ = std::max(0, w);
+    nonClientHeight_ = std::max(0, h);
+    return true;
+}
+
+void ViewGeometry::WindowMoved() {
+    // A frame that arrived or changed may push the window's edges off the screen.
+    if (MeasureFrame()) WindowResized();
 }
 
 void ViewGeometry::WindowResized() {
@@ -418,9 +438,20 @@ void ViewGeometry::FormResize() {
     ctx_.mouse->mnuHandClick();
     ctx_.dur95->SetPaintLock(true);
     if (!ctx_.window.isMinimized() && !ctx_.window.isMaximized() && !ctx_.layouts->fullScreen()) {
-        // Keep the window's bottom and right edges on the screen.
+        // Keep the whole window, its frame included, on the screen: a window
+        // taller or wider than the screen's area is made to fit it first.
         const QRect screenRect = ScreenRect();
+        MeasureFrame();
         QRect f = ctx_.window.frameGeometry();
+        if (f.height() > screenRect.height() || f.width() > screenRect.width()) {
+            windowSizing_ = true;
+            ctx_.window.resize(
+                std::max(1, std::min(f.width(), screenRect.width()) - frameWidth_),
+                std::max(1, std::min(f.height(), screenRect.height()) - nonClientHeight_));
+            QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+            windowSizing_ = false;
+            f = ctx_.window.frameGeometry();
+        }
         QPoint corner = f.topLeft();
         if (f.bottom() > screenRect.bottom())
             corner.setY(std::max(screenRect.top(), screenRect.bottom() + 1 - f.height()));

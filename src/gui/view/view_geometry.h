@@ -15,7 +15,10 @@ class ViewGeometry {
     explicit ViewGeometry(WindowContext& ctx) : ctx_(ctx) {}
 
     // The frame's sizes, read once the window is shown.
-    void MeasureFrame();
+    // Measures the frame the window manager adds; true when it changed.
+    bool MeasureFrame();
+    // The window moved (as it does when its frame arrives).
+    void WindowMoved();
     void SizeWindowToPicture();
     void PlaceWindow(int w, int h);
     void RestoreWindowRect();

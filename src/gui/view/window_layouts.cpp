@@ -4,6 +4,7 @@
 
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
+#include "gui/bookmarks/bookmark_commands.h"
 #include "gui/dialogs/combo_box_ex.h"
 #include "gui/view/picture_mouse.h"
 #include "gui/view/view_geometry.h"
@@ -154,9 +155,14 @@ void WindowLayouts::mnuWin98styleClick(bool fromView) {
             for (QAction* a : ctx_.toolbar1->actions())
                 if (ctx_.toolbar1->widgetForAction(a) == combo) ctx_.toolbar1->removeAction(a);
             combo->setParent(ctx_.panelHistory);
+            // The width fixed beside the tool bar's buttons goes: on the panel
+            // the box takes the panel's width.
+            combo->setMinimumWidth(0);
+            combo->setMaximumWidth(QWIDGETSIZE_MAX);
             combo->move(ctx_.btnOpen->x() + ctx_.btnOpen->width() + 2,
                         (ctx_.panelHistory->height() - combo->height()) / 2);
             combo->show();
+            ctx_.bookmarkCommands->PlaceHistory();
         }
     } else {
         if (combo) {
