@@ -3,10 +3,11 @@
 # Usage: packages.sh build|test
 set -euo pipefail
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-image-formats-plugins
-            libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libimagequant-dev)
+            libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libimagequant-dev
+            libsane-dev)
 test_pkgs=(libgtest-dev libgmock-dev imagemagick netpbm libjpeg-turbo-progs libtiff-tools
            xvfb xauth openbox poppler-utils desktop-file-utils appstream man-db bsdextrautils
-           shared-mime-info dpkg-dev file)
+           shared-mime-info dpkg-dev file sane-utils)
 pkgs=("${build_pkgs[@]}")
 [ "${1:-build}" = test ] && pkgs+=("${test_pkgs[@]}")
 

@@ -7,10 +7,12 @@
 #include "cli/effects_command.h"
 #include "cli/help_command.h"
 #include "cli/open_picture.h"
+#include "cli/scan_command.h"
 #include "cli/print_layout_command.h"
 #include "cli/transform_options.h"
 #include "cli/transition_command.h"
 #include "core/common/paths.h"
+#include "core/input/image_info.h"
 #include "core/input/open_pipeline.h"
 
 #include <cstdio>
@@ -28,14 +30,15 @@ constexpr int kExitUsage = 2;
 
 void PrintUsage(std::FILE* to) {
     std::fputs("usage:\n"
-               "  vistrel-cli info FILE [--page N] [--fax-quality N]\n"
+               "  vistrel-cli info FILE [--page N] [--fax-quality N] [--text]\n"
                "  vistrel-cli convert IN OUT [--page N] [--fax-quality N] [--decode-box WxH]\n"
                "        [--jpeg-compression N] [--jpeg-gray] [--progressive] [--depth 1|4|8|24]\n"
                "  vistrel-cli jpeg IN OUT --scale S [--subsample] [--no-optimize] [--no-float]\n"
                "        [--smoothing S] [--progressive]\n"
                "  vistrel-cli bookmarks FILE.vsl\n"
                "\n"
-               "info prints the picture as the window shows it (key: value lines).\n"
+               "info prints the picture as the window shows it (key: value lines);\n"
+               "with --text the Info box's text as the window shows it on a 24-bit screen.\n"
                "convert writes the decoded picture at its depth (or --depth); OUT's\n"
                "extension picks the format (.bmp .dib .pcx .tif .tiff .png .jpg .jpeg);\n"
                "JPEG compression is the save dialog's bar, 1 (smallest file) to 100 (best), default 50.\n"
@@ -49,6 +52,7 @@ void PrintUsage(std::FILE* to) {
     std::fputc('\n', to);
     cli::PrintTransitionUsage(to);
     std::fputc('\n', to);
+    cli::PrintScanUsage(to);
     cli::PrintLayoutUsage(to);
 }
 
@@ -57,6 +61,7 @@ struct Options {
     std::vector<std::string> files;
     int page = 1;
     int faxQuality = 1;
+    bool text = false; // info: the Info box's text
     std::optional<std::pair<int, int>> decodeBox;
     cli::OutputOptions output;
     std::vector<cli::EditStep> edits;
@@ -98,6 +103,8 @@ bool ParseArgs(int argc, char** argv, Options* o) {
                 if (v) std::fprintf(stderr, "vistrel-cli: fax quality must be 0 to 3\n");
                 return false;
             }
+        } else if (a == "--text") {
+            o->text = true;
         } else if (a == "--decode-box") {
             const char* v = value("--decode-box");
             if (!v) return false;
@@ -155,6 +162,12 @@ int Info(const Options& o) {
     if (auto st = core::MakeDeviceDependent(picture, 24); !st) {
         std::fprintf(stderr, "vistrel-cli: %s\n", st.message().c_str());
         return kExitFailed;
+    }
+    if (o.text) {
+        // As the window's Info box shows it on a 24-bit screen.
+        const core::ImageInfoInput in = core::ImageInfoOf(doc, picture, false, 24);
+        std::printf("%s\n", core::ImageInfoText(in).c_str());
+        return kExitOk;
     }
     std::printf("file: %s\n", o.files[0].c_str());
     std::printf("width: %d\n", doc.ReducedScale ? doc.FullWidth : doc.PictureWidth);
@@ -214,10 +227,16 @@ int main(int argc, char** argv) {
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "scan") == 0) return cli::ScanCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "print-layout") == 0)
         return cli::PrintLayoutCommand(argc, argv);
     Options o;
     if (!ParseArgs(argc, argv, &o)) {
+        PrintUsage(stderr);
+        return kExitUsage;
+    }
+    if (o.text && o.command != "info") {
+        std::fputs("vistrel-cli: --text belongs to info\n", stderr);
         PrintUsage(stderr);
         return kExitUsage;
     }

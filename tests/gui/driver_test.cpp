@@ -68,7 +68,7 @@ TEST(Driver, UndoFollowsNegativeAndUndo) {
     EXPECT_EQ(CommandState(negative.out, "mnuUndo"), "enabled unchecked visible");
     EXPECT_EQ(CommandState(negative.out, "btnHand"), "enabled checked visible");
     // Commands not built yet are named and stay disabled.
-    EXPECT_EQ(CommandState(negative.out, "mnuPageNext"), "disabled unchecked visible");
+    EXPECT_EQ(CommandState(negative.out, "mnuSlideshow"), "disabled unchecked visible");
 
     const Result both = Vistrel({"--screenshot", "-", "--command", "mnuNegative", "--command",
                                  "mnuUndo", "--print-status", "--print-messages", kSample});
@@ -146,6 +146,42 @@ TEST(Driver, HelpAndVersionNeedNoDisplay) {
     // After the file's name an option is part of the name, not a request for help.
     const Result late = Vistrel({"--screenshot", "-", kSample, "--help"});
     EXPECT_EQ(late.status, 1);
+}
+
+TEST(Driver, PagesInfoAndScanFromOutside) {
+    QTemporaryDir dir;
+    const QString fax = dir.filePath("fax.dcx");
+    ASSERT_EQ(QProcess::execute("convert", {"-size", "20x10", "xc:red", "xc:lime", "xc:blue",
+                                            "-type", "TrueColor", fax}),
+              0);
+    const QString shot = dir.filePath("page2.png");
+    const Result page = Vistrel({"--screenshot", shot, "--command", "mnuPageNext", "--command",
+                                 "mnuImageInfo", "--print-status", "--print-messages", fax});
+    ASSERT_EQ(page.status, 0) << page.err.toStdString();
+    EXPECT_EQ(Field(page.out, "status0"), "Page 2 of 3");
+    EXPECT_EQ(CommandState(page.out, "btnPage"), "enabled unchecked visible");
+    EXPECT_TRUE(page.out.contains("message\tinformation\tOK\n20x10x16m ddb\nName: fax.dcx\n"))
+        << page.out.toStdString();
+    EXPECT_TRUE(page.out.contains("\nPages: 3\nUses: 600 bytes\n")) << page.out.toStdString();
+    EXPECT_TRUE(QFile::exists(shot));
+
+    // The scanner named on the command line, SANE seeing only its test device.
+    QFile::remove(dir.filePath("dll.conf"));
+    QFile conf(dir.filePath("dll.conf"));
+    ASSERT_TRUE(conf.open(QIODevice::WriteOnly));
+    conf.write("test\n");
+    conf.close();
+    qputenv("SANE_CONFIG_DIR", dir.path().toLocal8Bit());
+    const Result scan = Vistrel({"--screenshot", "-", "--scan-device", "test:0", "--command",
+                                 "mnuTWAIN_Acquire", "--print-status", "--print-messages"});
+    const Result none = Vistrel({"--screenshot", "-", "--scan-device", "nosuch:1", "--command",
+                                 "mnuTWAIN_Acquire", "--print-messages"});
+    qunsetenv("SANE_CONFIG_DIR");
+    ASSERT_EQ(scan.status, 0) << scan.err.toStdString();
+    EXPECT_EQ(Field(scan.out, "caption"), "Untitled - VISTREL 3.6.23");
+    EXPECT_FALSE(scan.out.contains("message\t")) << scan.out.toStdString();
+    EXPECT_TRUE(none.out.contains("TWAIN DLL error.\nCheck driver, device and connections."))
+        << none.out.toStdString();
 }
 
 // Under a real X server with a window manager, which adds its frame some time

@@ -114,7 +114,8 @@ int ImgDrawImage(HIMAGE h, DrawSurface& surface, const Rect& target, const Rect&
 int ImgDrawImageFX(HIMAGE h, DrawSurface& surface, const Rect& target, const Rect& source,
                    const FxParams& params, const FxCallback* callback);
 
-// Room for the calls that the scanning commands add: ScanIsTWAINAvailable,
-// ScanSelectSource, ScanAcquirePage.
+// Scanning (the library's TWAIN calls) goes through SANE in core/scan:
+// scanner.h lists the devices and scans a page, frame_assembly.h makes the
+// frames a picture.
 
 } // namespace core::imageman

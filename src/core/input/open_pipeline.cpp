@@ -232,7 +232,8 @@ bool ShouldReduceFaxPage(int width, int height, int bits, int quality) {
 }
 
 Result<DecodedPicture> OpenPipeline::DecodeImageMan(DocumentState& doc, const OpenEnvironment& env,
-                                                    int page, const ProgressFn& progress) {
+                                                    int page, const ProgressFn& progress,
+                                                    bool keepOnFailure) {
     DecodeOptions options;
     options.background = env.background;
     options.progress = progress;
@@ -287,7 +288,8 @@ Result<DecodedPicture> OpenPipeline::DecodeImageMan(DocumentState& doc, const Op
 
     if (!ImgPrintImage(library_, &out.picture)) {
         const std::string why = ImgErrorString();
-        CloseLibraryImage();
+        // A damaged page of a document being paged leaves the other pages readable.
+        if (!keepOnFailure) CloseLibraryImage();
         return Error{why};
     }
     out.decoder = doc.BmpReader ? Decoder::BmpReader : Decoder::ImageMan;
@@ -449,7 +451,7 @@ Result<DecodedPicture> OpenPipeline::DecodePage(DocumentState& doc, const OpenEn
                                                 int page, const ProgressFn& progress) {
     if (page < 0 || page >= doc.PageCount) return Error{"No such page."};
     incomplete_ = false;
-    auto result = DecodeImageMan(doc, env, page, progress);
+    auto result = DecodeImageMan(doc, env, page, progress, true);
     if (result) {
         result->incomplete = incomplete_;
         doc.PictureWidth = result->picture.width();

@@ -110,7 +110,9 @@ class OpenPipeline {
     Result<DecodedPicture> OpenImage(DocumentState& doc, const OpenEnvironment& env,
                                      const ProgressFn& progress);
 
-    // Decodes another page of the current library image (multi-page files).
+    // Decodes another page of the current library image (multi-page files),
+    // opening the file again when the image was closed. A page that fails
+    // leaves the image open for the others; the document's name is never touched.
     Result<DecodedPicture> DecodePage(DocumentState& doc, const OpenEnvironment& env, int page,
                                       const ProgressFn& progress);
 
@@ -120,7 +122,7 @@ class OpenPipeline {
 
   private:
     Result<DecodedPicture> DecodeImageMan(DocumentState& doc, const OpenEnvironment& env, int page,
-                                          const ProgressFn& progress);
+                                          const ProgressFn& progress, bool keepOnFailure = false);
     Result<DecodedPicture> DecodeJpeg(DocumentState& doc, const OpenEnvironment& env,
                                       const ProgressFn& progress);
 

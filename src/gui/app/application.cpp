@@ -144,6 +144,12 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 return c;
             }
             c.answers.append(answer);
+        } else if (options && a == "--scan-device") {
+            if (i + 1 >= arguments.size()) {
+                c.error = "--scan-device needs the name of a scanner (see vistrel-cli scan --list)";
+                return c;
+            }
+            c.scanDevice = arguments[++i];
         } else if (options && a == "--print-status") {
             c.printStatus = true;
         } else if (options && a == "--print-messages") {
@@ -261,7 +267,9 @@ const char* const kUsage =
     "                        its controls, work them in order (printing them after\n"
     "                        each press) and close the window as the program does\n"
     "  --screenshot-dialog options:viewer|graphics|slideshow|multimedia OUT.png\n"
-    "                        save a picture of that page of the options dialog\n";
+    "                        save a picture of that page of the options dialog\n"
+    "  --scan-device NAME    the scanner TWAIN > Acquire uses (default: the first\n"
+    "                        one found; vistrel-cli scan --list names them)\n";
 
 void PrintMessages(const ScriptedPrompter& prompter) {
     for (const ScriptedPrompter::Asked& a : prompter.asked()) {
@@ -307,6 +315,7 @@ int Screenshot(const CommandLine& c) {
     start.files = c.files;
     start.readSettings = false; // default settings; nothing read or written
     start.screenBits = c.screenBits;
+    start.scanDevice = c.scanDevice;
     auto prompter = std::make_shared<ScriptedPrompter>();
     for (const QString& a : c.answers)
         prompter->pushReply(*ParseReply(a));
@@ -458,7 +467,8 @@ int EarlyOptions(int argc, char** argv) {
         // The values of the options that take one are not options themselves.
         if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
             a == "--answer" || a == "--screen-bits" || a == "--print" || a == "--page-size" ||
-            a == "--orientation" || a == "--dpi" || a == "--size" || a == "--unit")
+            a == "--orientation" || a == "--dpi" || a == "--size" || a == "--unit" ||
+            a == "--scan-device")
             ++i;
         else if (a.rfind("--", 0) != 0)
             break; // the file's name: options end
@@ -488,6 +498,7 @@ int RunProgram(TApplication& app) {
     StartOptions start;
     start.files = c.files;
     start.screenBits = c.screenBits;
+    start.scanDevice = c.scanDevice;
     TWebForm form(start);
     form.show();
     return app.exec();

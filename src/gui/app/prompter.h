@@ -101,6 +101,10 @@ class Prompter {
     virtual bool RunSaveDialog(TSaveDialogEx& dialog) = 0;
     // Runs the compression wizard's dialog until it is closed.
     virtual void RunWizard(const EffectAsk& ask, JpegWizard& wizard) = 0;
+    // Picks one of `items` (the scanner's source, …), `current` offered
+    // first: the index chosen, −1 when cancelled.
+    virtual int Choose(const QString& title, const QString& prompt, const QStringList& items,
+                       int current) = 0;
     // Free bytes on the volume that will hold `file`; −1 when unknown.
     virtual qint64 FreeDiskSpace(const QString& file) = 0;
     // Runs the print layout dialog the print command has made; false = Cancel.

@@ -12,6 +12,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QFileInfo>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -115,6 +116,14 @@ ResizeResult QtPrompter::Resize(const ResizeAsk& ask) {
     ShowResizeDialog(ask.x, ask.y, ask.width, &r, ask.bits, ask.maxHeight, ask.maxWidth, ask.height,
                      window());
     return r;
+}
+
+int QtPrompter::Choose(const QString& title, const QString& prompt, const QStringList& items,
+                       int current) {
+    bool ok = false;
+    const QString chosen =
+        QInputDialog::getItem(window(), title, prompt, items, current, false, &ok);
+    return ok ? int(items.indexOf(chosen)) : -1;
 }
 
 QStringList QtPrompter::OpenFiles(const QString& folder, const QString& filters) {

@@ -15,6 +15,8 @@ class QtPrompter : public Prompter {
     ResizeResult Resize(const ResizeAsk& ask) override;
     int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
     QStringList OpenFiles(const QString& folder, const QString& filters) override;
+    int Choose(const QString& title, const QString& prompt, const QStringList& items,
+               int current) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
     bool RunSaveDialog(TSaveDialogEx& dialog) override;

@@ -6,6 +6,8 @@
 
 #include <QPushButton>
 
+#include <algorithm>
+
 namespace gui {
 
 std::optional<Reply> ParseReply(const QString& text) {
@@ -66,6 +68,7 @@ void ScriptedPrompter::pushResize(ResizeResult result) {
 
 void ScriptedPrompter::clearQueues() {
     replies_.clear();
+    choices_.clear();
     values_.clear();
     effects_.clear();
     resizes_.clear();
@@ -229,6 +232,19 @@ void ScriptedPrompter::RunWizard(const EffectAsk& ask, JpegWizard& wizard) {
 
 qint64 ScriptedPrompter::FreeDiskSpace(const QString& file) {
     return freeSpace_ ? *freeSpace_ : VolumeFreeBytes(file);
+}
+
+int ScriptedPrompter::Choose(const QString& title, const QString& prompt,
+                             const QStringList& items, int current) {
+    int index = items.isEmpty() ? -1 : std::clamp(current, 0, int(items.size()) - 1);
+    if (!choices_.empty()) {
+        index = choices_.front();
+        choices_.pop_front();
+    }
+    if (index >= items.size()) index = -1;
+    asked_.push_back({"choose", BoxType::Question, 0, title + "\n" + prompt,
+                      index < 0 ? QString("Cancel") : items[index], {}});
+    return index;
 }
 
 bool ScriptedPrompter::RunPrintSetup(TPrintForm& form) {

@@ -24,7 +24,7 @@ class ScriptedPrompter : public Prompter {
     // One question or dialog as it was asked.
     struct Asked {
         QString kind; // message, value, effect, resize, selection, open, bookmarks, folder, save,
-                      // wizard, list, print, printer, options, colour
+                      // wizard, list, print, printer, options, colour, choose
         BoxType type = BoxType::Information; // message boxes
         Buttons buttons = 0;                 // message boxes
         QString text;                        // the box's text or the dialog's caption
@@ -64,6 +64,9 @@ class ScriptedPrompter : public Prompter {
     void pushPath(QString path) { paths_.push_back(std::move(path)); } // bookmark files and folders
     void pushSave(SaveFn fn) { saves_.push_back(std::move(fn)); }
     void pushWizard(WizardFn fn) { wizards_.push_back(std::move(fn)); }
+    // The next choice among a list: an index, or −1 for Cancel. Without one
+    // the item offered is taken.
+    void pushChoice(int index) { choices_.push_back(index); }
     void pushPrintSetup(PrintSetupFn fn) { printSetups_.push_back(std::move(fn)); }
     void pushPrinter(PrinterFn fn) { printers_.push_back(std::move(fn)); }
     void pushOptions(OptionsFn fn) { options_.push_back(std::move(fn)); }
@@ -98,6 +101,8 @@ class ScriptedPrompter : public Prompter {
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
     void RunWizard(const EffectAsk& ask, JpegWizard& wizard) override;
     qint64 FreeDiskSpace(const QString& file) override;
+    int Choose(const QString& title, const QString& prompt, const QStringList& items,
+               int current) override;
     bool RunPrintSetup(TPrintForm& form) override;
     bool PrinterSetup(QPrinter& printer, QWidget* parent) override;
     int RunOptions(TOptionsForm& form) override;
@@ -113,6 +118,7 @@ class ScriptedPrompter : public Prompter {
     std::deque<ListFn> lists_;
     std::deque<SaveFn> saves_;
     std::deque<WizardFn> wizards_;
+    std::deque<int> choices_;
     std::deque<PrintSetupFn> printSetups_;
     std::deque<PrinterFn> printers_;
     std::deque<OptionsFn> options_;

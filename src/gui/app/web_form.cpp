@@ -13,6 +13,8 @@
 #include "gui/editing/edit_commands.h"
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
+#include "gui/input/page_commands.h"
+#include "gui/input/scan_commands.h"
 #include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/print/print_commands.h"
@@ -101,6 +103,9 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     transforms_ = std::make_unique<TransformCommands>(ctx_);
     output_ = std::make_unique<SaveCommands>(ctx_);
     slideshow_ = std::make_unique<SlideshowCommands>(ctx_);
+    pages_ = std::make_unique<PageCommands>(ctx_);
+    scan_ = std::make_unique<ScanCommands>(ctx_);
+    scan_->setDevice(options.scanDevice);
     printing_ = std::make_unique<PrintCommands>(ctx_);
     options_ = std::make_unique<OptionsCommands>(ctx_);
     ctx_.status = status_.get();
@@ -113,6 +118,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ctx_.transforms = transforms_.get();
     ctx_.output = output_.get();
     ctx_.slideshow = slideshow_.get();
+    ctx_.pages = pages_.get();
     ctx_.printing = printing_.get();
     ctx_.options = options_.get();
 
@@ -138,6 +144,8 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
 
 TWebForm::~TWebForm() {
     input_->CancelDecode();
+    pages_->CancelDecode();
+    scan_->Cancel();
     // The widgets outlive the subsystems: what they signal on the way out reaches no handler.
     ctx_.panelHistory->removeEventFilter(panelFilter_);
     ctx_.toolbar1->removeEventFilter(toolbarFilter_);
@@ -328,7 +336,8 @@ void TWebForm::FirstActivation() {
 }
 
 bool TWebForm::WaitIdle(int timeoutMs) {
-    return input_->WaitIdle(timeoutMs);
+    return input_->WaitIdle(timeoutMs) && pages_->WaitIdle(timeoutMs) &&
+           scan_->WaitIdle(timeoutMs);
 }
 
 void TWebForm::Guard(const std::function<void()>& handler) {

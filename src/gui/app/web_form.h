@@ -21,6 +21,7 @@ struct StartOptions {
     QStringList files;        // the command line's file arguments (joined with blanks)
     bool readSettings = true; // false: defaults, and nothing written at close
     int screenBits = 0;       // 0: the screen's own depth
+    QString scanDevice;       // the scanner Acquire uses; empty: the first one found
     // Who answers the questions: the real boxes and dialogs when empty.
     std::shared_ptr<Prompter> prompter;
 };
@@ -42,6 +43,8 @@ class TWebForm : public QMainWindow {
     TransformCommands& transforms() const { return *transforms_; }
     SaveCommands& output() const { return *output_; }
     SlideshowCommands& slideshow() const { return *slideshow_; }
+    PageCommands& pages() const { return *pages_; }
+    ScanCommands& scan() const { return *scan_; }
     PrintCommands& printing() const { return *printing_; }
     OptionsCommands& options() const { return *options_; }
     Prompter& prompter() const { return *prompter_; }
@@ -130,6 +133,8 @@ class TWebForm : public QMainWindow {
     std::unique_ptr<TransformCommands> transforms_;
     std::unique_ptr<SaveCommands> output_;
     std::unique_ptr<SlideshowCommands> slideshow_;
+    std::unique_ptr<PageCommands> pages_;
+    std::unique_ptr<ScanCommands> scan_;
     std::unique_ptr<PrintCommands> printing_;
     std::unique_ptr<OptionsCommands> options_;
     std::map<QString, Command> commands_;

@@ -10,6 +10,10 @@
 #include "gui/editing/edit_commands.h"
 #include "gui/editing/transform_commands.h"
 #include "gui/input/open_commands.h"
+#include "gui/input/page_commands.h"
+#include "gui/input/scan_commands.h"
+#include "gui/input/image_info_command.h"
+#include "core/input/page_step.h"
 #include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/print/print_commands.h"
@@ -83,6 +87,9 @@ void TWebForm::WireCommands() {
     On("mnuCompress", [&out] { out.mnuCompress1Click(); });
     On("mnuPrint", [this] { printing_->mnuPrintClick(); });
     On("mnuExit", [this] { mnuExitClick(); });
+    On("mnuImageInfo", [this] { mnuImageInfoClick(ctx_); });
+    On("mnuTWAIN_Select", [this] { scan_->mnuTWAIN_Select1Click(); });
+    On("mnuTWAIN_Acquire", [this] { scan_->mnuTWAIN_Acquire1Click(); });
     On("mnuHistorySave", [&bk] { bk.mnuHistorySaveClick(); });
     On("mnuHistoryLoad", [&bk] { bk.mnuHistoryLoadClick(); });
     for (const char* n : {"mnuHistoryClear", "mnuHistoryClear2"})
@@ -159,6 +166,10 @@ void TWebForm::WireCommands() {
     commands_["mnuSlideEffects"] = {
         [this, &sl] { Guard([&sl] { sl.mnuSlideEffectsClick(false); }); }, "mnuOptions2"};
 
+    // Pages of multi-page documents: the step is the item's tag.
+    for (const char* n : {"mnuPageNext", "mnuPagePrev", "mnuPageFirst", "mnuPageLast"})
+        On(n, [this, n] { pages_->mnuPageChange(ctx_.menus.action(n)->data().toInt(), true); });
+
     // Menus whose opening is a command of its own.
     if (QMenu* image = ctx_.menus.barMenu("mnuImage1"))
         connect(image, &QMenu::aboutToShow, this,
@@ -187,7 +198,7 @@ void TWebForm::WireCommands() {
     OnButton("btnHand", [&m] { m.mnuHandClick(); });
     OnButton("btnSelect", [&m] { m.mnuSelectClick(); });
     OnButton("btnFullScreen", [&l] { l.mnuFullScrnClick(); });
-    commands_["btnPage"] = {{}, "btnPage"}; // page changes come later
+    OnButton("btnPage", [this] { pages_->mnuPageChange(core::kPageStepNext, false); });
     connect(ctx_.btnOpen, &QPushButton::clicked, this,
             [this, &in] { Guard([&in] { in.BtnOpenClick(OpenSender::User); }); });
     commands_["btnOpen"] = {[this] { ctx_.btnOpen->click(); }, "btnOpen"};

@@ -37,6 +37,8 @@ class EditCommands;
 class TransformCommands;
 class SaveCommands;
 class SlideshowCommands;
+class PageCommands;
+class ScanCommands;
 class PrintCommands;
 class OptionsCommands;
 
@@ -85,6 +87,7 @@ struct WindowContext {
     TransformCommands* transforms = nullptr;
     SaveCommands* output = nullptr;
     SlideshowCommands* slideshow = nullptr;
+    PageCommands* pages = nullptr;
     PrintCommands* printing = nullptr;
     OptionsCommands* options = nullptr;
 

@@ -1,6 +1,7 @@
 // The edit and colour commands of the main window: the undo backup, the
 // memory guard, depth changes, colour tables, filters and the clipboard.
 #include "gui/editing/edit_commands.h"
+#include "gui/input/page_commands.h"
 
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
@@ -235,6 +236,7 @@ void EditCommands::ApplyToPicture(
     ctx_.dur95->PictureChanged();
     ctx_.view->RefreshPicture();
     ctx_.pictureChanged = true;
+    ctx_.pages->MultiPageDisable(); // an edit ends the paging
     ctx_.status->StatusReady();
 }
 
@@ -359,8 +361,7 @@ void EditCommands::mnuPasteClick() {
     ctx_.status->StatusReady();
     ctx_.pictureChanged = true;
     ctx_.input->pipeline().CloseLibraryImage();
-    ctx_.menus.SetVisible("mnuPage", false);
-    ctx_.toolButton("btnPage")->setEnabled(false);
+    ctx_.pages->MultiPageDisable();
     ctx_.menus.SetEnabled("mnuReload", false);
 }
 

@@ -6,6 +6,7 @@
 #include "gui/app/window_context.h"
 #include "gui/app/window_status.h"
 #include "gui/bookmarks/bookmark_commands.h"
+#include "gui/input/page_commands.h"
 #include "gui/dialogs/combo_box_ex.h"
 #include "gui/view/view_geometry.h"
 
@@ -55,8 +56,9 @@ void OpenCommands::BtnOpenClick(OpenSender sender) {
     ctx_.toolButton("btnHand")->setChecked(true);
     ctx_.menus.SetChecked("mnuHand", true);
     if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) return;
-    // Opening during a decode stops that decode first.
+    // Opening during a decode stops that decode first (a page's too).
     if (decoding_) CancelDecode();
+    if (ctx_.pages->busy()) ctx_.pages->CancelDecode();
     switch (sender) {
     case OpenSender::Dialog:
         ctx_.picturePresent = false;
@@ -298,10 +300,7 @@ void OpenCommands::AfterOpen() {
     if (ctx_.picturePresent) {
         ctx_.bookmarks.UpdateHistory(ctx_.doc.CurrentFile);
         ctx_.bookmarkCommands->HistoryControls();
-        const bool pages = ctx_.doc.PageCount >= 2;
-        ctx_.toolButton("btnPage")->setEnabled(false); // page changes come later
-        ctx_.menus.SetVisible("mnuPage", pages);
-        if (pages) ctx_.status->SetStatusText(QString("Page 1 of %1").arg(ctx_.doc.PageCount));
+        ctx_.pages->AfterOpen();
         // A path typed into the bookmark box has done its work: the keys go
         // back to the picture, so Ctrl+Z and Ctrl+C act on it, not on the text.
         const QWidget* focus = QApplication::focusWidget();
@@ -309,6 +308,8 @@ void OpenCommands::AfterOpen() {
             (focus == static_cast<QWidget*>(ctx_.history) || ctx_.history->isAncestorOf(focus)))
             ctx_.scrollBox->setFocus();
     } else {
+        // The empty picture has no pages to step through.
+        ctx_.pages->MultiPageDisable();
         ShowEmptyPicture(true);
     }
     docBeforeOpen_ = ctx_.doc;

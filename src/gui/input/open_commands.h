@@ -51,6 +51,8 @@ class OpenCommands {
     bool firstLayout() const { return firstLayout_; }
     void setFirstLayout(bool on) { firstLayout_ = on; }
     core::OpenPipeline& pipeline() { return pipeline_; }
+    // What the decoders are told about the window and its settings.
+    core::OpenEnvironment Environment() const;
 
   private:
     void StartDecode();
@@ -59,7 +61,6 @@ class OpenCommands {
                       bool unexpected);
     void AfterOpen(); // what follows every open, good or bad
     void OpenTail();
-    core::OpenEnvironment Environment() const;
 
     WindowContext& ctx_;
     core::DocumentState docBeforeOpen_;

@@ -3,6 +3,7 @@
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
 #include "gui/input/open_commands.h"
+#include "gui/input/page_commands.h"
 #include "gui/options/options_form.h"
 #include "gui/slideshow/slideshow_commands.h"
 #include "gui/view/tpix.h"
@@ -50,6 +51,7 @@ void OptionsCommands::Apply(co::OptionsModel& model) {
     // The library image goes; a page command that finds none reads the file
     // again. A decode still reading through it finishes first.
     if (ctx_.input->busy() && !ctx_.input->WaitIdle(30000)) ctx_.input->CancelDecode();
+    if (ctx_.pages->busy() && !ctx_.pages->WaitIdle(30000)) ctx_.pages->CancelDecode();
     ctx_.input->pipeline().CloseLibraryImage();
 
     // The bars, each by its own command, without their own resizes.

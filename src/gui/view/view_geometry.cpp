@@ -2,6 +2,7 @@
 // place on the screen, magnification and fitting, the scroll box, and what
 // every resize does.
 #include "gui/view/view_geometry.h"
+#include "gui/input/page_commands.h"
 
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
@@ -323,8 +324,7 @@ void ViewGeometry::PictureChanged() {
     while (QApplication::overrideCursor())
         QApplication::restoreOverrideCursor();
     // Page changes end with an edit.
-    ctx_.menus.SetVisible("mnuPage", false);
-    ctx_.toolButton("btnPage")->setEnabled(false);
+    ctx_.pages->MultiPageDisable();
     ctx_.status->StatusReady();
     ctx_.pictureChanged = true;
 }
