@@ -34,6 +34,7 @@ struct CommandLine {
     bool printStatus = false;   // --print-status
     bool printMessages = false; // --print-messages
     int screenBits = 0;         // --screen-bits N (0: the screen's own depth)
+    int pcdStep = -1;           // --pcd-step N, the Photo CD resolution 0..6 (-1: as set)
     // Printing headless onto a PDF printer through the layout dialog.
     QString print;       // --print OUT.pdf
     QString pageSize;    // --page-size A4|Letter|WxHmm (default A4)

@@ -21,6 +21,7 @@ struct StartOptions {
     QStringList files;        // the command line's file arguments (joined with blanks)
     bool readSettings = true; // false: defaults, and nothing written at close
     int screenBits = 0;       // 0: the screen's own depth
+    int pcdStep = -1;         // the Photo CD resolution 0..6; -1: the start-up one
     // Who answers the questions: the real boxes and dialogs when empty.
     std::shared_ptr<Prompter> prompter;
 };
