@@ -256,6 +256,35 @@ TEST(PhotoCd, DamagedCodesRefused) {
     EXPECT_EQ(got.pcd.error(), "The Photo CD pack holds a damaged code.");
 }
 
+TEST(PhotoCd, SlideshowsStopsAndEightBitScreens) {
+    pcdgen::PackSpec spec;
+    spec.highest = 1;
+    const auto pack = pcdgen::MakePack(Scene, spec);
+    const auto file = WritePack("pcd_modes", pack).string();
+    pcd_c pcd;
+    ASSERT_EQ(pcd.Probe(file, 4).index, 4);
+    // A slide is always read at Base, whatever was probed.
+    Bitmap slide;
+    ASSERT_EQ(pcd.ImportPCD(file, slide, true, {}), 0);
+    EXPECT_EQ(slide.width(), 768);
+    EXPECT_EQ(pcd.description(), "");
+
+    // Stopping from the progress report fails the import and leaves nothing.
+    pcd.setResolution(4);
+    Bitmap stopped;
+    int calls = 0;
+    EXPECT_NE(pcd.ImportPCD(file, stopped, false, [&](int) { return ++calls < 3; }), 0);
+    EXPECT_EQ(pcd.error(), "Stopped.");
+    EXPECT_TRUE(stopped.empty());
+
+    // An 8-bit screen with Auto Reduce gets 256 colours.
+    pcd.setResolution(2);
+    Bitmap eight;
+    ASSERT_EQ(pcd.ImportPCD(file, eight, false, {}, 8, true), 0) << pcd.error();
+    EXPECT_EQ(eight.bits(), 8);
+    EXPECT_EQ(eight.width(), 384);
+}
+
 TEST(PhotoCd, TooLittleMemoryFailsTheImport) {
     const auto file = WritePack("pcd_memory", pcdgen::MakePack(Scene));
     core::SetFreeMemoryProvider([] { return std::uint64_t{1} << 20; });

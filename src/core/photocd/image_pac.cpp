@@ -1,6 +1,7 @@
 #include "core/photocd/image_pac.h"
 
 #include "core/common/memory.h"
+#include "core/editing/transform_ops.h"
 
 #include <algorithm>
 #include <array>
@@ -491,6 +492,9 @@ Result<Bitmap> PCDloadImage(PCDhandle handle, const PCDrect& rect, const Progres
         if (progress && (sy & 63) == 0 && !ReportProgress(progress, 85 + 15 * sy / H))
             return Error{"Stopped."};
     }
+    // The palette format: 256 colours chosen for the picture.
+    if (pack->format == kFormatPalette8)
+        return ReducePicture(std::move(picture), ChooseReduction(8, 2, 24));
     return picture;
 }
 

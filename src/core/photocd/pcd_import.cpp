@@ -171,7 +171,9 @@ int pcd_c::ImportPCD(const std::string& file, Bitmap& target, bool slideshow,
         description_ = d;
     }
 
-    if (!PCDsetFormat(h, kFormatRgb24)) return fail(PCDlastError());
+    // An 8-bit screen with Auto Reduce gets the pack's palette format.
+    const bool palette = autoReduce && screenBits == 8;
+    if (!PCDsetFormat(h, palette ? kFormatPalette8 : kFormatRgb24)) return fail(PCDlastError());
     if (auto st = CheckPictureSize(rect.right, rect.bottom, 24); !st) return fail(st.message());
     if (!EnoughMemory(ImageMemSize(rect.right, rect.bottom, 24, screenBits, autoReduce), 1))
         return fail("Insufficient memory.");
