@@ -30,8 +30,9 @@ constexpr int kExitUsage = 2;
 
 void PrintUsage(std::FILE* to) {
     std::fputs("usage:\n"
-               "  vistrel-cli info FILE [--page N] [--fax-quality N] [--text]\n"
-               "  vistrel-cli convert IN OUT [--page N] [--fax-quality N] [--decode-box WxH]\n"
+               "  vistrel-cli info FILE [--page N] [--fax-quality N] [--pcd-step N] [--text]\n"
+               "  vistrel-cli convert IN OUT [--page N] [--fax-quality N] [--pcd-step N]\n"
+               "        [--decode-box WxH]\n"
                "        [--jpeg-compression N] [--jpeg-gray] [--progressive] [--depth 1|4|8|24]\n"
                "  vistrel-cli jpeg IN OUT --scale S [--subsample] [--no-optimize] [--no-float]\n"
                "        [--smoothing S] [--progressive]\n"
@@ -62,6 +63,7 @@ struct Options {
     int page = 1;
     int faxQuality = 1;
     bool text = false; // info: the Info box's text
+    int pcdStep = 3; // the Photo CD resolution, 0 (64x96) to 6
     std::optional<std::pair<int, int>> decodeBox;
     cli::OutputOptions output;
     std::vector<cli::EditStep> edits;
@@ -105,6 +107,12 @@ bool ParseArgs(int argc, char** argv, Options* o) {
             }
         } else if (a == "--text") {
             o->text = true;
+        } else if (a == "--pcd-step") {
+            const char* v = value("--pcd-step");
+            if (!v || !ParseInt(v, 0, 6, &o->pcdStep)) {
+                if (v) std::fprintf(stderr, "vistrel-cli: Photo CD step must be 0 to 6\n");
+                return false;
+            }
         } else if (a == "--decode-box") {
             const char* v = value("--decode-box");
             if (!v) return false;
@@ -144,6 +152,7 @@ cli::OpenOptions OpenOptionsOf(const Options& o) {
     cli::OpenOptions open;
     open.page = o.page;
     open.faxQuality = o.faxQuality;
+    open.pcdStep = o.pcdStep;
     open.decodeBox = o.decodeBox;
     return open;
 }
@@ -178,6 +187,11 @@ int Info(const Options& o) {
     std::printf("type: %s\n", doc.typeText.c_str());
     std::printf("compression: %s\n", doc.compressionText.c_str());
     std::printf("description: %s\n", core::PictureDescription(doc, picture).c_str());
+    if (doc.CurrentExt == ".PCD") {
+        std::printf("pcd-resolution: %d (%dx%d)\n", doc.PhotoCdResolution,
+                    64 << doc.PhotoCdResolution, 96 << doc.PhotoCdResolution);
+        std::printf("pcd-orientation: %s\n", picture.height() < picture.width() ? "Landscape" : "Portrait");
+    }
     return kExitOk;
 }
 

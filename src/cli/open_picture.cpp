@@ -15,6 +15,7 @@ std::optional<Opened> OpenPicture(const std::string& path, const OpenOptions& o)
     env.ScreenBits = 24;
     env.AutoReduce = defaults.AutoReduce != 0;
     env.FaxQuality = o.faxQuality;
+    env.PhotoCdStep = o.pcdStep;
     env.JpegPalette = defaults.JpegPalette;
     env.UseScreen = defaults.UseScreen != 0;
     env.FitToWindow = o.decodeBox.has_value();

@@ -13,6 +13,7 @@ namespace cli {
 struct OpenOptions {
     int page = 1;
     int faxQuality = 1;
+    int pcdStep = 3; // the Photo CD resolution, 0..6
     // Decode as in fit-to-window mode with a picture area of this size.
     std::optional<std::pair<int, int>> decodeBox;
 };

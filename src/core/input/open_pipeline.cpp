@@ -7,6 +7,7 @@
 #include "core/input/extension_lists.h"
 #include "core/input/gray_tga.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 
@@ -90,8 +91,25 @@ ProbeResult OpenPipeline::ProbeFile(DocumentState& doc, const OpenEnvironment& e
     doc.depthBeforeOpen = doc.PictureBits;
     doc.JpegLoaded = false;
 
-    if (ext == ".PCD")
-        return Failed(ProbeMessage::LibraryError, "Photo CD pictures cannot be read yet.");
+    if (ext == ".PCD") {
+        // Packs live in the disc's image folder as IMGnnnn.PCD.
+        std::string lower = doc.CurrentFile;
+        for (char& c : lower)
+            if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+        if (lower.find("img") == std::string::npos) return Failed();
+        const photocd::PcdProbe probe = pcd_.Probe(doc.CurrentFile, std::clamp(env.PhotoCdStep, 0, 6));
+        if (probe.index == photocd::kProbeFailed)
+            return Failed(ProbeMessage::LibraryError, pcd_.error());
+        doc.PhotoCdResolution = probe.index;
+        doc.PhotoCdRotation = probe.rotation;
+        doc.PictureWidth = doc.FullWidth = probe.width;
+        doc.PictureHeight = doc.FullHeight = probe.height;
+        doc.PictureBits = 24;
+        doc.planes = 1;
+        doc.typeText = "PCD";
+        doc.compressionText = "Photo CD";
+        return ProbeResult{1, ProbeMessage::None, {}};
+    }
 
     if (IsJpegExtension(ext)) {
         jpeg_.setScale(1);
@@ -395,8 +413,24 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
                 out.decoder = Decoder::ImageLibPng;
                 result = std::move(out);
             }
+        } else if (ext == ".PCD") {
+            DecodedPicture out;
+            pcd_.setResolution(doc.PhotoCdResolution);
+            if (pcd_.ImportPCD(doc.CurrentFile, out.picture, env.ShowRunning, progress,
+                               env.ScreenBits, env.AutoReduce) != 0) {
+                result = Error{pcd_.error()};
+            } else {
+                doc.PhotoCdResolution = pcd_.resolution();
+                doc.PhotoCdRotation = pcd_.rotation();
+                if (!env.ShowRunning) {
+                    doc.PhotoCdDescription = pcd_.description();
+                    doc.PhotoCdRightsFile = pcd_.rightsFile();
+                }
+                out.decoder = Decoder::PhotoCd;
+                result = std::move(out);
+            }
         } else {
-            result = Error{"Photo CD pictures cannot be read yet."};
+            result = Error{"This file cannot be read."};
         }
     } else {
         if (!doc.JpegFallback) {

@@ -8,6 +8,7 @@
 #include "core/common/result.h"
 #include "core/imageman/imageman.h"
 #include "core/input/jpeg_decoder.h"
+#include "core/photocd/pcd_import.h"
 
 #include <cstdint>
 #include <string>
@@ -28,6 +29,7 @@ struct OpenEnvironment {
     int clientWidth = 640;           // the box a scaled JPEG decode fits into
     int clientHeight = 480;
     std::uint32_t background = 0xFFFFFF; // 0x00RRGGBB behind transparent pixels
+    int PhotoCdStep = 3; // the Photo CD resolution asked for, 0..6
 };
 
 // The document state of one open attempt.
@@ -52,6 +54,10 @@ struct DocumentState {
     int FullHeight = 0;
     int depthBeforeOpen = 0;
     bool PlainOpenPending = false;
+    int PhotoCdResolution = 3;      // the Photo CD resolution in use
+    int PhotoCdRotation = 0;        // the pack's quarter turns
+    std::string PhotoCdDescription; // the pack's facts for the Info box
+    std::string PhotoCdRightsFile;  // the rights file found beside the pack, or empty
 };
 
 enum class ProbeMessage {
@@ -83,7 +89,8 @@ enum class Decoder {
     ImageLibJpeg,
     JpegFull,
     JpegScaled,
-    JpegDirect
+    JpegDirect,
+    PhotoCd
 };
 
 struct DecodedPicture {
@@ -131,6 +138,7 @@ class OpenPipeline {
     imageman::HIMAGE TakeProbedImage(const std::string& file);
 
     JpegDecoder& jpeg_;
+    photocd::pcd_c pcd_;
     imageman::HIMAGE library_ = 0;
     bool incomplete_ = false; // set by the decoders of the decode in progress
     imageman::HIMAGE probed_ = 0;

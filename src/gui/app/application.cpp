@@ -161,6 +161,13 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
                 c.error = "--screen-bits needs a screen depth (1 to 32)";
                 return c;
             }
+        } else if (options && a == "--pcd-step") {
+            bool ok = false;
+            c.pcdStep = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : -1;
+            if (!ok || c.pcdStep < 0 || c.pcdStep > 6) {
+                c.error = "--pcd-step needs a Photo CD resolution step (0 to 6)";
+                return c;
+            }
         } else if (options && a == "--print") {
             if (i + 1 >= arguments.size()) {
                 c.error = "--print needs the name of the PDF file to write";
@@ -249,6 +256,7 @@ const char* const kUsage =
     "                        window's frame, the screen's area and the state of\n"
     "                        every command at the end\n"
     "  --screen-bits N       the screen depth the window assumes\n"
+    "  --pcd-step N          the Photo CD resolution to read, 0 (64x96) to 6\n"
     "  --print OUT.pdf       open FILE headless, lay it out in the print dialog and\n"
     "                        print it onto a PDF printer writing OUT.pdf; prints the\n"
     "                        dialog's values (NAME TAB VALUE) and the final message;\n"
@@ -316,6 +324,7 @@ int Screenshot(const CommandLine& c) {
     start.readSettings = false; // default settings; nothing read or written
     start.screenBits = c.screenBits;
     start.scanDevice = c.scanDevice;
+    start.pcdStep = c.pcdStep;
     auto prompter = std::make_shared<ScriptedPrompter>();
     for (const QString& a : c.answers)
         prompter->pushReply(*ParseReply(a));
@@ -392,6 +401,7 @@ int PrintHeadless(const CommandLine& c) {
     start.files = c.files;
     start.readSettings = false;
     start.screenBits = c.screenBits;
+    start.pcdStep = c.pcdStep;
     auto prompter = std::make_shared<ScriptedPrompter>();
     for (const QString& a : c.answers)
         prompter->pushReply(*ParseReply(a));
@@ -466,9 +476,9 @@ int EarlyOptions(int argc, char** argv) {
         if (a == "--settings") return PrintStoredSettings();
         // The values of the options that take one are not options themselves.
         if (a == "--screenshot" || a == "--zoom" || a == "--layout" || a == "--command" ||
-            a == "--answer" || a == "--screen-bits" || a == "--print" || a == "--page-size" ||
-            a == "--orientation" || a == "--dpi" || a == "--size" || a == "--unit" ||
-            a == "--scan-device")
+            a == "--answer" || a == "--screen-bits" || a == "--pcd-step" || a == "--print" ||
+            a == "--page-size" || a == "--orientation" || a == "--dpi" || a == "--size" ||
+            a == "--unit" || a == "--scan-device")
             ++i;
         else if (a.rfind("--", 0) != 0)
             break; // the file's name: options end
@@ -499,6 +509,7 @@ int RunProgram(TApplication& app) {
     start.files = c.files;
     start.screenBits = c.screenBits;
     start.scanDevice = c.scanDevice;
+    start.pcdStep = c.pcdStep;
     TWebForm form(start);
     form.show();
     return app.exec();

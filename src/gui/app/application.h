@@ -35,6 +35,7 @@ struct CommandLine {
     bool printMessages = false; // --print-messages
     int screenBits = 0;         // --screen-bits N (0: the screen's own depth)
     QString scanDevice;         // --scan-device NAME
+    int pcdStep = -1;           // --pcd-step N, the Photo CD resolution 0..6 (-1: as set)
     // Printing headless onto a PDF printer through the layout dialog.
     QString print;       // --print OUT.pdf
     QString pageSize;    // --page-size A4|Letter|WxHmm (default A4)

@@ -125,6 +125,7 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     ctx_.readSettings = options.readSettings;
     ctx_.screenBits =
         options.screenBits > 0 ? options.screenBits : (screen() ? screen()->depth() : 24);
+    if (options.pcdStep >= 0) ctx_.photoCdStep = options.pcdStep;
     if (options.readSettings) {
         const StoredSettings stored = ReadSettings();
         ctx_.settings = stored.record;

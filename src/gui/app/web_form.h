@@ -22,6 +22,7 @@ struct StartOptions {
     bool readSettings = true; // false: defaults, and nothing written at close
     int screenBits = 0;       // 0: the screen's own depth
     QString scanDevice;       // the scanner Acquire uses; empty: the first one found
+    int pcdStep = -1;         // the Photo CD resolution 0..6; -1: the start-up one
     // Who answers the questions: the real boxes and dialogs when empty.
     std::shared_ptr<Prompter> prompter;
 };

@@ -122,6 +122,7 @@ core::OpenEnvironment OpenCommands::Environment() const {
     env.AutoReduce = ctx_.settings.AutoReduce != 0;
     env.FaxQuality = ctx_.settings.FaxQuality;
     env.JpegPalette = ctx_.settings.JpegPalette;
+    env.PhotoCdStep = ctx_.photoCdStep;
     env.UseScreen = ctx_.settings.UseScreen != 0;
     env.FitToWindow = ctx_.settings.FitToWindow != 0;
     env.FirstLayout = firstLayout_;
