@@ -108,3 +108,20 @@ TEST(ImageInfo, UntitledAndDeletedFilesLeaveLinesOut) {
         << gone;
     EXPECT_NE(gone.find("Free: 123456789 bytes\n\nVideo: 8 bpp"), std::string::npos) << gone;
 }
+
+// A Photo CD pack's description follows the box's text after a blank line;
+// another file keeps no stale description from a pack opened before.
+TEST(ImageInfo, PackDescriptionOnlyForPacks) {
+    core::DocumentState doc;
+    doc.CurrentFile = "/discs/photo_cd/images/img0001.pcd";
+    doc.CurrentExt = ".PCD";
+    doc.PictureBits = 24;
+    doc.PhotoCdDescription = "Resolution: 768 x 512";
+    auto picture = core::Bitmap::Create(768, 512, 24);
+    ASSERT_TRUE(picture);
+    const std::string pack = core::ImageInfoText(core::ImageInfoOf(doc, *picture, false, 24));
+    EXPECT_NE(pack.find("bpp\n\nResolution: 768 x 512"), std::string::npos) << pack;
+    doc.CurrentExt = ".JPG";
+    const std::string other = core::ImageInfoText(core::ImageInfoOf(doc, *picture, false, 24));
+    EXPECT_EQ(other.find("Resolution:"), std::string::npos) << other;
+}

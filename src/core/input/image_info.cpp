@@ -68,6 +68,7 @@ ImageInfoInput ImageInfoOf(const DocumentState& doc, const Bitmap& picture, bool
     in.freeBytes = FreePageFile();
     in.screenBits = screenBits;
     if (in.currentFile != "Untitled") in.dateText = FileDateText(doc.CurrentFile);
+    if (doc.CurrentExt == ".PCD" && !untitled) in.packDescription = doc.PhotoCdDescription;
     return in;
 }
 
