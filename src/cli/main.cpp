@@ -4,6 +4,7 @@
 #include "cli/bookmarks_command.h"
 #include "cli/convert_command.h"
 #include "cli/edit_options.h"
+#include "cli/avl_command.h"
 #include "cli/effects_command.h"
 #include "cli/open_picture.h"
 #include "cli/print_layout_command.h"
@@ -45,6 +46,7 @@ void PrintUsage(std::FILE* to) {
     cli::PrintTransformUsage(to);
     std::fputc('\n', to);
     PrintEffectsUsage(to);
+    cli::PrintAvlUsage(to);
     std::fputc('\n', to);
     cli::PrintTransitionUsage(to);
     std::fputc('\n', to);
@@ -210,6 +212,7 @@ int Jpeg(const Options& o) {
 
 int main(int argc, char** argv) {
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "avl") == 0) return cli::AvlCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "print-layout") == 0)
