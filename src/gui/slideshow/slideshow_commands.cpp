@@ -1,9 +1,16 @@
 #include "gui/slideshow/slideshow_commands.h"
 
 #include "gui/app/settings_store.h"
+#include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
 
+#include "core/slideshow/random_source.h"
+#include "core/slideshow/show_engine.h"
+#include "gui/slideshow/show_window.h"
+
 #include <QAction>
+#include <QFileInfo>
+#include <QScreen>
 
 namespace gui {
 
@@ -31,6 +38,63 @@ void SlideshowCommands::mnuSlideEffectsClick(bool forShow) {
     const cs::SelectionBytes bytes = cs::EncodeSelection(catalogue_.table);
     WriteBinaryValue("selFX01", QByteArray(reinterpret_cast<const char*>(bytes.data()),
                                            static_cast<qsizetype>(bytes.size())));
+}
+
+void SlideshowCommands::RequestStop() {
+    if (engine_) engine_->RequestStop();
+}
+
+void SlideshowCommands::mnuSlideshowClick() {
+    const QStringList chosen = ctx_.prompter.OpenFiles(
+        QFileInfo(scriptPath_).absolutePath(), "Slideshow AV List (Reelmark) (*.avl *.AVL)");
+    if (chosen.isEmpty()) return;
+    scriptPath_ = chosen.front();
+    const cs::SlideScript script(scriptPath_.toStdString());
+    if (script.ScriptVersion() != cs::kScriptVersion) {
+        ctx_.prompter.Message(
+            {BoxType::Warning, "Vistrel", cs::kScriptVersionWarning, kBtnOk, kBtnOk});
+        return;
+    }
+    mnuHistorySlideshowClick(true);
+}
+
+void SlideshowCommands::mnuHistorySlideshowClick(bool script) {
+    if (engine_) return; // no second show from inside the first
+    if (!built_) mnuSlideEffectsClick(true);
+
+    WindowShowHost host(ctx_);
+    cs::ShowSettings settings;
+    settings.slideDelay = ctx_.settings.SlideDelay;
+    settings.background = ctx_.settings.Background;
+    settings.effectsSpeed = ctx_.settings.EffectsSpeed;
+    if (const QScreen* screen = ctx_.window.screen()) settings.screenWidth = screen->size().width();
+    cs::ShowEngine engine(host, settings, catalogue_.table, cs::ProgramRandom());
+    host.setEngine(&engine);
+
+    cs::ShowRequest req;
+    req.unsavedChanges = ctx_.pictureChanged;
+    std::unique_ptr<cs::SlideScript> file;
+    if (script) {
+        file = std::make_unique<cs::SlideScript>(scriptPath_.toStdString());
+        req.script = file.get();
+    } else {
+        req.bookmarks = ctx_.bookmarks.entries();
+        req.currentBookmark = ctx_.bookmarks.selected();
+    }
+    const QByteArray stored = ReadBinaryValue("selFX01");
+    req.selection = cs::DecodeSelection({reinterpret_cast<const std::uint8_t*>(stored.constData()),
+                                         static_cast<std::size_t>(stored.size())});
+    if (req.unsavedChanges) {
+        // The show asks; a Yes gives the edit up.
+        req.unsavedChanges = false;
+        if (!ctx_.ConfirmUnsaved()) return;
+    }
+    engine_ = &engine;
+    const cs::ShowResult result = engine.Run(req);
+    engine_ = nullptr;
+    (void)result;
+    // A script's delays stay in the setting.
+    ctx_.settings.SlideDelay = settings.slideDelay;
 }
 
 } // namespace gui

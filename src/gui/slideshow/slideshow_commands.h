@@ -6,6 +6,12 @@
 
 #include <QStringList>
 
+#include <memory>
+
+namespace core::slideshow {
+class ShowEngine;
+}
+
 namespace gui {
 
 struct WindowContext;
@@ -19,6 +25,16 @@ class SlideshowCommands {
     // and stores it back on Ok.
     void mnuSlideEffectsClick(bool forShow);
 
+    // Runs a whole show over the bookmark list, or over the script chosen
+    // with the script command, and returns when it has ended.
+    void mnuHistorySlideshowClick(bool script);
+    // "&Reelmark AVL": chooses a script and shows it when its version is right.
+    void mnuSlideshowClick();
+
+    bool running() const { return engine_ != nullptr; }
+    // A close request or a minimise while the show runs only stops it.
+    void RequestStop();
+
     const core::slideshow::EffectCatalogue& catalogue() const { return catalogue_; }
     bool tableBuilt() const { return built_; }
 
@@ -26,6 +42,8 @@ class SlideshowCommands {
     WindowContext& ctx_;
     core::slideshow::EffectCatalogue catalogue_;
     bool built_ = false;
+    core::slideshow::ShowEngine* engine_ = nullptr;
+    QString scriptPath_;
 };
 
 } // namespace gui
