@@ -59,6 +59,11 @@ void ShowSurface::Present(const im::Rect& changed) {
 }
 
 void ShowSurface::SleepUntilMs(std::int64_t t) {
+    if (fast_) {
+        QCoreApplication::processEvents();
+        virtual_ = std::max(virtual_, t);
+        return;
+    }
     while (NowMs() < t) {
         QCoreApplication::processEvents(QEventLoop::AllEvents,
                                         static_cast<int>(std::min<std::int64_t>(t - NowMs(), 10)));
@@ -92,11 +97,13 @@ WindowShowHost::~WindowShowHost() {
 }
 
 bool WindowShowHost::Ask(const std::string& question) {
+    if (onMessage) onMessage(question);
     return ctx_.prompter.Message({BoxType::Question, "Vistrel", QString::fromStdString(question),
                                   kBtnYes | kBtnNo, kBtnYes}) == kBtnYes;
 }
 
 void WindowShowHost::Message(const std::string& text) {
+    if (onMessage) onMessage(text);
     ctx_.prompter.Message(
         {BoxType::Critical, "Vistrel", QString::fromStdString(text), kBtnOk, kBtnOk});
 }
@@ -134,6 +141,7 @@ void WindowShowHost::PrepareWindow() {
 
     QWidget* area = w.centralWidget() ? w.centralWidget() : &w;
     surface_ = new ShowSurface(area);
+    surface_->setFast(fast_);
     surface_->setGeometry(area->rect());
     surface_->onRelease = [this](Qt::MouseButton b) {
         if (!engine_) return;
@@ -279,6 +287,9 @@ cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide&) {
     // No media player in this build: its warning once, and the clip is skipped.
     if (!playerWarned_) {
         playerWarned_ = true;
+        if (onMessage)
+            onMessage("New Windows multimedia components not installed.\nSee FAQ for free "
+                      "download (upgrade) details.");
         ctx_.prompter.Message({BoxType::Warning, "Vistrel",
                                "New Windows multimedia components not installed.\nSee FAQ for "
                                "free download (upgrade) details.",
@@ -288,6 +299,7 @@ cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide&) {
 }
 
 std::int64_t WindowShowHost::NowMs() {
+    if (fast_) return virtual_;
     return clock_.isValid() ? clock_.elapsed() : 0;
 }
 
@@ -296,6 +308,11 @@ void WindowShowHost::ProcessEvents() {
 }
 
 void WindowShowHost::WaitEvents(std::int64_t untilMs) {
+    if (fast_) {
+        QCoreApplication::processEvents();
+        virtual_ = std::max(virtual_, untilMs);
+        return;
+    }
     const std::int64_t left = untilMs - NowMs();
     QCoreApplication::processEvents(QEventLoop::AllEvents,
                                     static_cast<int>(std::clamp<std::int64_t>(left, 0, 10)));
@@ -305,6 +322,10 @@ void WindowShowHost::WaitEvents(std::int64_t untilMs) {
 }
 
 void WindowShowHost::Sleep(int ms) {
+    if (fast_) {
+        virtual_ += std::max(ms, 0);
+        return;
+    }
     if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
 }
 

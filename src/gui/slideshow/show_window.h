@@ -34,7 +34,9 @@ class ShowSurface : public QWidget, public core::imageman::DrawSurface {
 
     core::imageman::Frame32View Pixels() override;
     void Present(const core::imageman::Rect& changed) override;
-    std::int64_t NowMs() override { return clock_.elapsed(); }
+    std::int64_t NowMs() override { return fast_ ? virtual_ : clock_.elapsed(); }
+    // Waits and pacing on a virtual clock (the headless runs).
+    void setFast(bool on) { fast_ = on; }
     void SleepUntilMs(std::int64_t t) override;
 
   protected:
@@ -47,6 +49,8 @@ class ShowSurface : public QWidget, public core::imageman::DrawSurface {
   private:
     QImage frame_;
     QElapsedTimer clock_;
+    bool fast_ = false;
+    std::int64_t virtual_ = 0;
 };
 
 class WindowShowHost : public core::slideshow::ShowHost {
@@ -55,6 +59,10 @@ class WindowShowHost : public core::slideshow::ShowHost {
     ~WindowShowHost() override;
 
     void setEngine(core::slideshow::ShowEngine* engine) { engine_ = engine; }
+    void setFast(bool on) { fast_ = on; }
+    // Each message box's text, for the headless log.
+    std::function<void(const std::string&)> onMessage;
+    ShowSurface* surface() const { return surface_; }
 
     bool Ask(const std::string& question) override;
     void Message(const std::string& text) override;
@@ -88,6 +96,8 @@ class WindowShowHost : public core::slideshow::ShowHost {
     core::Bitmap picture_;
     QElapsedTimer clock_;
     bool playerWarned_ = false;
+    bool fast_ = false;
+    std::int64_t virtual_ = 0;
     // What the start steps changed, to put back exactly.
     bool toolVisible_ = false, statusVisible_ = false, historyVisible_ = false;
     bool menuBarVisible_ = false, acceptDrops_ = false, fitToWindow_ = false;

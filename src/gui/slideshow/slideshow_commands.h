@@ -6,7 +6,9 @@
 
 #include <QStringList>
 
+#include <cstdint>
 #include <memory>
+#include <vector>
 
 namespace core::slideshow {
 class ShowEngine;
@@ -15,6 +17,16 @@ class ShowEngine;
 namespace gui {
 
 struct WindowContext;
+
+// A show run from outside (vistrel --slideshow): its log, its end, its clock.
+struct ShowDriver {
+    QString logPath;   // one JSON object a line
+    int passes = 0;    // stop after this many passes; 0 = run until stopped
+    bool fast = false; // waits and effect pacing on a virtual clock
+    QString shotsDir;  // the show surface after each slide
+    bool haveSelection = false;
+    std::vector<std::uint8_t> selection; // instead of the stored one
+};
 
 class SlideshowCommands {
   public:
@@ -31,6 +43,9 @@ class SlideshowCommands {
     // "&Reelmark AVL": chooses a script and shows it when its version is right.
     void mnuSlideshowClick();
 
+    void setDriver(const ShowDriver& driver) { driver_ = driver; }
+    void setScriptPath(const QString& path) { scriptPath_ = path; }
+
     bool running() const { return engine_ != nullptr; }
     // A close request or a minimise while the show runs only stops it.
     void RequestStop();
@@ -44,6 +59,7 @@ class SlideshowCommands {
     bool built_ = false;
     core::slideshow::ShowEngine* engine_ = nullptr;
     QString scriptPath_;
+    ShowDriver driver_;
 };
 
 } // namespace gui
