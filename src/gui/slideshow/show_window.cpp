@@ -14,6 +14,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QKeyEvent>
@@ -24,11 +25,40 @@
 #include <QThread>
 
 #include <algorithm>
+#include <functional>
+#include <utility>
 
 namespace gui {
 
 namespace cs = core::slideshow;
 namespace im = core::imageman;
+
+namespace {
+
+// Minimising the window during a show stops it and brings the window back.
+class MinimiseWatch : public QObject {
+  public:
+    MinimiseWatch(QWidget* window, std::function<void()> stop)
+        : QObject(window), window_(window), stop_(std::move(stop)) {
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::WindowStateChange &&
+            window_->isMinimized()) {
+            window_->showNormal();
+            stop_();
+        }
+        return false;
+    }
+
+  private:
+    QWidget* window_;
+    std::function<void()> stop_;
+};
+
+} // namespace
 
 ShowSurface::ShowSurface(QWidget* parent) : QWidget(parent) {
     setObjectName("ShowSurface");
@@ -55,6 +85,7 @@ im::Frame32View ShowSurface::Pixels() {
 }
 
 void ShowSurface::Present(const im::Rect& changed) {
+    ++presents_;
     repaint(QRect(changed.left, changed.top, changed.width(), changed.height()));
 }
 
@@ -93,6 +124,7 @@ void ShowSurface::contextMenuEvent(QContextMenuEvent* event) {
 }
 
 WindowShowHost::~WindowShowHost() {
+    delete minimiseWatch_;
     delete surface_.data();
 }
 
@@ -156,6 +188,9 @@ void WindowShowHost::PrepareWindow() {
     surface_->onExposed = [this] {
         if (engine_) engine_->MarkClearPending();
     };
+    minimiseWatch_ = new MinimiseWatch(&w, [this] {
+        if (engine_) engine_->RequestStop();
+    });
     surface_->show();
     surface_->raise();
     surface_->setFocus();
@@ -163,6 +198,8 @@ void WindowShowHost::PrepareWindow() {
 
 void WindowShowHost::RestoreWindow() {
     QMainWindow& w = ctx_.window;
+    delete minimiseWatch_;
+    minimiseWatch_ = nullptr;
     delete surface_.data();
     if (ctx_.input) ctx_.input->ShowEmptyPicture(false);
     if (ctx_.panelTool) ctx_.panelTool->setVisible(toolVisible_);
@@ -265,6 +302,9 @@ void WindowShowHost::Fill(std::uint32_t colour) {
 cs::DrawOutcome WindowShowHost::Draw(const cs::Rect& target, const cs::Rect& source,
                                      const cs::SlideEffect& effect, const im::FxCallback* pacing) {
     if (!surface_ || picture_.empty()) return cs::DrawOutcome::Failed;
+    QElapsedTimer took;
+    took.start();
+    const int presentsBefore = surface_->presents();
     int status;
     if (!effect.withEffect) {
         status = im::DrawPicture(picture_, *surface_, target, source);
@@ -278,6 +318,8 @@ cs::DrawOutcome WindowShowHost::Draw(const cs::Rect& target, const cs::Rect& sou
         p.seed = effect.renderSeed;
         status = im::DrawPictureFX(picture_, *surface_, target, source, p, pacing);
     }
+    lastFrames_ = surface_->presents() - presentsBefore;
+    lastDrawMs_ = took.nsecsElapsed() / 1e6;
     if (status == im::IMG_OK) return cs::DrawOutcome::Done;
     if (status == im::IMG_STOPPED) return cs::DrawOutcome::Stopped;
     return cs::DrawOutcome::Failed;

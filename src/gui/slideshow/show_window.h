@@ -35,6 +35,7 @@ class ShowSurface : public QWidget, public core::imageman::DrawSurface {
     core::imageman::Frame32View Pixels() override;
     void Present(const core::imageman::Rect& changed) override;
     std::int64_t NowMs() override { return fast_ ? virtual_ : clock_.elapsed(); }
+    int presents() const { return presents_; }
     // Waits and pacing on a virtual clock (the headless runs).
     void setFast(bool on) { fast_ = on; }
     void SleepUntilMs(std::int64_t t) override;
@@ -51,6 +52,7 @@ class ShowSurface : public QWidget, public core::imageman::DrawSurface {
     QElapsedTimer clock_;
     bool fast_ = false;
     std::int64_t virtual_ = 0;
+    int presents_ = 0;
 };
 
 class WindowShowHost : public core::slideshow::ShowHost {
@@ -63,6 +65,9 @@ class WindowShowHost : public core::slideshow::ShowHost {
     // Each message box's text, for the headless log.
     std::function<void(const std::string&)> onMessage;
     ShowSurface* surface() const { return surface_; }
+    // The last draw: frames presented and the real time it took.
+    int lastFrames() const { return lastFrames_; }
+    double lastDrawMs() const { return lastDrawMs_; }
 
     bool Ask(const std::string& question) override;
     void Message(const std::string& text) override;
@@ -96,6 +101,9 @@ class WindowShowHost : public core::slideshow::ShowHost {
     core::Bitmap picture_;
     QElapsedTimer clock_;
     bool playerWarned_ = false;
+    int lastFrames_ = 0;
+    double lastDrawMs_ = 0;
+    QObject* minimiseWatch_ = nullptr;
     bool fast_ = false;
     std::int64_t virtual_ = 0;
     // What the start steps changed, to put back exactly.

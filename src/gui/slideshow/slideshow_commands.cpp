@@ -112,6 +112,8 @@ void SlideshowCommands::mnuHistorySlideshowClick(bool script) {
         o["grain"] = double(d.Grain);
         o["pace"] = d.Pace;
         o["pause"] = d.Pause;
+        o["frames"] = host.lastFrames();
+        o["draw_ms"] = host.lastDrawMs();
         write(o);
         if (!driver_.shotsDir.isEmpty() && host.surface()) {
             QDir().mkpath(driver_.shotsDir);
