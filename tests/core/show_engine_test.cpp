@@ -11,6 +11,7 @@
 
 #include <deque>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
@@ -60,7 +61,11 @@ class ScriptedHost : public fx::ShowHost {
     void EnterFullScreenIfAsked() override { calls.push_back("fullscreen"); }
     void CloseLibraryImage() override { calls.push_back("close"); }
     void PrepareWindow() override { calls.push_back("prepare"); }
-    void RestoreWindow() override { calls.push_back("restore"); }
+    bool restoreThrows = false;
+    void RestoreWindow() override {
+        calls.push_back("restore");
+        if (restoreThrows) throw std::runtime_error("bars gone");
+    }
     void ReopenCurrent() override { calls.push_back("reopen"); }
     void Box(int* w, int* h) override { *w = boxW, *h = boxH; }
     void SetCaption(const std::string& c) override { captions.push_back(c); }
@@ -301,6 +306,21 @@ TEST(ShowEngine, AScriptWithNothingToShowWaitsBetweenCyclesAndStops) {
     EXPECT_EQ(r.slidesDrawn, 0);
     EXPECT_EQ(r.passes, 4); // one 250 ms wait a cycle
     EXPECT_EQ(s.host.now, 1000);
+}
+
+TEST(ShowEngine, AFailingRestoreIsReportedAndTheWindowStays) {
+    Show s;
+    s.Bookmarks({{"a", {}}});
+    s.req.passes = 1;
+    s.host.restoreThrows = true;
+    const auto r = s.Run();
+    EXPECT_EQ(r.end, fx::ShowEnd::Stopped);
+    const auto& c = s.host.calls;
+    ASSERT_GE(c.size(), 3u);
+    EXPECT_EQ(c[c.size() - 3], "restore");
+    EXPECT_NE(c[c.size() - 2].find("bars gone"), std::string::npos);
+    EXPECT_EQ(c.back(), "reopen"); // the rest of the end still runs
+    EXPECT_FALSE(s.engine.running());
 }
 
 } // namespace
