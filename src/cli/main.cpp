@@ -4,6 +4,7 @@
 #include "cli/bookmarks_command.h"
 #include "cli/convert_command.h"
 #include "cli/edit_options.h"
+#include "cli/avl_command.h"
 #include "cli/effects_command.h"
 #include "cli/help_command.h"
 #include "cli/open_picture.h"
@@ -50,6 +51,7 @@ void PrintUsage(std::FILE* to) {
     cli::PrintTransformUsage(to);
     std::fputc('\n', to);
     PrintEffectsUsage(to);
+    cli::PrintAvlUsage(to);
     std::fputc('\n', to);
     cli::PrintTransitionUsage(to);
     std::fputc('\n', to);
@@ -239,6 +241,7 @@ int Jpeg(const Options& o) {
 int main(int argc, char** argv) {
     if (const int help = cli::HelpRequest(argc, argv, PrintUsage); help >= 0) return help;
     if (argc >= 2 && IsEffectsCommand(argv[1])) return EffectsCommand(argc, argv);
+    if (argc >= 2 && std::strcmp(argv[1], "avl") == 0) return cli::AvlCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "transition") == 0)
         return cli::TransitionCommand(argc, argv);
     if (argc >= 2 && std::strcmp(argv[1], "scan") == 0) return cli::ScanCommand(argc, argv);

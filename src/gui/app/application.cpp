@@ -8,6 +8,7 @@
 #include "gui/app/window_status.h"
 #include "gui/input/open_commands.h"
 #include "gui/options/options_driver.h"
+#include "gui/slideshow/show_driver.h"
 #include "gui/print/print_commands.h"
 #include "gui/print/print_form.h"
 #include "gui/view/view_geometry.h"
@@ -237,7 +238,10 @@ const char* const kUsage =
     "\n"
     "  -h, --help            this text\n"
     "  --version             the program's version\n"
-    "  --screenshot OUT.png  open FILE headless with the default settings, save the\n"
+    "  --slideshow [--script FILE.avl] [--show-log FILE] [--show-passes N]\n"
+    "      [--show-fast] [--show-shots DIR] [--set FIELD=VALUE]... [--answer yes|no]\n"
+    "      [FILE...]     run the show over FILE... (or the script) from the default\n"
+    "                    settings; the log has one JSON object a line\n"    "  --screenshot OUT.png  open FILE headless with the default settings, save the\n"
     "                        window as a PNG and exit (OUT.png '-': save nothing)\n"
     "  with --screenshot:\n"
     "  --zoom N              magnification in per cent after the open\n"
@@ -488,6 +492,7 @@ int EarlyOptions(int argc, char** argv) {
 
 int RunProgram(TApplication& app) {
     if (const int status = RunOptionsSurfaces(app.arguments()); status >= 0) return status;
+    if (const int status = RunShowSurface(app.arguments()); status >= 0) return status;
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
         std::fprintf(stderr, "vistrel: %s\n%s", qPrintable(c.error), kUsage);

@@ -361,6 +361,12 @@ void TWebForm::ReportUnexpected(const QString& what) {
 }
 
 void TWebForm::closeEvent(QCloseEvent* event) {
+    // A close request during a show only stops the show.
+    if (slideshow_ && slideshow_->running()) {
+        slideshow_->RequestStop();
+        event->ignore();
+        return;
+    }
     bool ok = true;
     Guard([&] {
         if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) {

@@ -163,6 +163,8 @@ void TWebForm::WireCommands() {
     OptionsCommands& op = *options_;
     On("mnuOptions", [&op] { op.mnuOptionsClick(OptionsSender::View); });
     On("mnuOptions2", [&op] { op.mnuOptionsClick(OptionsSender::Slideshow); });
+    On("mnuHistorySlideshow", [&sl] { sl.mnuHistorySlideshowClick(false); });
+    On("mnuSlideshow", [&sl] { sl.mnuSlideshowClick(); });
     commands_["mnuSlideEffects"] = {
         [this, &sl] { Guard([&sl] { sl.mnuSlideEffectsClick(false); }); }, "mnuOptions2"};
 

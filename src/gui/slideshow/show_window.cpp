@@ -1,0 +1,374 @@
+#include "gui/slideshow/show_window.h"
+
+#include "core/imageman/scale.h"
+#include "core/input/jpeg_decoder.h"
+#include "core/input/open_pipeline.h"
+#include "core/slideshow/slide_gamma.h"
+#include "core/view/geometry.h"
+#include "gui/app/web_form.h"
+#include "gui/app/window_context.h"
+#include "gui/app/window_status.h"
+#include "gui/dialogs/combo_box_ex.h"
+#include "gui/input/open_commands.h"
+#include "gui/view/window_layouts.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QEvent>
+#include <QFileInfo>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QMenuBar>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QStatusBar>
+#include <QThread>
+
+#include <algorithm>
+#include <functional>
+#include <utility>
+
+namespace gui {
+
+namespace cs = core::slideshow;
+namespace im = core::imageman;
+
+namespace {
+
+// Minimising the window during a show stops it and brings the window back.
+class MinimiseWatch : public QObject {
+  public:
+    MinimiseWatch(QWidget* window, std::function<void()> stop)
+        : QObject(window), window_(window), stop_(std::move(stop)) {
+        window->installEventFilter(this);
+    }
+
+  protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (watched == window_ && event->type() == QEvent::WindowStateChange &&
+            window_->isMinimized()) {
+            window_->showNormal();
+            stop_();
+        }
+        return false;
+    }
+
+  private:
+    QWidget* window_;
+    std::function<void()> stop_;
+};
+
+} // namespace
+
+ShowSurface::ShowSurface(QWidget* parent) : QWidget(parent) {
+    setObjectName("ShowSurface");
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    clock_.start();
+}
+
+void ShowSurface::FillColour(QRgb rgb) {
+    if (frame_.size() != size()) frame_ = QImage(size().expandedTo({1, 1}), QImage::Format_RGB32);
+    frame_.fill(rgb);
+    update();
+}
+
+im::Frame32View ShowSurface::Pixels() {
+    if (frame_.size() != size()) {
+        QImage next(size().expandedTo({1, 1}), QImage::Format_RGB32);
+        next.fill(Qt::black);
+        QPainter(&next).drawImage(0, 0, frame_);
+        frame_ = next;
+    }
+    return {reinterpret_cast<std::uint32_t*>(frame_.bits()), frame_.width(), frame_.height(),
+            frame_.bytesPerLine() / 4};
+}
+
+void ShowSurface::Present(const im::Rect& changed) {
+    ++presents_;
+    repaint(QRect(changed.left, changed.top, changed.width(), changed.height()));
+}
+
+void ShowSurface::SleepUntilMs(std::int64_t t) {
+    if (fast_) {
+        QCoreApplication::processEvents();
+        virtual_ = std::max(virtual_, t);
+        return;
+    }
+    while (NowMs() < t) {
+        QCoreApplication::processEvents(QEventLoop::AllEvents,
+                                        static_cast<int>(std::min<std::int64_t>(t - NowMs(), 10)));
+        if (NowMs() < t) QThread::msleep(1);
+    }
+}
+
+void ShowSurface::paintEvent(QPaintEvent* event) {
+    QPainter p(this);
+    p.drawImage(event->rect().topLeft(), frame_, event->rect());
+}
+
+void ShowSurface::resizeEvent(QResizeEvent*) {
+    if (onExposed) onExposed();
+}
+
+void ShowSurface::mouseReleaseEvent(QMouseEvent* event) {
+    if (onRelease) onRelease(event->button());
+}
+
+void ShowSurface::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && onEscape) onEscape();
+}
+
+void ShowSurface::contextMenuEvent(QContextMenuEvent* event) {
+    event->accept(); // no popup during a show
+}
+
+WindowShowHost::~WindowShowHost() {
+    delete minimiseWatch_;
+    delete surface_.data();
+}
+
+bool WindowShowHost::Ask(const std::string& question) {
+    if (onMessage) onMessage(question);
+    return ctx_.prompter.Message({BoxType::Question, "Vistrel", QString::fromStdString(question),
+                                  kBtnYes | kBtnNo, kBtnYes}) == kBtnYes;
+}
+
+void WindowShowHost::Message(const std::string& text) {
+    if (onMessage) onMessage(text);
+    ctx_.prompter.Message(
+        {BoxType::Critical, "Vistrel", QString::fromStdString(text), kBtnOk, kBtnOk});
+}
+
+void WindowShowHost::OpenHelp(int context) {
+    ctx_.OpenHelp(context);
+}
+
+void WindowShowHost::EnterFullScreenIfAsked() {
+    if (ctx_.settings.AlwaysFullScreen && ctx_.layouts && !ctx_.layouts->fullScreen())
+        ctx_.layouts->mnuFullScrnClick();
+}
+
+void WindowShowHost::PrepareWindow() {
+    QMainWindow& w = ctx_.window;
+    clock_.start();
+    toolVisible_ = ctx_.panelTool && ctx_.panelTool->isVisible();
+    historyVisible_ = ctx_.panelHistory && ctx_.panelHistory->isVisible();
+    statusVisible_ = w.statusBar()->isVisible();
+    menuBarVisible_ = w.menuBar()->isVisible();
+    acceptDrops_ = w.acceptDrops();
+    popupPolicy_ = w.contextMenuPolicy();
+    if (ctx_.panelTool) ctx_.panelTool->setVisible(false);
+    w.statusBar()->setVisible(false);
+    if (ctx_.settings.ShowMenus) w.menuBar()->setVisible(false);
+    // Every command is off during a show, shortcuts too; drops and the popup are ignored.
+    // All states first: twins follow each other when one changes.
+    enabled_.clear();
+    for (QAction* a : ctx_.menus.actions())
+        enabled_.emplace_back(a, a->isEnabled());
+    for (auto& [a, on] : enabled_)
+        a->setEnabled(false);
+    w.setAcceptDrops(false);
+    w.setContextMenuPolicy(Qt::PreventContextMenu);
+
+    QWidget* area = w.centralWidget() ? w.centralWidget() : &w;
+    surface_ = new ShowSurface(area);
+    surface_->setFast(fast_);
+    surface_->setGeometry(area->rect());
+    surface_->onRelease = [this](Qt::MouseButton b) {
+        if (!engine_) return;
+        if (b == Qt::RightButton)
+            engine_->RequestSkip();
+        else
+            engine_->RequestStop();
+    };
+    surface_->onEscape = [this] {
+        if (engine_) engine_->RequestStop();
+    };
+    surface_->onExposed = [this] {
+        if (engine_) engine_->MarkClearPending();
+    };
+    minimiseWatch_ = new MinimiseWatch(&w, [this] {
+        if (engine_) engine_->RequestStop();
+    });
+    surface_->show();
+    surface_->raise();
+    surface_->setFocus();
+}
+
+void WindowShowHost::RestoreWindow() {
+    QMainWindow& w = ctx_.window;
+    delete minimiseWatch_;
+    minimiseWatch_ = nullptr;
+    delete surface_.data();
+    if (ctx_.input) ctx_.input->ShowEmptyPicture(false);
+    if (ctx_.panelTool) ctx_.panelTool->setVisible(toolVisible_);
+    if (ctx_.panelHistory) ctx_.panelHistory->setVisible(historyVisible_);
+    w.statusBar()->setVisible(statusVisible_);
+    w.menuBar()->setVisible(menuBarVisible_);
+    for (auto& [a, on] : enabled_)
+        if (a) a->setEnabled(on);
+    enabled_.clear();
+    w.setAcceptDrops(acceptDrops_);
+    w.setContextMenuPolicy(popupPolicy_);
+    if (ctx_.status) {
+        ctx_.status->UpdateCaption();
+        ctx_.status->EnableControls();
+    }
+}
+
+void WindowShowHost::ReopenCurrent() {
+    if (!ctx_.history || !ctx_.input) return;
+    const QString name = ctx_.history->currentText();
+    if (!name.isEmpty() && QFileInfo(name).isFile()) ctx_.input->DragOpen(name);
+}
+
+void WindowShowHost::Box(int* width, int* height) {
+    *width = surface_ ? std::max(1, surface_->width()) : 1;
+    *height = surface_ ? std::max(1, surface_->height()) : 1;
+}
+
+void WindowShowHost::SetCaption(const std::string& caption) {
+    ctx_.window.setWindowTitle(QString::fromStdString(caption));
+}
+
+void WindowShowHost::SelectBookmark(int index) {
+    ctx_.bookmarks.select(index);
+    if (ctx_.history && index < ctx_.history->count()) ctx_.history->setCurrentIndex(index);
+}
+
+namespace {
+
+core::OpenEnvironment ShowEnvironment(const WindowContext& ctx, int w, int h) {
+    core::OpenEnvironment env;
+    env.ScreenBits = ctx.screenBits;
+    env.AutoReduce = false;
+    env.JpegPalette = ctx.settings.JpegPalette;
+    env.FitToWindow = true; // JPEG slides are decoded reduced
+    env.clientWidth = w;
+    env.clientHeight = h;
+    return env;
+}
+
+} // namespace
+
+cs::SlideKind WindowShowHost::Probe(const std::string& file) {
+    core::JpegDecoder jpeg;
+    core::OpenPipeline pipeline(jpeg);
+    core::DocumentState doc;
+    doc.CurrentFile = file;
+    const core::ProbeResult p = pipeline.ProbeFile(doc, ShowEnvironment(ctx_, 1, 1));
+    if (p.result == 2) return cs::SlideKind::Media;
+    return p.result < 0 ? cs::SlideKind::Unreadable : cs::SlideKind::Picture;
+}
+
+cs::LoadedSlide WindowShowHost::Load(const std::string& file, int boxWidth, int boxHeight,
+                                     int gamma) {
+    picture_ = core::Bitmap();
+    const core::OpenEnvironment env = ShowEnvironment(ctx_, boxWidth, boxHeight);
+    core::JpegDecoder jpeg;
+    core::OpenPipeline pipeline(jpeg);
+    core::DocumentState doc;
+    doc.CurrentFile = file;
+    if (pipeline.ProbeFile(doc, env).result < 0) return {};
+    auto decoded = pipeline.OpenImage(doc, env, {});
+    if (!decoded) return {};
+    core::Bitmap pic = std::move(decoded.value().picture);
+    if (pic.empty()) return {};
+    if (pic.width() > boxWidth || pic.height() > boxHeight) {
+        const auto fit = core::ScaleToFit(pic.width(), pic.height(), boxWidth, boxHeight);
+        auto scaled = im::AreaAverage(pic, {0, 0, pic.width(), pic.height()},
+                                      std::max(1, fit.width), std::max(1, fit.height), false);
+        if (!scaled) return {};
+        pic = std::move(scaled.value());
+    }
+    cs::ApplySlideGamma(pic, gamma);
+    picture_ = std::move(pic);
+    return {cs::LoadResult::Ok, picture_.width(), picture_.height()};
+}
+
+void WindowShowHost::Fill(std::uint32_t colour) {
+    if (!surface_) return;
+    QRgb rgb;
+    if (colour & 0xFF000000u) {
+        rgb = ctx_.window.palette().color(QPalette::Window).rgb();
+    } else {
+        rgb = qRgb(colour & 0xFF, (colour >> 8) & 0xFF, (colour >> 16) & 0xFF);
+    }
+    surface_->FillColour(rgb);
+    surface_->repaint();
+}
+
+cs::DrawOutcome WindowShowHost::Draw(const cs::Rect& target, const cs::Rect& source,
+                                     const cs::SlideEffect& effect, const im::FxCallback* pacing) {
+    if (!surface_ || picture_.empty()) return cs::DrawOutcome::Failed;
+    QElapsedTimer took;
+    took.start();
+    const int presentsBefore = surface_->presents();
+    int status;
+    if (!effect.withEffect) {
+        status = im::DrawPicture(picture_, *surface_, target, source);
+    } else {
+        im::FxParams p;
+        p.effect = effect.draw.Effect;
+        p.option = effect.draw.Option;
+        p.grain = effect.draw.Grain;
+        p.pace = effect.draw.Pace;
+        p.pause = effect.draw.Pause;
+        p.seed = effect.renderSeed;
+        status = im::DrawPictureFX(picture_, *surface_, target, source, p, pacing);
+    }
+    lastFrames_ = surface_->presents() - presentsBefore;
+    lastDrawMs_ = took.nsecsElapsed() / 1e6;
+    if (status == im::IMG_OK) return cs::DrawOutcome::Done;
+    if (status == im::IMG_STOPPED) return cs::DrawOutcome::Stopped;
+    return cs::DrawOutcome::Failed;
+}
+
+cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide&) {
+    // No media player in this build: its warning once, and the clip is skipped.
+    if (!playerWarned_) {
+        playerWarned_ = true;
+        if (onMessage)
+            onMessage("New Windows multimedia components not installed.\nSee FAQ for free "
+                      "download (upgrade) details.");
+        ctx_.prompter.Message({BoxType::Warning, "Vistrel",
+                               "New Windows multimedia components not installed.\nSee FAQ for "
+                               "free download (upgrade) details.",
+                               kBtnOk, kBtnOk});
+    }
+    return cs::MediaOutcome::NoPlayer;
+}
+
+std::int64_t WindowShowHost::NowMs() {
+    if (fast_) return virtual_;
+    return clock_.isValid() ? clock_.elapsed() : 0;
+}
+
+void WindowShowHost::ProcessEvents() {
+    QCoreApplication::processEvents();
+}
+
+void WindowShowHost::WaitEvents(std::int64_t untilMs) {
+    if (fast_) {
+        QCoreApplication::processEvents();
+        virtual_ = std::max(virtual_, untilMs);
+        return;
+    }
+    const std::int64_t left = untilMs - NowMs();
+    QCoreApplication::processEvents(QEventLoop::AllEvents,
+                                    static_cast<int>(std::clamp<std::int64_t>(left, 0, 10)));
+    if (engine_ && !engine_->stopRequested() && !engine_->skipRequested() && NowMs() < untilMs)
+        QThread::msleep(
+            static_cast<unsigned long>(std::clamp<std::int64_t>(untilMs - NowMs(), 0, 5)));
+}
+
+void WindowShowHost::Sleep(int ms) {
+    if (fast_) {
+        virtual_ += std::max(ms, 0);
+        return;
+    }
+    if (ms > 0) QThread::msleep(static_cast<unsigned long>(ms));
+}
+
+} // namespace gui
