@@ -68,7 +68,7 @@ TEST(Driver, UndoFollowsNegativeAndUndo) {
     EXPECT_EQ(CommandState(negative.out, "mnuUndo"), "enabled unchecked visible");
     EXPECT_EQ(CommandState(negative.out, "btnHand"), "enabled checked visible");
     // Commands not built yet are named and stay disabled.
-    EXPECT_EQ(CommandState(negative.out, "mnuSlideshow"), "disabled unchecked visible");
+    EXPECT_EQ(CommandState(negative.out, "mnuAV_Play"), "disabled unchecked hidden");
 
     const Result both = Vistrel({"--screenshot", "-", "--command", "mnuNegative", "--command",
                                  "mnuUndo", "--print-status", "--print-messages", kSample});
