@@ -68,7 +68,7 @@ TEST(ScriptedPrompter, DialogsTakeWhatTheyOfferAndChoosersCancel) {
     EXPECT_EQ(same.width, 40);
     EXPECT_EQ(p.asked().back().kind, "selection");
 
-    EXPECT_TRUE(p.OpenFiles("/tmp", "*").isEmpty());
+    EXPECT_TRUE(p.OpenFiles("/tmp", "*", "Open", "").isEmpty());
     EXPECT_EQ(p.asked().back().folder, "/tmp");
     EXPECT_TRUE(p.Folder("/a", "c.jpg", "COPY file to").isEmpty());
     p.pushPath("/b");

@@ -4,9 +4,11 @@
 #include "gui/app/web_form.h"
 #include "gui/dialogs/combo_box_ex.h"
 #include "gui/slideshow/show_window.h"
+#include "gui/slideshow/slideshow_commands.h"
 #include "gui_support.h"
 
 #include <QAction>
+#include <QFile>
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QTemporaryDir>
@@ -82,3 +84,29 @@ TEST(SlideshowShow, RunsOverTheBookmarksAndRestoresTheWindowAfterAClick) {
 }
 
 } // namespace
+
+// "&Reelmark AVL": the script chooser with its own title; a script of another
+// version is refused with the program's warning, and no show starts.
+TEST(SlideshowShow, ScriptChooserAndTheVersionWarning) {
+    guitest::ClearSettings();
+    QTemporaryDir dir;
+    const QString a = guitest::WritePicture(dir, "a.bmp", guitest::Ramp(20, 20));
+    const QString script = dir.filePath("old.avl");
+    {
+        QFile f(script);
+        ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+        f.write("[Header]\r\nVer=5\r\nN=2\r\n[0]\r\nF=a.bmp,0\r\n");
+    }
+    auto form = guitest::StartWindow({a});
+    gui::ScriptedPrompter& script_ = guitest::Script(*form);
+    form->slideshow().mnuSlideshowClick(); // cancelled
+    ASSERT_FALSE(script_.asked().empty());
+    EXPECT_EQ(script_.asked().back().kind, "open");
+    EXPECT_EQ(script_.asked().back().text, "Select AVL script");
+    script_.pushFiles({script});
+    form->slideshow().mnuSlideshowClick();
+    EXPECT_EQ(script_.messages().last(),
+              "Only Reelmark v3.6 AVL files are supported.\nUse Reelmark slideshow editor to "
+              "update AVL file.");
+    EXPECT_EQ(form->windowTitle(), "a.bmp - VISTREL 3.6.23");
+}

@@ -91,7 +91,10 @@ class Prompter {
     // The list dialog: 0 on Ok (the marks written into `table`), −999 otherwise.
     virtual int List(const ListAsk& ask, core::slideshow::EffectTable& table) = 0;
     // The open dialog: the files chosen, none when cancelled.
-    virtual QStringList OpenFiles(const QString& folder, const QString& filters) = 0;
+    // `title` and `defaultSuffix` (added to a name typed without one) as the caller asks.
+    virtual QStringList OpenFiles(const QString& folder, const QString& filters,
+                                  const QString& title = "Open",
+                                  const QString& defaultSuffix = QString()) = 0;
     // The bookmark file dialogs (save or load): the path, empty when cancelled.
     virtual QString BookmarkFile(bool save, const QString& folder, const QString& filter) = 0;
     // The folder browser of Copy to and Move to: the folder, empty when cancelled.

@@ -4,16 +4,16 @@
 
 #include "gui/dialogs/folder_browser.h"
 #include "gui/dialogs/value_dialog.h"
-#include "gui/output/jpeg_wizard.h"
 #include "gui/options/options_form.h"
+#include "gui/output/jpeg_wizard.h"
 #include "gui/output/save_dialog_ex.h"
 #include "gui/print/print_form.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
-#include <QInputDialog>
 #include <QFileInfo>
+#include <QInputDialog>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QStorageInfo>
@@ -126,9 +126,13 @@ int QtPrompter::Choose(const QString& title, const QString& prompt, const QStrin
     return ok ? int(items.indexOf(chosen)) : -1;
 }
 
-QStringList QtPrompter::OpenFiles(const QString& folder, const QString& filters) {
-    return QFileDialog::getOpenFileNames(window(), "Open", folder, filters, nullptr,
-                                         QFileDialog::DontUseNativeDialog);
+QStringList QtPrompter::OpenFiles(const QString& folder, const QString& filters,
+                                  const QString& title, const QString& defaultSuffix) {
+    QFileDialog dialog(window(), title, folder, filters);
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setFileMode(QFileDialog::ExistingFiles);
+    if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
+    return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
 }
 
 QString QtPrompter::BookmarkFile(bool save, const QString& folder, const QString& filter) {

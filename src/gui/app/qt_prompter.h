@@ -14,7 +14,8 @@ class QtPrompter : public Prompter {
     int Effect(const EffectAsk& ask, EffectChannels* channels) override;
     ResizeResult Resize(const ResizeAsk& ask) override;
     int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
-    QStringList OpenFiles(const QString& folder, const QString& filters) override;
+    QStringList OpenFiles(const QString& folder, const QString& filters, const QString& title,
+                          const QString& defaultSuffix) override;
     int Choose(const QString& title, const QString& prompt, const QStringList& items,
                int current) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;

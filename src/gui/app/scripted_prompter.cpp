@@ -168,13 +168,14 @@ ResizeResult ScriptedPrompter::Resize(const ResizeAsk& ask) {
     return r;
 }
 
-QStringList ScriptedPrompter::OpenFiles(const QString& folder, const QString&) {
+QStringList ScriptedPrompter::OpenFiles(const QString& folder, const QString&, const QString& title,
+                                        const QString&) {
     QStringList files;
     if (!files_.empty()) {
         files = std::move(files_.front());
         files_.pop_front();
     }
-    asked_.push_back({"open", BoxType::Question, 0, "Open",
+    asked_.push_back({"open", BoxType::Question, 0, title,
                       files.isEmpty() ? QString("Cancel") : files.join(' '), folder});
     return files;
 }
@@ -234,16 +235,20 @@ qint64 ScriptedPrompter::FreeDiskSpace(const QString& file) {
     return freeSpace_ ? *freeSpace_ : VolumeFreeBytes(file);
 }
 
-int ScriptedPrompter::Choose(const QString& title, const QString& prompt,
-                             const QStringList& items, int current) {
+int ScriptedPrompter::Choose(const QString& title, const QString& prompt, const QStringList& items,
+                             int current) {
     int index = items.isEmpty() ? -1 : std::clamp(current, 0, int(items.size()) - 1);
     if (!choices_.empty()) {
         index = choices_.front();
         choices_.pop_front();
     }
     if (index >= items.size()) index = -1;
-    asked_.push_back({"choose", BoxType::Question, 0, title + "\n" + prompt,
-                      index < 0 ? QString("Cancel") : items[index], {}});
+    asked_.push_back({"choose",
+                      BoxType::Question,
+                      0,
+                      title + "\n" + prompt,
+                      index < 0 ? QString("Cancel") : items[index],
+                      {}});
     return index;
 }
 
@@ -283,8 +288,8 @@ int ScriptedPrompter::RunOptions(TOptionsForm& form) {
     }
     if (form.isVisible()) form.reject();
     const bool ok = form.result() == QDialog::Accepted;
-    asked_.push_back({"options", BoxType::Question, 0, form.windowTitle(), ok ? "Ok" : "Cancel",
-                      QString()});
+    asked_.push_back(
+        {"options", BoxType::Question, 0, form.windowTitle(), ok ? "Ok" : "Cancel", QString()});
     return ok ? 0 : -999;
 }
 

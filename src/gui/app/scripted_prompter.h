@@ -95,7 +95,8 @@ class ScriptedPrompter : public Prompter {
     int Effect(const EffectAsk& ask, EffectChannels* channels) override;
     ResizeResult Resize(const ResizeAsk& ask) override;
     int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
-    QStringList OpenFiles(const QString& folder, const QString& filters) override;
+    QStringList OpenFiles(const QString& folder, const QString& filters, const QString& title,
+                          const QString& defaultSuffix) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
     bool RunSaveDialog(TSaveDialogEx& dialog) override;

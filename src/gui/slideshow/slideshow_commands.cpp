@@ -52,8 +52,9 @@ void SlideshowCommands::RequestStop() {
 }
 
 void SlideshowCommands::mnuSlideshowClick() {
-    const QStringList chosen = ctx_.prompter.OpenFiles(
-        QFileInfo(scriptPath_).absolutePath(), "Slideshow AV List (Reelmark) (*.avl *.AVL)");
+    const QStringList chosen = ctx_.prompter.OpenFiles(QFileInfo(scriptPath_).absolutePath(),
+                                                       "Slideshow AV List (Reelmark) (*.avl *.AVL)",
+                                                       "Select AVL script", "avl");
     if (chosen.isEmpty()) return;
     scriptPath_ = chosen.front();
     const cs::SlideScript script(scriptPath_.toStdString());
