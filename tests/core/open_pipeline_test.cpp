@@ -15,9 +15,8 @@ struct Opened {
     core::Result<core::DecodedPicture> decoded = core::Error{"not decoded"};
 };
 
-Opened Open(const std::string& name, core::OpenEnvironment env = {}) {
+Opened OpenPath(const std::filesystem::path& path, core::OpenEnvironment env = {}) {
     Opened o;
-    const auto path = testsupport::Fixture(name);
     if (!std::filesystem::exists(path)) return o;
     core::JpegDecoder jpeg;
     core::OpenPipeline pipeline(jpeg);
@@ -26,6 +25,10 @@ Opened Open(const std::string& name, core::OpenEnvironment env = {}) {
     o.probe = pipeline.ProbeFile(o.doc, env);
     if (o.probe.result == 1) o.decoded = pipeline.OpenImage(o.doc, env, {});
     return o;
+}
+
+Opened Open(const std::string& name, core::OpenEnvironment env = {}) {
+    return OpenPath(testsupport::Fixture(name), env);
 }
 
 #define REQUIRE_FIXTURE(name) ASSERT_TRUE(testsupport::Exists(testsupport::Fixture(name)))
@@ -215,16 +218,10 @@ TEST(OpenPipeline, CutFilesAreMarkedIncomplete) {
         for (std::size_t keep : {whole.size(), whole.size() * 2 / 3}) {
             const auto path = dir / ("cut" + std::to_string(keep) + ext);
             testsupport::WriteBytes(path, {whole.begin(), whole.begin() + keep});
-            core::JpegDecoder jpeg;
-            core::OpenPipeline pipeline(jpeg);
-            core::DocumentState doc;
-            doc.CurrentFile = path.string();
-            core::OpenEnvironment env;
-            ASSERT_EQ(pipeline.ProbeFile(doc, env).result, 1);
-            env.FirstActivationDone = true;
-            auto decoded = pipeline.OpenImage(doc, env, {});
-            ASSERT_TRUE(decoded) << decoded.message();
-            EXPECT_EQ(decoded->incomplete, keep != whole.size()) << keep;
+            const Opened o = OpenPath(path);
+            ASSERT_EQ(o.probe.result, 1);
+            ASSERT_TRUE(o.decoded) << o.decoded.message();
+            EXPECT_EQ(o.decoded->incomplete, keep != whole.size()) << keep;
         }
     }
 }
@@ -252,18 +249,9 @@ TEST(OpenPipeline, DamagedFilesAreRefusedInPlainWords) {
                 bytes.resize(16 + next() % (bytes.size() / 2));
             const auto path = dir / ("d" + std::to_string(seed) + ext);
             testsupport::WriteBytes(path, bytes);
-            core::JpegDecoder jpeg;
-            core::OpenPipeline pipeline(jpeg);
-            core::DocumentState doc;
-            doc.CurrentFile = path.string();
-            core::OpenEnvironment env;
-            const core::ProbeResult probe = pipeline.ProbeFile(doc, env);
-            std::string message = probe.text;
-            if (probe.result == 1) {
-                auto decoded = pipeline.OpenImage(doc, env, {});
-                if (decoded) continue;
-                message = decoded.message();
-            }
+            const Opened o = OpenPath(path);
+            if (o.probe.result == 1 && o.decoded) continue;
+            const std::string message = o.probe.result == 1 ? o.decoded.message() : o.probe.text;
             if (message.empty()) continue;
             ++refused;
             EXPECT_TRUE(message.rfind("The file is ", 0) == 0 ||
