@@ -8,9 +8,9 @@
 #include "gui/app/window_status.h"
 #include "gui/input/open_commands.h"
 #include "gui/options/options_driver.h"
-#include "gui/slideshow/show_driver.h"
 #include "gui/print/print_commands.h"
 #include "gui/print/print_form.h"
+#include "gui/slideshow/show_driver.h"
 #include "gui/view/view_geometry.h"
 #include "gui/view/window_layouts.h"
 
@@ -18,19 +18,20 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QIcon>
+#include <QMessageBox>
 #include <QPageSize>
+#include <QPainter>
+#include <QPixmap>
 #include <QPrinter>
 #include <QPushButton>
 #include <QRegularExpression>
-#include <QScrollBar>
-#include <QIcon>
-#include <QMessageBox>
-#include <QPainter>
-#include <QPixmap>
 #include <QScreen>
+#include <QScrollBar>
 #include <QSvgRenderer>
 #include <QThread>
 
+#include <climits>
 #include <cstdio>
 #include <exception>
 #include <optional>
@@ -93,8 +94,7 @@ bool TApplication::notify(QObject* receiver, QEvent* event) {
 static std::optional<QPageSize> ParsePageSize(const QString& text) {
     if (text.compare("A4", Qt::CaseInsensitive) == 0) return QPageSize(QPageSize::A4);
     if (text.compare("Letter", Qt::CaseInsensitive) == 0) return QPageSize(QPageSize::Letter);
-    static const QRegularExpression custom(
-        R"(^(\d+(?:\.\d+)?)[xX](\d+(?:\.\d+)?)mm$)");
+    static const QRegularExpression custom(R"(^(\d+(?:\.\d+)?)[xX](\d+(?:\.\d+)?)mm$)");
     const auto m = custom.match(text);
     if (!m.hasMatch()) return std::nullopt;
     const double w = m.captured(1).toDouble(), h = m.captured(2).toDouble();
@@ -105,7 +105,20 @@ static std::optional<QPageSize> ParsePageSize(const QString& text) {
 CommandLine ParseCommandLine(const QStringList& arguments) {
     CommandLine c;
     bool options = true;
-    for (int i = 1; i < arguments.size(); ++i) {
+    int i = 1;
+    // The next argument as a whole number within [low, high].
+    auto number = [&](int low, int high, int* out) {
+        bool ok = false;
+        const int v = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
+        if (!ok || v < low || v > high) return false;
+        *out = v;
+        return true;
+    };
+    auto failed = [&c](const char* why) {
+        c.error = why;
+        return c;
+    };
+    for (; i < arguments.size(); ++i) {
         const QString& a = arguments[i];
         if (options && a == "--") {
             options = false;
@@ -116,12 +129,8 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             }
             c.screenshot = arguments[++i];
         } else if (options && a == "--zoom") {
-            bool ok = false;
-            c.zoom = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
-            if (!ok || c.zoom <= 0) {
-                c.error = "--zoom needs a magnification in per cent";
-                return c;
-            }
+            if (!number(1, INT_MAX, &c.zoom))
+                return failed("--zoom needs a magnification in per cent");
         } else if (options && a == "--fit") {
             c.fit = true;
         } else if (options && a == "--layout") {
@@ -156,19 +165,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
         } else if (options && a == "--print-messages") {
             c.printMessages = true;
         } else if (options && a == "--screen-bits") {
-            bool ok = false;
-            c.screenBits = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
-            if (!ok || c.screenBits <= 0 || c.screenBits > 32) {
-                c.error = "--screen-bits needs a screen depth (1 to 32)";
-                return c;
-            }
+            if (!number(1, 32, &c.screenBits))
+                return failed("--screen-bits needs a screen depth (1 to 32)");
         } else if (options && a == "--pcd-step") {
-            bool ok = false;
-            c.pcdStep = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : -1;
-            if (!ok || c.pcdStep < 0 || c.pcdStep > 6) {
-                c.error = "--pcd-step needs a Photo CD resolution step (0 to 6)";
-                return c;
-            }
+            if (!number(0, 6, &c.pcdStep))
+                return failed("--pcd-step needs a Photo CD resolution step (0 to 6)");
         } else if (options && a == "--print") {
             if (i + 1 >= arguments.size()) {
                 c.error = "--print needs the name of the PDF file to write";
@@ -189,19 +190,11 @@ CommandLine ParseCommandLine(const QStringList& arguments) {
             }
             c.landscape = o == "landscape";
         } else if (options && a == "--dpi") {
-            bool ok = false;
-            c.dpi = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
-            if (!ok || c.dpi < 10 || c.dpi > 2400) {
-                c.error = "--dpi needs the printer's resolution (10 to 2400)";
-                return c;
-            }
+            if (!number(10, 2400, &c.dpi))
+                return failed("--dpi needs the printer's resolution (10 to 2400)");
         } else if (options && a == "--size") {
-            bool ok = false;
-            c.size = i + 1 < arguments.size() ? arguments[++i].toInt(&ok) : 0;
-            if (!ok || c.size < 1 || c.size > 100) {
-                c.error = "--size needs the printed size in per cent (1 to 100)";
-                return c;
-            }
+            if (!number(1, 100, &c.size))
+                return failed("--size needs the printed size in per cent (1 to 100)");
         } else if (options && a == "--unit") {
             const QString u = i + 1 < arguments.size() ? arguments[++i].toLower() : QString();
             c.unit = u == "pixels" ? 0 : u == "inches" ? 1 : u == "cm" ? 2 : -1;
@@ -241,7 +234,8 @@ const char* const kUsage =
     "  --slideshow [--script FILE.avl] [--show-log FILE] [--show-passes N]\n"
     "      [--show-fast] [--show-shots DIR] [--set FIELD=VALUE]... [--answer yes|no]\n"
     "      [FILE...]     run the show over FILE... (or the script) from the default\n"
-    "                    settings; the log has one JSON object a line\n"    "  --screenshot OUT.png  open FILE headless with the default settings, save the\n"
+    "                    settings; the log has one JSON object a line\n"
+    "  --screenshot OUT.png  open FILE headless with the default settings, save the\n"
     "                        window as a PNG and exit (OUT.png '-': save nothing)\n"
     "  with --screenshot:\n"
     "  --zoom N              magnification in per cent after the open\n"
@@ -322,18 +316,49 @@ void Settle(int rounds, int sleepMs) {
     }
 }
 
-int Screenshot(const CommandLine& c) {
+// The window's start from the command line.
+StartOptions StartOf(const CommandLine& c) {
     StartOptions start;
     start.files = c.files;
-    start.readSettings = false; // default settings; nothing read or written
     start.screenBits = c.screenBits;
     start.scanDevice = c.scanDevice;
     start.pcdStep = c.pcdStep;
-    auto prompter = std::make_shared<ScriptedPrompter>();
+    return start;
+}
+
+// A headless window: default settings (nothing read or written) and the
+// questions answered from --answer.
+StartOptions HeadlessStartOf(const CommandLine& c, std::shared_ptr<ScriptedPrompter>& prompter) {
+    StartOptions start = StartOf(c);
+    start.readSettings = false;
+    prompter = std::make_shared<ScriptedPrompter>();
     for (const QString& a : c.answers)
         prompter->pushReply(*ParseReply(a));
     start.prompter = prompter;
-    TWebForm form(start);
+    return start;
+}
+
+// The end of a headless run: the boxes on stderr, what was asked for on
+// stdout, and the window closed without its unsaved-changes question.
+// False when the file named could not be opened.
+bool FinishHeadless(const CommandLine& c, TWebForm& form, const ScriptedPrompter& prompter) {
+    for (const QString& m : prompter.boxTexts())
+        std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
+    if (c.printMessages) PrintMessages(prompter);
+    if (c.printStatus) PrintStatus(form);
+    std::fflush(stdout);
+    form.setPictureChanged(false);
+    form.close();
+    if (!c.files.isEmpty() && !form.input().lastOpenSucceeded()) {
+        std::fprintf(stderr, "vistrel: cannot open %s\n", qPrintable(c.files.join(' ')));
+        return false;
+    }
+    return true;
+}
+
+int Screenshot(const CommandLine& c) {
+    std::shared_ptr<ScriptedPrompter> prompter;
+    TWebForm form(HeadlessStartOf(c, prompter));
     for (const QString& name : c.commands) {
         if (!form.commands().count(name)) {
             std::fprintf(stderr, "vistrel: unknown command %s (see --help)\n", qPrintable(name));
@@ -345,13 +370,7 @@ int Screenshot(const CommandLine& c) {
     if (c.fit) form.view().mnuFitWindowClick();
     form.show();
     // First activation opens the file; then wait for the decode and the paints.
-    QElapsedTimer t;
-    t.start();
-    while (!form.activated() && t.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    form.WaitIdle(120000);
+    form.WaitFirstOpen();
     // The view states, as a user would set them after the open.
     auto settle = [] { Settle(3, 5); };
     settle();
@@ -380,45 +399,21 @@ int Screenshot(const CommandLine& c) {
         // Light deflate: still lossless, and a photograph is not waited on for seconds.
         saved = shot.save(c.screenshot, "PNG", 90);
     }
-    for (const QString& m : prompter->boxTexts())
-        std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
-    if (c.printMessages) PrintMessages(*prompter);
-    if (c.printStatus) PrintStatus(form);
-    std::fflush(stdout);
-    form.setPictureChanged(false);
-    form.close();
+    const bool opened = FinishHeadless(c, form, *prompter);
     if (!saved) {
         std::fprintf(stderr, "vistrel: cannot write %s\n", qPrintable(c.screenshot));
         return 1;
     }
-    if (!c.files.isEmpty() && !form.input().lastOpenSucceeded()) {
-        std::fprintf(stderr, "vistrel: cannot open %s\n", qPrintable(c.files.join(' ')));
-        return 1;
-    }
-    return 0;
+    return opened ? 0 : 1;
 }
 
 // Opens the file as --screenshot does, then prints it through the real
 // dialog and command onto a PDF printer.
 int PrintHeadless(const CommandLine& c) {
-    StartOptions start;
-    start.files = c.files;
-    start.readSettings = false;
-    start.screenBits = c.screenBits;
-    start.pcdStep = c.pcdStep;
-    auto prompter = std::make_shared<ScriptedPrompter>();
-    for (const QString& a : c.answers)
-        prompter->pushReply(*ParseReply(a));
-    start.prompter = prompter;
-    TWebForm form(start);
+    std::shared_ptr<ScriptedPrompter> prompter;
+    TWebForm form(HeadlessStartOf(c, prompter));
     form.show();
-    QElapsedTimer t;
-    t.start();
-    while (!form.activated() && t.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    form.WaitIdle(120000);
+    form.WaitFirstOpen();
     Settle(3, 5);
 
     const QString out = QFileInfo(c.print).absoluteFilePath();
@@ -426,7 +421,8 @@ int PrintHeadless(const CommandLine& c) {
     PrintCommands& printing = form.printing();
     QPrinter& printer = printing.CurrentPrinter();
     MakePdfPrinter(printer);
-    printer.setPageSize(c.pageSize.isEmpty() ? QPageSize(QPageSize::A4) : *ParsePageSize(c.pageSize));
+    printer.setPageSize(c.pageSize.isEmpty() ? QPageSize(QPageSize::A4)
+                                             : *ParsePageSize(c.pageSize));
     printer.setPageOrientation(c.landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     printer.setPageMargins(QMarginsF(0, 0, 0, 0), QPageLayout::Millimeter);
     if (c.dpi > 0) printer.setResolution(c.dpi);
@@ -445,19 +441,8 @@ int PrintHeadless(const CommandLine& c) {
     form.WaitIdle(120000);
     const QStringList boxes = prompter->boxTexts();
     const QString last = boxes.isEmpty() ? QString() : boxes.last();
-    if (!last.isEmpty())
-        std::printf("Message\t%s\n", qPrintable(QString(last).replace('\n', ' ')));
-    for (const QString& m : boxes)
-        std::fprintf(stderr, "vistrel: %s\n", qPrintable(QString(m).replace('\n', ' ')));
-    if (c.printMessages) PrintMessages(*prompter);
-    if (c.printStatus) PrintStatus(form);
-    std::fflush(stdout);
-    form.setPictureChanged(false);
-    form.close();
-    if (!c.files.isEmpty() && !form.input().lastOpenSucceeded()) {
-        std::fprintf(stderr, "vistrel: cannot open %s\n", qPrintable(c.files.join(' ')));
-        return 1;
-    }
+    if (!last.isEmpty()) std::printf("Message\t%s\n", qPrintable(QString(last).replace('\n', ' ')));
+    if (!FinishHeadless(c, form, *prompter)) return 1;
     const bool printed = laidOut && last == "Image sent to printer." && QFileInfo::exists(out);
     if (!printed && !existed && QFileInfo::exists(out)) QFile::remove(out);
     return printed ? 0 : 1;
@@ -510,12 +495,7 @@ int RunProgram(TApplication& app) {
     if (!c.screenshot.isEmpty()) return Screenshot(c);
     if (!c.print.isEmpty()) return PrintHeadless(c);
 
-    StartOptions start;
-    start.files = c.files;
-    start.screenBits = c.screenBits;
-    start.scanDevice = c.scanDevice;
-    start.pcdStep = c.pcdStep;
-    TWebForm form(start);
+    TWebForm form(StartOf(c));
     form.show();
     return app.exec();
 }

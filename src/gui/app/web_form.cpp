@@ -1,4 +1,5 @@
 #include "gui/app/web_form.h"
+#include "gui/app/event_pump.h"
 
 #include "core/common/paths.h"
 #include "core/editing/effect_modes.h"
@@ -336,9 +337,13 @@ void TWebForm::FirstActivation() {
     firstActivationRan_ = true;
 }
 
+bool TWebForm::WaitFirstOpen(int timeoutMs) {
+    PumpEventsWhile([this] { return !firstActivationRan_; }, 10000);
+    return WaitIdle(timeoutMs);
+}
+
 bool TWebForm::WaitIdle(int timeoutMs) {
-    return input_->WaitIdle(timeoutMs) && pages_->WaitIdle(timeoutMs) &&
-           scan_->WaitIdle(timeoutMs);
+    return input_->WaitIdle(timeoutMs) && pages_->WaitIdle(timeoutMs) && scan_->WaitIdle(timeoutMs);
 }
 
 void TWebForm::Guard(const std::function<void()>& handler) {

@@ -78,6 +78,9 @@ class TWebForm : public QMainWindow {
     // State, for the program and its tests.
     bool activated() const { return firstActivationRan_; }
     bool WaitIdle(int timeoutMs = 30000);
+    // For headless runs: waits until the first activation has opened the file
+    // named at start (at most 10 s), then for its decode.
+    bool WaitFirstOpen(int timeoutMs = 120000);
     const core::DocumentState& document() const { return ctx_.doc; }
     core::SettingsRecord& settings() { return ctx_.settings; }
     const core::BookmarkList& bookmarks() const { return ctx_.bookmarks; }

@@ -1,4 +1,5 @@
 #include "gui/input/page_commands.h"
+#include "gui/app/event_pump.h"
 
 #include "core/imageman/imageman.h"
 #include "core/input/page_step.h"
@@ -12,9 +13,7 @@
 #include "gui/view/view_geometry.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QThread>
 #include <QToolButton>
 
 namespace gui {
@@ -163,14 +162,7 @@ void PageCommands::CancelDecode() {
 }
 
 bool PageCommands::WaitIdle(int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (decoding_ && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
-    return !decoding_;
+    return PumpEventsWhile([this] { return decoding_; }, timeoutMs);
 }
 
 } // namespace gui

@@ -1,4 +1,5 @@
 #include "gui/input/scan_commands.h"
+#include "gui/app/event_pump.h"
 
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
@@ -11,9 +12,7 @@
 #include "gui/view/view_geometry.h"
 
 #include <QApplication>
-#include <QElapsedTimer>
 #include <QKeyEvent>
-#include <QThread>
 
 namespace gui {
 
@@ -192,14 +191,7 @@ void ScanCommands::FinishScan(core::scan::ScanResult result) {
 }
 
 bool ScanCommands::WaitIdle(int timeoutMs) {
-    QElapsedTimer t;
-    t.start();
-    while (scanning_ && t.elapsed() < timeoutMs) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    QCoreApplication::processEvents();
-    return !scanning_;
+    return PumpEventsWhile([this] { return scanning_; }, timeoutMs);
 }
 
 } // namespace gui

@@ -293,13 +293,7 @@ int ParseRun(const QStringList& args, OptionsRun* run) {
 }
 
 void WaitForActivation(TWebForm& form) {
-    QElapsedTimer t;
-    t.start();
-    while (!form.activated() && t.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    form.WaitIdle(120000);
+    form.WaitFirstOpen();
     Settle(3);
 }
 

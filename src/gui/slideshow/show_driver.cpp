@@ -118,13 +118,7 @@ int RunShowSurface(const QStringList& args) {
     TWebForm form(start);
     form.settings() = settings;
     form.show();
-    QElapsedTimer t;
-    t.start();
-    while (!form.activated() && t.elapsed() < 10000) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(1);
-    }
-    form.WaitIdle(120000);
+    form.WaitFirstOpen();
     if (!files.isEmpty()) {
         for (QString& f : files)
             f = QFileInfo(f).absoluteFilePath();
