@@ -4,15 +4,7 @@
 
 namespace {
 core::ValueRequest Zoom() {
-    core::ValueRequest r;
-    r.minimum = 25;
-    r.maximum = 800;
-    r.initial = 100;
-    r.pageStep = 100;
-    r.arrowStep = 25;
-    r.presets = {50, 75, 100, 200, 300, 400};
-    r.showPresets = true;
-    return r;
+    return core::ZoomValueRequest(100);
 }
 } // namespace
 

@@ -95,15 +95,7 @@ QString CheckButtons(const Factory& make) {
 }
 
 core::ValueRequest Zoom() {
-    core::ValueRequest r;
-    r.minimum = 25;
-    r.maximum = 800;
-    r.initial = 100;
-    r.pageStep = 100;
-    r.arrowStep = 25;
-    r.presets = {50, 75, 100, 200, 300, 400};
-    r.showPresets = true;
-    return r;
+    return core::ZoomValueRequest(100);
 }
 
 gui::EffectRequest Strength() {

@@ -1,5 +1,7 @@
 #include "core/view/value_request.h"
 
+#include "core/view/zoom.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -26,6 +28,18 @@ std::optional<long long> ParseWhole(const std::string& text) {
 }
 
 } // namespace
+
+ValueRequest ZoomValueRequest(int current) {
+    ValueRequest r;
+    r.minimum = kZoomMin;
+    r.maximum = kZoomMax;
+    r.initial = current;
+    r.pageStep = 100;
+    r.arrowStep = 25;
+    r.presets = {50, 75, 100, 200, 300, 400};
+    r.showPresets = true;
+    return r;
+}
 
 ValueCorrection CorrectValueText(const std::string& text, const ValueRequest& request) {
     ValueCorrection c;

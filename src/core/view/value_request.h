@@ -25,6 +25,10 @@ struct ValueRequest {
     bool useTrackBar = false;
 };
 
+// What the Zoom command asks: 25 to 800 per cent from `current`, large step
+// 100, small step 25, presets 50, 75, 100, 200, 300 and 400.
+ValueRequest ZoomValueRequest(int current);
+
 // What the edit box does with its text when typing ends.
 struct ValueCorrection {
     std::optional<std::string> text; // the box's new text; none = leave it

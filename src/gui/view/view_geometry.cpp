@@ -295,15 +295,8 @@ void ViewGeometry::ZoomTo(int value) {
 
 void ViewGeometry::mnuZoomClick() {
     if (!ctx_.menus.IsEnabled("mnuZoom") || !ctx_.picturePresent) return;
-    core::ValueRequest r;
-    r.minimum = core::kZoomMin;
-    r.maximum = core::kZoomMax;
-    r.initial = ctx_.zoomPercent;
-    r.pageStep = 100;
-    r.arrowStep = 25;
-    r.presets = {50, 75, 100, 200, 300, 400};
-    r.showPresets = true;
-    const int v = ctx_.prompter.Value({"Set Magnification (%)", "", "", r});
+    const int v = ctx_.prompter.Value(
+        {"Set Magnification (%)", "", "", core::ZoomValueRequest(ctx_.zoomPercent)});
     if (v == core::kValueCancelled) return;
     ApplyZoom(core::ZoomFromValue(v));
 }
