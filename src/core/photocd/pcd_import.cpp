@@ -31,7 +31,8 @@ int ClampResolution(int wanted, int count, int allowed) {
 std::string ResolutionLabel(int index) {
     if (index < 0 || index >= kResolutionCount) return {};
     char text[24];
-    std::snprintf(text, sizeof text, "%9s", (std::to_string(64 << index) + "x" + std::to_string(96 << index)).c_str());
+    std::snprintf(text, sizeof text, "%9s",
+                  (std::to_string(64 << index) + "x" + std::to_string(96 << index)).c_str());
     return text;
 }
 
@@ -83,22 +84,77 @@ std::string FindRightsFile(const std::string& packFile, const std::string& name)
     return {};
 }
 
-PcdProbe pcd_c::Probe(const std::string& file, int step) {
-    PcdProbe out;
+namespace {
+
+// What a pack says of its resolutions and protection.
+struct PackFacts {
+    std::uint8_t attributes[2] = {};
+    std::uint16_t mask = 0, count = 0;
+    int allowed = 0;
+};
+
+bool ReadFacts(PCDhandle h, PackFacts* f) {
+    std::int32_t value = 0;
+    if (!PCDgetAttributes(h, f->attributes, &value) || !PCDgetCount(h, &f->mask, &f->count))
+        return false;
+    f->allowed = AllowedCount(f->count, f->mask, f->attributes[0]);
+    return true;
+}
+
+} // namespace
+
+pcd_c::~pcd_c() {
+    CloseProbed();
+}
+
+pcd_c& pcd_c::operator=(pcd_c&& other) noexcept {
+    if (this == &other) return *this;
+    CloseProbed();
+    probed_ = std::exchange(other.probed_, 0);
+    probedFile_ = std::move(other.probedFile_);
+    resolution_ = other.resolution_;
+    rotation_ = other.rotation_;
+    description_ = std::move(other.description_);
+    rightsFile_ = std::move(other.rightsFile_);
+    error_ = std::move(other.error_);
+    return *this;
+}
+
+void pcd_c::CloseProbed() {
+    if (probed_ != 0) PCDclose(probed_);
+    probed_ = 0;
+    probedFile_.clear();
+}
+
+PCDhandle pcd_c::Open(const std::string& file) {
     PCDhandle h = 0;
+    if (probed_ != 0 && probedFile_ == file) {
+        // The probe read this pack a moment ago: it is not read again.
+        h = probed_;
+        probed_ = 0;
+        probedFile_.clear();
+        return h;
+    }
+    CloseProbed();
     if (!PCDopen(file, &h) || h == 0) {
         error_ = PCDlastError();
-        return out;
+        return 0;
     }
-    std::uint8_t attributes[2] = {};
-    std::int32_t value = 0;
-    std::uint16_t mask = 0, count = 0;
-    if (!PCDgetAttributes(h, attributes, &value) || !PCDgetCount(h, &mask, &count)) {
+    return h;
+}
+
+PcdProbe pcd_c::Probe(const std::string& file, int step) {
+    PcdProbe out;
+    CloseProbed();
+    const PCDhandle h = Open(file);
+    if (h == 0) return out;
+    PackFacts facts;
+    if (!ReadFacts(h, &facts)) {
         error_ = PCDlastError();
         PCDclose(h);
         return out;
     }
-    const int allowed = AllowedCount(count, mask, attributes[0]);
+    const int count = facts.count, allowed = facts.allowed;
     const int index = ClampResolution(step > 0 ? step : 0, count, allowed);
     int used = -1;
     PCDrect rect;
@@ -113,29 +169,25 @@ PcdProbe pcd_c::Probe(const std::string& file, int step) {
     out.height = rect.bottom;
     out.width = rect.right;
     resolution_ = used;
-    PCDclose(h);
+    probed_ = h;
+    probedFile_ = file;
     return out;
 }
 
 int pcd_c::ImportPCD(const std::string& file, Bitmap& target, bool slideshow,
                      const ProgressFn& progress, int screenBits, bool autoReduce) {
     target = Bitmap();
-    PCDhandle h = 0;
-    if (!PCDopen(file, &h) || h == 0) {
-        error_ = PCDlastError();
-        return 1;
-    }
+    const PCDhandle h = Open(file);
+    if (h == 0) return 1;
     auto fail = [&](std::string text) {
         error_ = std::move(text);
         PCDclose(h);
         return 1;
     };
-    std::uint8_t attributes[2] = {};
-    std::int32_t value = 0;
-    std::uint16_t mask = 0, count = 0;
-    if (!PCDgetAttributes(h, attributes, &value) || !PCDgetCount(h, &mask, &count))
-        return fail(PCDlastError());
-    const int allowed = AllowedCount(count, mask, attributes[0]);
+    PackFacts facts;
+    if (!ReadFacts(h, &facts)) return fail(PCDlastError());
+    const std::uint8_t* attributes = facts.attributes;
+    const int count = facts.count, allowed = facts.allowed;
     const int index = ClampResolution(slideshow ? kSlideshowIndex : resolution_, count, allowed);
     PCDrect rect;
     if (index < 0) return fail("The Photo CD pack holds no picture.");
@@ -160,7 +212,8 @@ int pcd_c::ImportPCD(const std::string& file, Bitmap& target, bool slideshow,
                     std::string finisher(reinterpret_cast<const char*>(info.photofinisher),
                                          strnlen(reinterpret_cast<const char*>(info.photofinisher),
                                                  sizeof info.photofinisher));
-                    while (!finisher.empty() && finisher.back() == ' ') finisher.pop_back();
+                    while (!finisher.empty() && finisher.back() == ' ')
+                        finisher.pop_back();
                     d += "Photofinisher: " + finisher + "\n";
                 }
             }

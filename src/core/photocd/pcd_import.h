@@ -5,9 +5,11 @@
 #include "core/common/bitmap.h"
 #include "core/common/progress.h"
 #include "core/common/result.h"
+#include "core/photocd/image_pac.h"
 
 #include <cstdint>
 #include <string>
+#include <utility>
 
 namespace core::photocd {
 
@@ -39,7 +41,15 @@ std::string FindRightsFile(const std::string& packFile, const std::string& name)
 
 class pcd_c {
   public:
-    // Reads the pack's facts at the resolution nearest to `step` (0..6).
+    pcd_c() = default;
+    ~pcd_c();
+    pcd_c(const pcd_c&) = delete;
+    pcd_c& operator=(const pcd_c&) = delete;
+    pcd_c(pcd_c&& other) noexcept { *this = std::move(other); }
+    pcd_c& operator=(pcd_c&& other) noexcept;
+
+    // Reads the pack's facts at the resolution nearest to `step` (0..6). The
+    // pack stays open for the import of the same file that follows.
     PcdProbe Probe(const std::string& file, int step);
 
     // Imports `file` at the probe's resolution (3 during a slideshow). 0 on
@@ -55,6 +65,12 @@ class pcd_c {
     const std::string& error() const { return error_; }
 
   private:
+    // The pack the probe opened, or a new open of `file`; 0 on failure.
+    PCDhandle Open(const std::string& file);
+    void CloseProbed();
+
+    PCDhandle probed_ = 0;
+    std::string probedFile_;
     int resolution_ = kStartStep;
     int rotation_ = 0;
     std::string description_;
