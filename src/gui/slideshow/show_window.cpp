@@ -123,6 +123,15 @@ void ShowSurface::contextMenuEvent(QContextMenuEvent* event) {
     event->accept(); // no popup during a show
 }
 
+struct WindowShowHost::ProbedSlide {
+    core::JpegDecoder jpeg;
+    core::OpenPipeline pipeline{jpeg};
+    core::DocumentState doc;
+    int result = -1;
+};
+
+WindowShowHost::WindowShowHost(WindowContext& ctx) : ctx_(ctx) {}
+
 WindowShowHost::~WindowShowHost() {
     delete minimiseWatch_;
     delete surface_.data();
@@ -253,25 +262,22 @@ core::OpenEnvironment ShowEnvironment(const WindowContext& ctx, int w, int h) {
 } // namespace
 
 cs::SlideKind WindowShowHost::Probe(const std::string& file) {
-    core::JpegDecoder jpeg;
-    core::OpenPipeline pipeline(jpeg);
-    core::DocumentState doc;
-    doc.CurrentFile = file;
-    const core::ProbeResult p = pipeline.ProbeFile(doc, ShowEnvironment(ctx_, 1, 1));
-    if (p.result == 2) return cs::SlideKind::Media;
-    return p.result < 0 ? cs::SlideKind::Unreadable : cs::SlideKind::Picture;
+    // The probe does not depend on the box: the decode is fitted at Load.
+    probed_ = std::make_unique<ProbedSlide>();
+    probed_->doc.CurrentFile = file;
+    probed_->result = probed_->pipeline.ProbeFile(probed_->doc, ShowEnvironment(ctx_, 1, 1)).result;
+    if (probed_->result == 2) return cs::SlideKind::Media;
+    return probed_->result < 0 ? cs::SlideKind::Unreadable : cs::SlideKind::Picture;
 }
 
 cs::LoadedSlide WindowShowHost::Load(const std::string& file, int boxWidth, int boxHeight,
                                      int gamma) {
     picture_ = core::Bitmap();
     const core::OpenEnvironment env = ShowEnvironment(ctx_, boxWidth, boxHeight);
-    core::JpegDecoder jpeg;
-    core::OpenPipeline pipeline(jpeg);
-    core::DocumentState doc;
-    doc.CurrentFile = file;
-    if (pipeline.ProbeFile(doc, env).result < 0) return {};
-    auto decoded = pipeline.OpenImage(doc, env, {});
+    if (!probed_ || probed_->doc.CurrentFile != file) Probe(file);
+    const std::unique_ptr<ProbedSlide> slide = std::move(probed_);
+    if (slide->result < 0) return {};
+    auto decoded = slide->pipeline.OpenImage(slide->doc, env, {});
     if (!decoded) return {};
     core::Bitmap pic = std::move(decoded.value().picture);
     if (pic.empty()) return {};

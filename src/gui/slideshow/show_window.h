@@ -13,6 +13,8 @@
 #include <QWidget>
 
 #include <functional>
+#include <memory>
+#include <string>
 #include <vector>
 
 class QAction;
@@ -57,7 +59,7 @@ class ShowSurface : public QWidget, public core::imageman::DrawSurface {
 
 class WindowShowHost : public core::slideshow::ShowHost {
   public:
-    explicit WindowShowHost(WindowContext& ctx) : ctx_(ctx) {}
+    explicit WindowShowHost(WindowContext& ctx);
     ~WindowShowHost() override;
 
     void setEngine(core::slideshow::ShowEngine* engine) { engine_ = engine; }
@@ -95,7 +97,12 @@ class WindowShowHost : public core::slideshow::ShowHost {
     void Sleep(int ms) override;
 
   private:
+    // The slide the last Probe read, kept for its Load so the file is not
+    // opened twice.
+    struct ProbedSlide;
+
     WindowContext& ctx_;
+    std::unique_ptr<ProbedSlide> probed_;
     core::slideshow::ShowEngine* engine_ = nullptr;
     QPointer<ShowSurface> surface_;
     core::Bitmap picture_;
