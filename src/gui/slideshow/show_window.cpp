@@ -248,12 +248,15 @@ void WindowShowHost::SelectBookmark(int index) {
 
 namespace {
 
+// The window's open environment as a show uses it: the pipeline's show route
+// (JPEG slides decoded reduced into the box, Photo CD slides at Base, refused
+// files passed over without a message), the pictures kept at their depth.
 core::OpenEnvironment ShowEnvironment(const WindowContext& ctx, int w, int h) {
-    core::OpenEnvironment env;
-    env.ScreenBits = ctx.screenBits;
+    core::OpenEnvironment env = ctx.input->Environment();
+    env.ShowRunning = true;
     env.AutoReduce = false;
-    env.JpegPalette = ctx.settings.JpegPalette;
-    env.FitToWindow = true; // JPEG slides are decoded reduced
+    env.FitToWindow = true;
+    env.FirstLayout = false;
     env.clientWidth = w;
     env.clientHeight = h;
     return env;
