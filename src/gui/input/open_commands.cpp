@@ -2,12 +2,13 @@
 // line and Reload; the decode on the worker thread and what follows it.
 #include "gui/input/open_commands.h"
 
+#include "gui/app/event_pump.h"
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
 #include "gui/app/window_status.h"
 #include "gui/bookmarks/bookmark_commands.h"
-#include "gui/input/page_commands.h"
 #include "gui/dialogs/combo_box_ex.h"
+#include "gui/input/page_commands.h"
 #include "gui/view/view_geometry.h"
 
 #include "core/common/paths.h"
@@ -135,17 +136,7 @@ core::OpenEnvironment OpenCommands::Environment() const {
 }
 
 core::ProgressFn OpenCommands::MakeProgressCallback() {
-    const int gen = generation_;
-    return [this, gen](int percent) {
-        // Posted to the window: dropped with it, and by generation once stale.
-        QMetaObject::invokeMethod(
-            &ctx_.window,
-            [this, gen, percent] {
-                if (gen == generation_) ctx_.status->ProgressStep(percent);
-            },
-            Qt::QueuedConnection);
-        return !stopDecode_.load();
-    };
+    return PostedProgress(ctx_, generation_, generation_, stopDecode_);
 }
 
 void OpenCommands::StartDecode() {

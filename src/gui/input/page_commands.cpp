@@ -79,15 +79,7 @@ void PageCommands::mnuPageChange(int step, bool menuItem) {
     stop_ = false;
     const int gen = ++generation_;
     ctx_.status->ProgressBegin();
-    core::ProgressFn progress = [this, gen](int percent) {
-        QMetaObject::invokeMethod(
-            &ctx_.window,
-            [this, gen, percent] {
-                if (gen == generation_) ctx_.status->ProgressStep(percent);
-            },
-            Qt::QueuedConnection);
-        return !stop_.load();
-    };
+    const core::ProgressFn progress = PostedProgress(ctx_, generation_, gen, stop_);
     worker_ = std::thread([this, &pipeline, doc, env, progress, gen, target, makeDdb]() mutable {
         core::Result<core::DecodedPicture> result = core::Error{"Nothing decoded."};
         try {

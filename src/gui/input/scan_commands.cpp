@@ -99,15 +99,7 @@ void ScanCommands::mnuTWAIN_Acquire1Click() {
     ctx_.status->ProgressBegin();
     escFilter_ = new EscFilter(&ctx_.window, [this] { Cancel(); });
     qApp->installEventFilter(escFilter_);
-    core::ProgressFn progress = [this, gen](int percent) {
-        QMetaObject::invokeMethod(
-            &ctx_.window,
-            [this, gen, percent] {
-                if (gen == generation_) ctx_.status->ProgressStep(percent);
-            },
-            Qt::QueuedConnection);
-        return !stop_.load();
-    };
+    const core::ProgressFn progress = PostedProgress(ctx_, generation_, gen, stop_);
     const std::string device = device_.toStdString();
     worker_ = std::thread([this, gen, device, progress] {
         core::scan::ScanResult result;
