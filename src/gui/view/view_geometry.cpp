@@ -43,7 +43,17 @@ void ViewGeometry::MoveFrameTo(QPoint corner) {
     if (QWindow* w = ctx_.window.windowHandle())
         w->setFramePosition(corner);
     else
-        MoveFrameTo(corner);
+        ctx_.window.move(corner); // not shown yet: no frame
+}
+
+void ViewGeometry::SetFrameGeometry(const QRect& frame) {
+    // One request for place and size: a window manager that gets the two
+    // apart may keep its own place for the new size.
+    const QRect outer = ctx_.window.frameGeometry(), inner = ctx_.window.geometry();
+    const QPoint offset = inner.topLeft() - outer.topLeft(); // the frame's left and top
+    ctx_.window.setGeometry(frame.x() + offset.x(), frame.y() + offset.y(),
+                            std::max(1, frame.width() - frameWidth_),
+                            std::max(1, frame.height() - nonClientHeight_));
 }
 
 QRect ViewGeometry::ScreenRect() const {
@@ -107,9 +117,7 @@ void ViewGeometry::PlaceWindow(int w, int h) {
     const core::ViewRect r = core::PlaceWindowRect(ToView(ScreenRect()), frame.left(), frame.top(),
                                                    w, h, ctx_.settings.AutoSizeWindow != 0,
                                                    ctx_.settings.AutoCenterWindow != 0);
-    ctx_.window.resize(std::max(1, r.width - frameWidth_),
-                       std::max(1, r.height - nonClientHeight_));
-    MoveFrameTo(QPoint(r.left, r.top));
+    SetFrameGeometry(QRect(r.left, r.top, r.width, r.height));
 }
 
 void ViewGeometry::RestoreWindowRect() {
@@ -123,9 +131,7 @@ void ViewGeometry::RestoreWindowRect() {
     const core::ViewRect r = core::RestoredWindowRect(
         ToView(screenRect), ctx_.settings.SavedWindowRect, frame.left(), frame.top(),
         ctx_.settings.AutoSizeWindow != 0, ctx_.settings.AutoCenterWindow != 0);
-    ctx_.window.resize(std::max(1, r.width - frameWidth_),
-                       std::max(1, r.height - nonClientHeight_));
-    MoveFrameTo(QPoint(r.left, r.top));
+    SetFrameGeometry(QRect(r.left, r.top, r.width, r.height));
 }
 
 void ViewGeometry::SizeWindowToPicture() {
@@ -350,10 +356,7 @@ void ViewGeometry::mnuFitWinToClick(int divisor) {
         windowSizing_ = false;
         return;
     }
-    const QPoint corner = ctx_.window.frameGeometry().topLeft();
-    ctx_.window.resize(std::max(1, s.width - frameWidth_),
-                       std::max(1, s.height - nonClientHeight_));
-    MoveFrameTo(corner);
+    SetFrameGeometry(QRect(ctx_.window.frameGeometry().topLeft(), QSize(s.width, s.height)));
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     windowSizing_ = false;
     if (!fit) mnuFitWindowClick(); // switches fit mode on and fits the picture
@@ -374,17 +377,13 @@ void ViewGeometry::mnuOptimizeWindowClick() {
     if (ctx_.settings.FitToWindow && ctx_.settings.ShowMenus) w = std::max(w, 360);
     windowSizing_ = true;
     if (ctx_.settings.FitToWindow) {
-        const QPoint corner = ctx_.window.frameGeometry().topLeft();
-        ctx_.window.resize(std::max(1, w - frameWidth_), std::max(1, h - nonClientHeight_));
-        MoveFrameTo(corner);
+        SetFrameGeometry(QRect(ctx_.window.frameGeometry().topLeft(), QSize(w, h)));
     } else {
         // Centred on the screen whatever Auto Size and Auto Center say.
         const core::ViewRect r =
             core::PlaceWindowRect(ToView(screenRect), ctx_.window.frameGeometry().left(),
                                   ctx_.window.frameGeometry().top(), w, h, true, true);
-        ctx_.window.resize(std::max(1, r.width - frameWidth_),
-                           std::max(1, r.height - nonClientHeight_));
-        MoveFrameTo(QPoint(r.left, r.top));
+        SetFrameGeometry(QRect(r.left, r.top, r.width, r.height));
     }
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     windowSizing_ = false;

@@ -17,6 +17,8 @@ class ViewGeometry {
     // The frame's sizes, read once the window is shown.
     // Measures the frame the window manager adds; true when it changed.
     bool MeasureFrame();
+    // Places and sizes the window by its frame, in one request.
+    void SetFrameGeometry(const QRect& frame);
     // The window moved (as it does when its frame arrives).
     void WindowMoved();
     void SizeWindowToPicture();

@@ -60,10 +60,7 @@ void WindowLayouts::mnuFullScrnClick() {
         ctx_.menus.action("mnuFullscrn")->setText("&Full screen");
         fullScreen_ = false;
         ctx_.window.showNormal();
-        const QRect r = ctx_.view->SavedWindowRect();
-        ctx_.window.resize(std::max(1, r.width() - ctx_.view->frameWidth()),
-                           std::max(1, r.height() - ctx_.view->nonClientHeight()));
-        ctx_.view->MoveFrameTo(r.topLeft());
+        ctx_.view->SetFrameGeometry(ctx_.view->SavedWindowRect());
     } else {
         // A corner on no screen (pushed a little off the desktop) comes back
         // by its absolute values; corners on a screen at negative coordinates stay.
