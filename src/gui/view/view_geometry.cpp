@@ -49,9 +49,9 @@ void ViewGeometry::MoveFrameTo(QPoint corner) {
 void ViewGeometry::SetFrameGeometry(const QRect& frame) {
     // One request for place and size: a window manager that gets the two
     // apart may keep its own place for the new size.
-    const QRect outer = ctx_.window.frameGeometry(), inner = ctx_.window.geometry();
-    const QPoint offset = inner.topLeft() - outer.topLeft(); // the frame's left and top
-    ctx_.window.setGeometry(frame.x() + offset.x(), frame.y() + offset.y(),
+    // The frame's left and top as last measured on a normal window (one just
+    // back from full screen has none yet).
+    ctx_.window.setGeometry(frame.x() + frameOffset_.x(), frame.y() + frameOffset_.y(),
                             std::max(1, frame.width() - frameWidth_),
                             std::max(1, frame.height() - nonClientHeight_));
 }
@@ -400,6 +400,7 @@ bool ViewGeometry::MeasureFrame() {
     const int w = ctx_.window.frameGeometry().width() - ctx_.window.width();
     const int h = ctx_.window.frameGeometry().height() - ctx_.window.height();
     if (w <= 0 && h <= 0) return false;
+    frameOffset_ = ctx_.window.geometry().topLeft() - ctx_.window.frameGeometry().topLeft();
     if (w == frameWidth_ && h == nonClientHeight_) return false;
     frameWidth_ = std::max(0, w);
     nonClientHeight_ = std::max(0, h);

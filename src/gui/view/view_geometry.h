@@ -72,6 +72,7 @@ class ViewGeometry {
     bool deferScrollPaint_ = false;
     int frameWidth_ = 0;
     int nonClientHeight_ = 0;
+    QPoint frameOffset_; // the client area's corner within the frame
     int scrollThumbSize_ = 17;
 };
 
