@@ -166,12 +166,21 @@ TEST_F(ScanCli, NoDeviceOrNothingBackFailsWithTheMessage) {
 
     // Nothing came back: the scanner ran out of paper, or sent an empty frame.
     Configure("number_of_devices 1\nenable-test-options true\n");
+    // The test backend cancels its reader thread asynchronously; a cancel that
+    // lands while that thread is inside malloc leaves the heap locked and the
+    // process hung at exit (rarely). Such a run is killed and tried once more.
     for (const char* code : {"SANE_STATUS_NO_DOCS", "SANE_STATUS_JAMMED", "SANE_STATUS_IO_ERROR"}) {
-        EXPECT_EQ(
-            stderrOf("scan --option read-return-value=" + std::string(code) + " " + out.string(),
-                     &status),
-            "TWAIN acquisition aborted.\n")
-            << code;
+        const std::string args =
+            "scan --option read-return-value=" + std::string(code) + " " + out.string();
+        std::string err;
+        for (int attempt = 0; attempt < 3; ++attempt) {
+            const auto errFile = dir / "err.txt";
+            status = testsupport::Run("timeout -k 2 20 " + cli + " " + args + " 2>" +
+                                      errFile.string() + " >/dev/null");
+            err = testsupport::ReadText(errFile);
+            if (status != 124 && status != 137) break;
+        }
+        EXPECT_EQ(err, "TWAIN acquisition aborted.\n") << code;
         EXPECT_EQ(status, 1);
     }
     EXPECT_NE(stderrOf("scan --device nosuch:9 " + out.string(), &status).find("TWAIN DLL error"),
