@@ -79,6 +79,8 @@ class ScriptedHost : public fx::ShowHost {
         return {p.load, p.w, p.h};
     }
     void Fill(std::uint32_t) override { calls.push_back("fill"); }
+    bool matchFill = false; // an 8-bit display with its own palette per slide
+    bool MatchDisplay() override { return matchFill; }
     fx::DrawOutcome Draw(const fx::Rect&, const fx::Rect&, const fx::SlideEffect& e,
                          const core::imageman::FxCallback* cb) override {
         calls.push_back(e.withEffect ? "drawfx" : "draw");
@@ -324,3 +326,17 @@ TEST(ShowEngine, AFailingRestoreIsReportedAndTheWindowStays) {
 }
 
 } // namespace
+
+TEST(ShowEngine, AnEightBitDisplayFillsBeforeEverySlideWhenItAsks) {
+    Show s;
+    s.Bookmarks({{"a", {}}, {"b", {}}});
+    s.host.matchFill = true;
+    s.req.passes = 1;
+    s.Run();
+    std::vector<std::string> beforeDraw;
+    for (std::size_t i = 1; i < s.host.calls.size(); ++i)
+        if (s.host.calls[i].rfind("draw", 0) == 0) beforeDraw.push_back(s.host.calls[i - 1]);
+    EXPECT_EQ(beforeDraw, (std::vector<std::string>{"fill", "fill"}));
+    ASSERT_EQ(s.slides.size(), 2u);
+    EXPECT_TRUE(s.slides[1].cleared);
+}

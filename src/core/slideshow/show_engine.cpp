@@ -162,6 +162,17 @@ ShowResult ShowEngine::Run(const ShowRequest& r) {
         };
 
         rec.kind = rec.skipReason.empty() ? host_.Probe(file) : SlideKind::Unreadable;
+        MediaOutcome played = MediaOutcome::NoPlayer;
+        if (rec.kind == SlideKind::Media) {
+            MediaSlide m{file, boxW, boxH, rec.zoom, rec.x, rec.y, r.script != nullptr, background};
+            skip_ = false; // a right click skips the clip as it plays
+            played = host_.PlayMedia(m);
+            // A clip that cannot be played is an unreadable slide.
+            if (played == MediaOutcome::Unreadable) {
+                rec.kind = SlideKind::Unreadable;
+                rec.skipReason = "cannot be played";
+            }
+        }
         if (rec.kind == SlideKind::Unreadable) {
             if (rec.skipReason.empty()) rec.skipReason = "not a picture";
             if (onSlide) onSlide(rec);
@@ -178,8 +189,7 @@ ShowResult ShowEngine::Run(const ShowRequest& r) {
         }
 
         if (rec.kind == SlideKind::Media) {
-            MediaSlide m{file, boxW, boxH, rec.zoom, rec.x, rec.y, r.script != nullptr};
-            if (host_.PlayMedia(m) == MediaOutcome::Played) {
+            if (played == MediaOutcome::Played) {
                 rec.shown = true;
                 shownThisCycle = true;
                 clearPending_ = true;
@@ -221,6 +231,10 @@ ShowResult ShowEngine::Run(const ShowRequest& r) {
         if (clearPending_) {
             host_.Fill(background);
             clearPending_ = false;
+            rec.cleared = true;
+        }
+        if (host_.MatchDisplay()) {
+            host_.Fill(background);
             rec.cleared = true;
         }
         previousW = pic.width;

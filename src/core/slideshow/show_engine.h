@@ -23,7 +23,8 @@ using core::imageman::Rect;
 enum class SlideKind { Picture, Media, Unreadable };
 enum class LoadResult { Ok, Failed, Exception };
 enum class DrawOutcome { Done, Stopped, Failed };
-enum class MediaOutcome { Played, NoPlayer };
+// Unreadable: the clip cannot be opened, or it never started playing.
+enum class MediaOutcome { Played, NoPlayer, Unreadable };
 
 struct LoadedSlide {
     LoadResult result = LoadResult::Failed;
@@ -37,6 +38,7 @@ struct MediaSlide {
     int zoom = 100;
     int x = -1, y = -1;
     bool script = false;
+    std::uint32_t background = 0; // the show's, for a fill before a video
 };
 
 inline constexpr const char* kUnsavedQuestion = "You have unsaved changes. Continue?";
@@ -72,6 +74,9 @@ class ShowHost {
     // gamma (100 = as it is).
     virtual LoadedSlide Load(const std::string& file, int boxWidth, int boxHeight, int gamma) = 0;
     virtual void Fill(std::uint32_t colour) = 0;
+    // Brings the loaded slide onto the display's colours (8-bit displays);
+    // true when the client area must be filled before the draw.
+    virtual bool MatchDisplay() { return false; }
     // Plainly when !effect.withEffect; `pacing` is null when the pause is 255.
     virtual DrawOutcome Draw(const Rect& target, const Rect& source, const SlideEffect& effect,
                              const core::imageman::FxCallback* pacing) = 0;
