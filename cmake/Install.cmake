@@ -73,7 +73,7 @@ set(CPACK_PACKAGE_VENDOR Corvane)
 set(CPACK_PACKAGE_CONTACT "Vistrel maintainers <maintainers@vistrel.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "picture viewer and light picture editor")
 set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "picture viewer and light picture editor\n Vistrel opens JPEG, PNG, BMP, PCX, DCX, TIFF and TGA pictures, shows them\n at 25 to 800 per cent or fitted to the window, keeps a bookmark list of\n the files opened, edits them (colours, filters, transforms, colour depth)\n with a before-and-after preview and one level of undo, and saves them as\n BMP, PCX, TIFF, PNG or JPEG. The package also holds vistrel-cli, a\n headless tool that opens and converts pictures as the window does.")
+    "picture viewer and light picture editor\n Vistrel opens JPEG, PNG, BMP, PCX, DCX, TIFF and TGA pictures, shows them\n at 25 to 800 per cent or fitted to the window, keeps a bookmark list of\n the files opened, edits them (colours, filters, transforms, colour depth)\n with a before-and-after preview and one level of undo, and saves them as\n BMP, PCX, TIFF, PNG or JPEG. It plays sound and video clips in the\n window, full screen and in slideshows. The package also holds vistrel-cli, a\n headless tool that opens and converts pictures as the window does.")
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
@@ -83,5 +83,11 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 if(VISTREL_BUILD_GUI)
   # Qt finds its window-system plugin at run time; no library names it.
   set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-qpa-plugins")
+  # Clips play through GStreamer's plugins, loaded at run time; MIDI needs a
+  # soundfont and the rarer formats the further plugin sets.
+  string(APPEND CPACK_DEBIAN_PACKAGE_DEPENDS
+         ", gstreamer1.0-plugins-base, gstreamer1.0-plugins-good")
+  set(CPACK_DEBIAN_PACKAGE_RECOMMENDS
+      "gstreamer1.0-plugins-bad, gstreamer1.0-plugins-ugly, gstreamer1.0-libav, fluid-soundfont-gm")
 endif()
 include(CPack)

@@ -4,10 +4,14 @@
 set -euo pipefail
 build_pkgs=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-svg-dev qt6-image-formats-plugins
             libjpeg62-turbo-dev libpng-dev libtiff-dev zlib1g-dev libimagequant-dev
-            libsane-dev)
+            libsane-dev
+            qt6-multimedia-dev gstreamer1.0-plugins-base gstreamer1.0-plugins-good
+            gstreamer1.0-plugins-bad gstreamer1.0-plugins-ugly gstreamer1.0-libav
+            fluid-soundfont-gm)
 test_pkgs=(libgtest-dev libgmock-dev imagemagick netpbm libjpeg-turbo-progs libtiff-tools
            xvfb xauth openbox poppler-utils desktop-file-utils appstream man-db bsdextrautils
-           shared-mime-info dpkg-dev file sane-utils)
+           shared-mime-info dpkg-dev file sane-utils
+           ffmpeg sox)
 pkgs=("${build_pkgs[@]}")
 [ "${1:-build}" = test ] && pkgs+=("${test_pkgs[@]}")
 

@@ -38,12 +38,21 @@ TEST(SlideshowShow, RunsOverTheBookmarksAndRestoresTheWindowAfterAClick) {
     gui::WriteBinaryValue("selFX01", none);
 
     const bool statusShown = form->statusBar()->isVisible();
+    // The selection tool and no fitting: the show takes the hand tool and fits
+    // its slides, and gives the fitting mode back at the end.
+    form->RunCommand("mnuSelect");
+    ASSERT_TRUE(form->menus().action("mnuSelect")->isChecked());
+    form->settings().FitToWindow = 0;
+    bool fittedDuringShow = true;
 
     std::vector<QString> captions;
     bool menusOff = true;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         captions.push_back(form->windowTitle());
+        if (form->windowTitle().startsWith("Slide ") && !form->settings().FitToWindow)
+            fittedDuringShow = false;
+        if (form->findChildren<QWidget*>("ShowSurface").isEmpty()) return; // not running
         for (QAction* act : form->menus().actions())
             if (act->isEnabled()) menusOff = false;
     });
@@ -81,6 +90,10 @@ TEST(SlideshowShow, RunsOverTheBookmarksAndRestoresTheWindowAfterAClick) {
     EXPECT_EQ(QString::fromStdString(form->document().CurrentFile),
               QString::fromStdString(form->bookmarks().entries()[sel]));
     EXPECT_FALSE(form->windowTitle().startsWith("Slide "));
+    EXPECT_TRUE(fittedDuringShow);
+    EXPECT_EQ(form->settings().FitToWindow, 0);
+    EXPECT_FALSE(form->menus().action("mnuFitWindow")->isChecked());
+    EXPECT_TRUE(form->menus().action("mnuHand")->isChecked());
 }
 
 } // namespace

@@ -6,7 +6,9 @@
 #include "gui/app/status_panels.h"
 #include "gui/app/web_form.h"
 #include "gui/app/window_status.h"
+#include "gui/dialogs/open_dialog_driver.h"
 #include "gui/input/open_commands.h"
+#include "gui/media/media_driver.h"
 #include "gui/options/options_driver.h"
 #include "gui/print/print_commands.h"
 #include "gui/print/print_form.h"
@@ -233,7 +235,8 @@ const char* const kUsage =
     "  --version             the program's version\n"
     "  --slideshow [--script FILE.avl] [--show-log FILE] [--show-passes N]\n"
     "      [--show-fast] [--show-shots DIR] [--set FIELD=VALUE]... [--answer yes|no]\n"
-    "      [FILE...]     run the show over FILE... (or the script) from the default\n"
+    "      [--screen-bits N] [FILE...]\n"
+    "                    run the show over FILE... (or the script) from the default\n"
     "                    settings; the log has one JSON object a line\n"
     "  --screenshot OUT.png  open FILE headless with the default settings, save the\n"
     "                        window as a PNG and exit (OUT.png '-': save nothing)\n"
@@ -266,6 +269,15 @@ const char* const kUsage =
     "  --size P              the size bar moved to P per cent (1 to 100)\n"
     "  --unit pixels|inches|cm   the unit of the dialog's texts (default inches)\n"
     "\n"
+    "  --media-info CLIP     open CLIP in the media player (at most 15 s) and print\n"
+    "                        duration: S.sss, width: W, height: H (0 for sound);\n"
+    "                        exit 0, or 1 with the message when it cannot be played\n"
+    "  --play CLIP [--fullscreen-at S]\n"
+    "                        open CLIP in the window from the default settings, play\n"
+    "                        it and print one line per event (open, play, fullscreen\n"
+    "                        before and after, end); with --fullscreen-at switch to\n"
+    "                        full screen at S seconds; exit 0 at the end, 3 on a\n"
+    "                        timeout, 1 when the clip cannot be played\n"
     "  --settings            print the stored settings (NAME: VALUE) and exit\n"
     "  --options [--screen-bits N] [--fullscreen] [--from view|slideshow]\n"
     "            [--set CONTROL=VALUE]... [--press apply|ok|cancel]... [FILE]\n"
@@ -275,7 +287,15 @@ const char* const kUsage =
     "  --screenshot-dialog options:viewer|graphics|slideshow|multimedia OUT.png\n"
     "                        save a picture of that page of the options dialog\n"
     "  --scan-device NAME    the scanner TWAIN > Acquire uses (default: the first\n"
-    "                        one found; vistrel-cli scan --list names them)\n";
+    "                        one found; vistrel-cli scan --list names them)\n"
+    "  --open-dialog PATH [--preview-click] [--print-dialog] [--screenshot OUT.png]\n"
+    "                        open the Open dialog in PATH's folder with PATH under\n"
+    "                        the cursor and wait for its preview; --preview-click\n"
+    "                        clicks the preview box; --print-dialog prints the\n"
+    "                        size label, the preview (text ..., picture WxH at X,Y,\n"
+    "                        icon or empty), the preview button and the facts the\n"
+    "                        dialog would hand the open; --screenshot saves a\n"
+    "                        picture of the dialog\n";
 
 void PrintMessages(const ScriptedPrompter& prompter) {
     for (const ScriptedPrompter::Asked& a : prompter.asked()) {
@@ -478,6 +498,8 @@ int EarlyOptions(int argc, char** argv) {
 int RunProgram(TApplication& app) {
     if (const int status = RunOptionsSurfaces(app.arguments()); status >= 0) return status;
     if (const int status = RunShowSurface(app.arguments()); status >= 0) return status;
+    if (const int status = RunOpenDialogSurface(app.arguments()); status >= 0) return status;
+    if (const int status = RunMediaSurfaces(app.arguments()); status >= 0) return status;
     const CommandLine c = ParseCommandLine(app.arguments());
     if (!c.error.isEmpty()) {
         std::fprintf(stderr, "vistrel: %s\n%s", qPrintable(c.error), kUsage);

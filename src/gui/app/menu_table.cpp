@@ -145,8 +145,8 @@ constexpr MenuEntry kEntries[] = {
     {0, K::Command, "&Sort", "", "mnuHistorySort2", "", 0, kPopupOnly},
     {0, K::Command, "&Unmark", "", "mnuBookmarkUnmark2", "", 0, kPopupOnly},
     {0, K::Separator, "", "", "mnuAVSep", "", 0, kPopupOnly},
-    {0, K::Command, "&Play/pause", "", "mnuAV_Play", "", 0, kPopupOnly | L},
-    {0, K::Command, "&Stop", "", "mnuAV_Stop", "", 0, kPopupOnly | L},
+    {0, K::Command, "&Play/pause", "", "mnuAV_Play", "", 0, kPopupOnly},
+    {0, K::Command, "&Stop", "", "mnuAV_Stop", "", 0, kPopupOnly},
 };
 
 } // namespace

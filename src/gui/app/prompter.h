@@ -24,6 +24,7 @@ class QPrinter;
 namespace gui {
 
 class TSaveDialogEx;
+class TOpenDialogPlus;
 class JpegWizard;
 class TPrintForm;
 class TOptionsForm;
@@ -95,6 +96,11 @@ class Prompter {
     virtual QStringList OpenFiles(const QString& folder, const QString& filters,
                                   const QString& title = "Open",
                                   const QString& defaultSuffix = QString()) = 0;
+    // The window's open dialog with its preview, prepared by the caller (which
+    // makes it the first time `dialog` is asked for): the files chosen, none
+    // when cancelled.
+    virtual QStringList RunOpenDialog(const std::function<TOpenDialogPlus&()>& dialog,
+                                      const QString& folder, const QString& filters) = 0;
     // The bookmark file dialogs (save or load): the path, empty when cancelled.
     virtual QString BookmarkFile(bool save, const QString& folder, const QString& filter) = 0;
     // The folder browser of Copy to and Move to: the folder, empty when cancelled.

@@ -3,6 +3,7 @@
 #include "gui/slideshow/list_dialog.h"
 
 #include "gui/dialogs/folder_browser.h"
+#include "gui/dialogs/open_dialog_plus.h"
 #include "gui/dialogs/value_dialog.h"
 #include "gui/options/options_form.h"
 #include "gui/output/jpeg_wizard.h"
@@ -133,6 +134,12 @@ QStringList QtPrompter::OpenFiles(const QString& folder, const QString& filters,
     dialog.setFileMode(QFileDialog::ExistingFiles);
     if (!defaultSuffix.isEmpty()) dialog.setDefaultSuffix(defaultSuffix);
     return dialog.exec() == QDialog::Accepted ? dialog.selectedFiles() : QStringList();
+}
+
+QStringList QtPrompter::RunOpenDialog(const std::function<TOpenDialogPlus&()>& dialog,
+                                       const QString&, const QString&) {
+    TOpenDialogPlus& d = dialog();
+    return d.exec() == QDialog::Accepted ? d.selectedFiles() : QStringList();
 }
 
 QString QtPrompter::BookmarkFile(bool save, const QString& folder, const QString& filter) {

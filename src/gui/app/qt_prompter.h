@@ -16,6 +16,8 @@ class QtPrompter : public Prompter {
     int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
     QStringList OpenFiles(const QString& folder, const QString& filters, const QString& title,
                           const QString& defaultSuffix) override;
+    QStringList RunOpenDialog(const std::function<TOpenDialogPlus&()>& dialog,
+                              const QString& folder, const QString& filters) override;
     int Choose(const QString& title, const QString& prompt, const QStringList& items,
                int current) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;

@@ -1,5 +1,6 @@
 #include "gui/app/scripted_prompter.h"
 
+#include "gui/dialogs/open_dialog_plus.h"
 #include "gui/options/options_form.h"
 #include "gui/output/jpeg_wizard.h"
 #include "gui/print/print_form.h"
@@ -176,6 +177,21 @@ QStringList ScriptedPrompter::OpenFiles(const QString& folder, const QString&, c
         files_.pop_front();
     }
     asked_.push_back({"open", BoxType::Question, 0, title,
+                      files.isEmpty() ? QString("Cancel") : files.join(' '), folder});
+    return files;
+}
+
+QStringList ScriptedPrompter::RunOpenDialog(const std::function<TOpenDialogPlus&()>& dialog,
+                                             const QString& folder, const QString& filters) {
+    if (openDialogs_.empty()) return OpenFiles(folder, filters, "Open", QString());
+    const OpenDialogFn fn = std::move(openDialogs_.front());
+    openDialogs_.pop_front();
+    TOpenDialogPlus& d = dialog();
+    // Shown, not modal, so the script can work it; then closed.
+    d.show();
+    const QStringList files = fn(d);
+    if (d.isVisible()) d.hide();
+    asked_.push_back({"open", BoxType::Question, 0, d.windowTitle(),
                       files.isEmpty() ? QString("Cancel") : files.join(' '), folder});
     return files;
 }

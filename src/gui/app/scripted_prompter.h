@@ -44,6 +44,8 @@ class ScriptedPrompter : public Prompter {
     using PrintSetupFn = std::function<void(TPrintForm&)>;
     // Answers the system's print dialog: may change the printer; false = Cancel.
     using PrinterFn = std::function<bool(QPrinter&)>;
+    // Works the open dialog, shown: the files it is closed with (none: Cancel).
+    using OpenDialogFn = std::function<QStringList(TOpenDialogPlus&)>;
     // Works the options dialog, shown; a dialog still open afterwards is cancelled.
     using OptionsFn = std::function<void(TOptionsForm&)>;
 
@@ -69,6 +71,9 @@ class ScriptedPrompter : public Prompter {
     void pushChoice(int index) { choices_.push_back(index); }
     void pushPrintSetup(PrintSetupFn fn) { printSetups_.push_back(std::move(fn)); }
     void pushPrinter(PrinterFn fn) { printers_.push_back(std::move(fn)); }
+    // Without one queued, the open dialog answers as OpenFiles does (no file
+    // is selected in it, so it holds no facts).
+    void pushOpenDialog(OpenDialogFn fn) { openDialogs_.push_back(std::move(fn)); }
     void pushOptions(OptionsFn fn) { options_.push_back(std::move(fn)); }
     // The colour dialog's answer (none: Cancel); with none queued it is cancelled.
     void pushColour(std::optional<QColor> colour) { colours_.push_back(colour); }
@@ -97,6 +102,8 @@ class ScriptedPrompter : public Prompter {
     int List(const ListAsk& ask, core::slideshow::EffectTable& table) override;
     QStringList OpenFiles(const QString& folder, const QString& filters, const QString& title,
                           const QString& defaultSuffix) override;
+    QStringList RunOpenDialog(const std::function<TOpenDialogPlus&()>& dialog,
+                              const QString& folder, const QString& filters) override;
     QString BookmarkFile(bool save, const QString& folder, const QString& filter) override;
     QString Folder(const QString& initial, const QString& caption, const QString& prompt) override;
     bool RunSaveDialog(TSaveDialogEx& dialog) override;
@@ -123,6 +130,7 @@ class ScriptedPrompter : public Prompter {
     std::deque<PrintSetupFn> printSetups_;
     std::deque<PrinterFn> printers_;
     std::deque<OptionsFn> options_;
+    std::deque<OpenDialogFn> openDialogs_;
     std::deque<std::optional<QColor>> colours_;
     std::optional<qint64> freeSpace_;
     std::vector<Asked> asked_;

@@ -16,6 +16,7 @@
 #include "gui/input/open_commands.h"
 #include "gui/input/page_commands.h"
 #include "gui/input/scan_commands.h"
+#include "gui/media/media_commands.h"
 #include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
 #include "gui/print/print_commands.h"
@@ -109,6 +110,9 @@ TWebForm::TWebForm(const StartOptions& options, QWidget* parent)
     scan_->setDevice(options.scanDevice);
     printing_ = std::make_unique<PrintCommands>(ctx_);
     options_ = std::make_unique<OptionsCommands>(ctx_);
+    media_ = std::make_unique<MediaCommands>(ctx_);
+    ctx_.media = media_.get();
+    options_->playerSettingsChanged = [this](const PlayerUpdate& u) { media_->ApplyPlayerUpdate(u); };
     ctx_.status = status_.get();
     ctx_.input = input_.get();
     ctx_.view = view_.get();
@@ -148,6 +152,7 @@ TWebForm::~TWebForm() {
     input_->CancelDecode();
     pages_->CancelDecode();
     scan_->Cancel();
+    media_->Close();
     // The widgets outlive the subsystems: what they signal on the way out reaches no handler.
     ctx_.panelHistory->removeEventFilter(panelFilter_);
     ctx_.toolbar1->removeEventFilter(toolbarFilter_);
@@ -379,6 +384,7 @@ void TWebForm::closeEvent(QCloseEvent* event) {
             return;
         }
         input_->CancelDecode();
+        media_->Close();
         input_->pipeline().CloseLibraryImage();
         ctx_.dur95->SetPaintLock(true);
         if (!ctx_.closing) WriteSettingsAtClose();

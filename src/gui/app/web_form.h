@@ -48,6 +48,7 @@ class TWebForm : public QMainWindow {
     ScanCommands& scan() const { return *scan_; }
     PrintCommands& printing() const { return *printing_; }
     OptionsCommands& options() const { return *options_; }
+    MediaCommands& media() const { return *media_; }
     Prompter& prompter() const { return *prompter_; }
 
     // The window's own commands.
@@ -85,6 +86,7 @@ class TWebForm : public QMainWindow {
     core::SettingsRecord& settings() { return ctx_.settings; }
     const core::BookmarkList& bookmarks() const { return ctx_.bookmarks; }
     bool picturePresent() const { return ctx_.picturePresent; }
+    bool mediaMode() const { return ctx_.mediaMode; }
     bool pictureChanged() const { return ctx_.pictureChanged; }
     void setPictureChanged(bool on) { ctx_.pictureChanged = on; }
     int screenBits() const { return ctx_.screenBits; }
@@ -141,6 +143,7 @@ class TWebForm : public QMainWindow {
     std::unique_ptr<ScanCommands> scan_;
     std::unique_ptr<PrintCommands> printing_;
     std::unique_ptr<OptionsCommands> options_;
+    std::unique_ptr<MediaCommands> media_;
     std::map<QString, Command> commands_;
     QPointer<HelpWindow> help_;
     QObject* panelFilter_ = nullptr;

@@ -13,6 +13,7 @@
 #include "gui/input/page_commands.h"
 #include "gui/input/scan_commands.h"
 #include "gui/input/image_info_command.h"
+#include "gui/media/media_commands.h"
 #include "core/input/page_step.h"
 #include "gui/options/options_commands.h"
 #include "gui/output/save_commands.h"
@@ -122,6 +123,8 @@ void TWebForm::WireCommands() {
 
     // View: magnification, fitting, full screen, layouts.
     On("mnuFullscrn", [&l] { l.mnuFullScrnClick(); });
+    On("mnuAV_Play", [this] { media_->mnuAV_PlayClick(); });
+    On("mnuAV_Stop", [this] { media_->mnuAV_StopClick(); });
     On("mnuOptimizeWindow", [&v] { v.mnuOptimizeWindowClick(); });
     On("mnuFitWindow", [&v] { v.mnuFitWindowClick(); });
     for (const char* n : {"mnuFitWinTo1x", "mnuFitWinTo2x", "mnuFitWinTo3x", "mnuFitWinTo4x"})

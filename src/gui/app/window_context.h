@@ -41,6 +41,7 @@ class PageCommands;
 class ScanCommands;
 class PrintCommands;
 class OptionsCommands;
+class MediaCommands;
 
 struct WindowContext {
     WindowContext(TWebForm& w, Prompter& p) : window(w), prompter(p) {}
@@ -90,6 +91,7 @@ struct WindowContext {
     PageCommands* pages = nullptr;
     PrintCommands* printing = nullptr;
     OptionsCommands* options = nullptr;
+    MediaCommands* media = nullptr; // clips and the view player
 
     // The boxes every subsystem shows.
     void ShowMessage(const QString& text, bool warning);

@@ -3,6 +3,7 @@
 
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
+#include "gui/media/media_commands.h"
 #include "gui/view/view_geometry.h"
 #include "gui/view/window_layouts.h"
 
@@ -24,6 +25,12 @@ QString WindowStatus::Description() const {
 }
 
 void WindowStatus::UpdateCaption() {
+    // A clip: the open dialog starts in its folder, and "Zoom to" is off.
+    if (ctx_.mediaMode && ctx_.media && !ctx_.media->clipPath().isEmpty()) {
+        ctx_.doc.CurrentFile = ctx_.media->clipPath().toStdString();
+        ctx_.openDir = QString::fromStdString(core::FolderPart(ctx_.doc.CurrentFile));
+        ctx_.menus.SetEnabled("mnuZoom", false);
+    }
     const QString name = ctx_.emptyPicture
                              ? QString("Untitled")
                              : QString::fromStdString(core::FileNamePart(ctx_.doc.CurrentFile));
@@ -83,6 +90,8 @@ void WindowStatus::EnableControls() {
         ctx_.menus.SetEnabled(n, true);
     if (ctx_.layouts->fullScreen()) ctx_.menus.SetEnabled("mnuFitWinTo", false);
     ctx_.toolButton("btnSelect")->setEnabled(ctx_.menus.IsEnabled("mnuSelect"));
+    // A clip turns the picture's commands off (fit and zoom stay for video).
+    if (ctx_.mediaMode && ctx_.media) ctx_.media->EnableControls();
     MainMenuPopup(PopupPlace::None);
 }
 
@@ -108,7 +117,7 @@ void WindowStatus::MainMenuPopup(PopupPlace place) {
     const bool overBars = place == PopupPlace::Toolbar || place == PopupPlace::StatusBar;
     const bool overBox = overBars || place == PopupPlace::History;
     const bool fullNotMax = ctx_.window.isFullScreen() && !ctx_.settings.MaxFullScreen;
-    const bool media = false; // clips are not shown yet
+    const bool media = ctx_.mediaMode;
 
     // The popup's six submenus; the menu bar's stay as they are.
     for (const char* n : {"mnuFile", "mnuView", "mnuHelp"})
@@ -128,6 +137,10 @@ void WindowStatus::MainMenuPopup(PopupPlace place) {
     const bool player = place == PopupPlace::Player;
     for (const char* n : {"mnuAVSep", "mnuAV_Play", "mnuAV_Stop"})
         ctx_.menus.SetVisible(n, player);
+    const TMediaPlayer* shownClip = ctx_.media ? ctx_.media->viewPlayer() : nullptr;
+    ctx_.menus.SetEnabled("mnuAV_Play", shownClip != nullptr);
+    ctx_.menus.SetEnabled("mnuAV_Stop",
+                          shownClip && shownClip->PlayState() != TMediaPlayer::kStopped);
 
     const QMimeData* clip = QApplication::clipboard()->mimeData();
     const bool bitmap = clip && clip->hasImage();

@@ -12,6 +12,7 @@
 #include "core/bookmarks/trash.h"
 #include "core/common/paths.h"
 #include "gui/dialogs/combo_box_ex.h"
+#include "gui/media/media_commands.h"
 
 #include <QAbstractItemView>
 #include <QAction>
@@ -143,6 +144,7 @@ void BookmarkCommands::btnPrevImageClick() {
 }
 
 void BookmarkCommands::mnuFirstImageClick(bool last) {
+    if (ctx_.mediaMode && ctx_.media) ctx_.media->AV_UI(false);
     if (ctx_.history && ctx_.history->HaveFocus()) {
         // Inside the box the keys stay the box's own.
         QKeyEvent key(QEvent::KeyPress, last ? Qt::Key_End : Qt::Key_Home, Qt::NoModifier);
@@ -211,6 +213,7 @@ void BookmarkCommands::mnuBookmarksClick() {
 
 void BookmarkCommands::mnuHistoryClearClick() {
     if (ctx_.pictureChanged && !ctx_.ConfirmUnsaved()) return;
+    if (ctx_.mediaMode && ctx_.media) ctx_.media->AV_UI(false);
     ShowUntitled();
     ctx_.bookmarks.Clear();
     HistoryControls();
@@ -233,6 +236,8 @@ void BookmarkCommands::mnuBookmarkUnmarkClick() {
 
 void BookmarkCommands::HistoryChangeUpdate() {
     if (ctx_.bookmarks.selected() < 0) return; // nothing to remove
+    // The clip shown goes with its bookmark.
+    if (ctx_.mediaMode && ctx_.media) ctx_.media->AV_UI(false);
     const int previous = ctx_.bookmarks.RemoveSelected();
     if (previous < 0) {
         ShowUntitled();

@@ -8,7 +8,9 @@
 #include "gui/app/window_status.h"
 #include "gui/bookmarks/bookmark_commands.h"
 #include "gui/dialogs/combo_box_ex.h"
+#include "gui/dialogs/open_dialog_plus.h"
 #include "gui/input/page_commands.h"
+#include "gui/media/media_commands.h"
 #include "gui/view/view_geometry.h"
 
 #include "core/common/paths.h"
@@ -71,11 +73,77 @@ void OpenCommands::BtnOpenClick(OpenSender sender) {
     case OpenSender::User:
         break;
     }
-    const QStringList names = ctx_.prompter.OpenFiles(ctx_.openDir, kOpenFilters);
-    if (names.isEmpty()) return;
+    const core::OpenEnvironment env = Environment();
+    const QStringList names = ctx_.prompter.RunOpenDialog(
+        [this, &env]() -> TOpenDialogPlus& {
+            TOpenDialogPlus& dialog = OpenDialog();
+            dialog.Prepare(ctx_.openDir, kOpenFilters, env);
+            return dialog;
+        },
+        ctx_.openDir, kOpenFilters);
+    if (names.isEmpty()) {
+        if (openDialog_) openDialog_->ImageClear();
+        return;
+    }
     AddSeveral(names);
     BeginAttempt(names.first().toStdString());
+    if (names.size() == 1 && openDialog_ && TakeFromDialog(*openDialog_)) return;
+    if (openDialog_) openDialog_->ImageClear();
     ProbeAndOpen();
+}
+
+TOpenDialogPlus& OpenCommands::OpenDialog() {
+    if (!openDialog_) openDialog_ = new TOpenDialogPlus(&ctx_.window);
+    return *openDialog_;
+}
+
+bool OpenCommands::TakeFromDialog(TOpenDialogPlus& dialog) {
+    core::DocumentState& doc = ctx_.doc;
+    if (!core::InList(doc.CurrentExt, core::kDialogFastList) || dialog.ImageBitsPixel() == -1 ||
+        dialog.ImageFilename().toStdString() != doc.CurrentFile)
+        return false;
+    // The dialog's facts stand in for the probe, and so does the probe's reset
+    // of the previous file's page count and reader marks.
+    doc.depthBeforeOpen = doc.PictureBits;
+    doc.PictureWidth = doc.FullWidth = dialog.ImageWidth();
+    doc.PictureHeight = doc.FullHeight = dialog.ImageHeight();
+    doc.PictureBits = dialog.ImageBitsPixel();
+    doc.planes = 1;
+    doc.typeText = dialog.ImageType().toStdString();
+    doc.compressionText = dialog.ImageCompress().toStdString();
+    doc.PageCount = 1;
+    doc.ImageManPng = dialog.ImageManMark();
+    doc.BmpReader = dialog.ConversionMark();
+    doc.JpegFallback = doc.JpegLoaded = false;
+    doc.ReducedScale = false;
+    doc.Scale = 1;
+
+    const core::OpenEnvironment env = Environment();
+    if (dialog.ImagePreload() && dialog.ImageBitmap() && env.AutoReduce && env.ScreenBits != 8 &&
+        doc.PictureBits > 8) {
+        // The dialog decoded the whole picture: it becomes the picture as the
+        // decode would have made it, and the file is not read again.
+        core::DecodedPicture decoded;
+        decoded.picture = dialog.TakeImageBitmap();
+        decoded.decoder = core::Decoder::ImageMan;
+        const bool makeDdb = env.ScreenBits > 8 && !env.UseScreen;
+        if (!makeDdb || core::MakeDeviceDependent(decoded.picture, env.ScreenBits)) {
+            pipeline_.CloseLibraryImage();
+            const core::Bitmap& pic = decoded.picture;
+            doc.PictureWidth = doc.FullWidth = pic.width();
+            doc.PictureHeight = doc.FullHeight = pic.height();
+            doc.PictureBits = pic.deviceDependent() ? (env.ScreenBits > 8 ? 24 : env.ScreenBits)
+                                                    : pic.bits();
+            dialog.ImageClear();
+            loadStart_.start();
+            FinishDecode(std::move(decoded), doc, false);
+            return true;
+        }
+    }
+    dialog.ImageClear();
+    ctx_.picturePresent = false;
+    StartDecode();
+    return true;
 }
 
 void OpenCommands::BtnOpenEx(OpenSender sender) {
@@ -98,13 +166,18 @@ void OpenCommands::AddSeveral(const QStringList& names) {
 void OpenCommands::ProbeAndOpen() {
     const core::ProbeResult probe = pipeline_.ProbeFile(ctx_.doc, Environment());
     if (probe.result == 2) {
-        // Clips need the media player, which this window does not have yet.
-        ctx_.ShowMessage("Media clips cannot be played yet.", true);
-        lastOpenOk_ = false;
-        ctx_.doc = docBeforeOpen_;
+        // A clip plays in the view player; one it cannot play is no success:
+        // media mode is off again, nothing is bookmarked, the old name is back.
+        lastOpenOk_ = ctx_.media->OpenClip();
+        if (!lastOpenOk_) {
+            ctx_.doc = docBeforeOpen_;
+            if (!ctx_.mediaMode) ctx_.status->UpdateCaption();
+        }
         OpenTail();
         return;
     }
+    // A picture: the clip shown before goes.
+    if (probe.result >= 0 && ctx_.mediaMode) ctx_.media->AV_UI(false);
     if (probe.result < 0) {
         lastOpenOk_ = false;
         // The picture on screen stays, and its state with it.

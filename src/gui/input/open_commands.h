@@ -18,6 +18,7 @@ namespace gui {
 extern const char* const kShownInPart;
 
 struct WindowContext;
+class TOpenDialogPlus;
 
 // Who asked for an open: the open dialog (the file is probed), the
 // application (open CurrentFile as it stands), or a user command (ask).
@@ -51,12 +52,17 @@ class OpenCommands {
     bool firstLayout() const { return firstLayout_; }
     void setFirstLayout(bool on) { firstLayout_ = on; }
     core::OpenPipeline& pipeline() { return pipeline_; }
+    // The window's open dialog, made the first time it is needed.
+    TOpenDialogPlus& OpenDialog();
     // What the decoders are told about the window and its settings.
     core::OpenEnvironment Environment() const;
 
   private:
     void StartDecode();
     void ProbeAndOpen();
+    // Opens the chosen file from what the open dialog learned, without a
+    // probe; false when the dialog holds nothing for this file.
+    bool TakeFromDialog(TOpenDialogPlus& dialog);
     void FinishDecode(core::Result<core::DecodedPicture> result, core::DocumentState doc,
                       bool unexpected);
     void AfterOpen(); // what follows every open, good or bad
@@ -68,6 +74,7 @@ class OpenCommands {
     core::OpenPipeline pipeline_{jpeg_};
     bool firstLayout_ = false;
     bool lastOpenOk_ = false;
+    TOpenDialogPlus* openDialog_ = nullptr; // owned by the window
 
     // The decode on the worker thread.
     std::thread worker_;

@@ -72,6 +72,7 @@ int RunShowSurface(const QStringList& args) {
     QString script;
     QStringList files;
     std::optional<Reply> answer;
+    int screenBits = 0;
     for (int i = 2; i < args.size(); ++i) {
         const QString& a = args[i];
         const bool hasValue = i + 1 < args.size();
@@ -96,6 +97,10 @@ int RunShowSurface(const QStringList& args) {
                     "--set needs FIELD=VALUE with a show setting (SlideDelay, EffectsSpeed, "
                     "Background, AlwaysFullScreen, ShowMenus, MaxFullScreen, SvgaPalette, "
                     "selFX01)");
+        } else if (a == "--screen-bits" && hasValue) {
+            if (!Number(args[++i], 1, 32, &v))
+                return Fail("--screen-bits needs a screen depth (1 to 32)");
+            screenBits = int(v);
         } else if (a == "--answer" && hasValue) {
             answer = ParseReply(args[++i]);
             if (!answer) return Fail("--answer needs yes, no, ok or cancel");
@@ -112,6 +117,7 @@ int RunShowSurface(const QStringList& args) {
 
     StartOptions start;
     start.readSettings = false; // defaults, and nothing written
+    start.screenBits = screenBits;
     auto prompter = std::make_shared<ScriptedPrompter>();
     if (answer) prompter->pushReplies(1000, *answer);
     start.prompter = prompter;

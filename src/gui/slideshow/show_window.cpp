@@ -1,15 +1,23 @@
 #include "gui/slideshow/show_window.h"
 
-#include "core/imageman/scale.h"
 #include "core/input/jpeg_decoder.h"
 #include "core/input/open_pipeline.h"
+#include "core/media/media_rules.h"
+#include "core/options/options_model.h"
+#include "core/slideshow/slide_fit.h"
 #include "core/slideshow/slide_gamma.h"
 #include "core/view/geometry.h"
+#include "gui/app/event_pump.h"
 #include "gui/app/web_form.h"
 #include "gui/app/window_context.h"
 #include "gui/app/window_status.h"
 #include "gui/dialogs/combo_box_ex.h"
 #include "gui/input/open_commands.h"
+#include "gui/media/media_commands.h"
+#include "gui/media/media_player.h"
+#include "gui/view/picture_mouse.h"
+#include "gui/view/tpix.h"
+#include "gui/view/view_geometry.h"
 #include "gui/view/window_layouts.h"
 
 #include <QAction>
@@ -133,6 +141,7 @@ struct WindowShowHost::ProbedSlide {
 WindowShowHost::WindowShowHost(WindowContext& ctx) : ctx_(ctx) {}
 
 WindowShowHost::~WindowShowHost() {
+    delete showPlayer_.data();
     delete minimiseWatch_;
     delete surface_.data();
 }
@@ -160,7 +169,14 @@ void WindowShowHost::EnterFullScreenIfAsked() {
 
 void WindowShowHost::PrepareWindow() {
     QMainWindow& w = ctx_.window;
+    // A clip shown in the window stops: the show has its own player.
+    if (ctx_.mediaMode && ctx_.media) ctx_.media->AV_UI(false);
     clock_.start();
+    if (ctx_.mouse) ctx_.mouse->mnuHandClick();
+    // Slides are fitted to the window; the mode comes back at the end.
+    fitToWindow_ = ctx_.settings.FitToWindow != 0;
+    ctx_.settings.FitToWindow = 1;
+    if (ctx_.dur95) ctx_.dur95->SetPaintLock(true);
     toolVisible_ = ctx_.panelTool && ctx_.panelTool->isVisible();
     historyVisible_ = ctx_.panelHistory && ctx_.panelHistory->isVisible();
     statusVisible_ = w.statusBar()->isVisible();
@@ -211,6 +227,8 @@ void WindowShowHost::RestoreWindow() {
     minimiseWatch_ = nullptr;
     delete surface_.data();
     if (ctx_.input) ctx_.input->ShowEmptyPicture(false);
+    ctx_.settings.FitToWindow = fitToWindow_ ? 1 : 0;
+    if (ctx_.view) ctx_.view->ShowZoomState(); // the menu check and the tool button match again
     if (ctx_.panelTool) ctx_.panelTool->setVisible(toolVisible_);
     if (ctx_.panelHistory) ctx_.panelHistory->setVisible(historyVisible_);
     w.statusBar()->setVisible(statusVisible_);
@@ -219,11 +237,24 @@ void WindowShowHost::RestoreWindow() {
         if (a) a->setEnabled(on);
     enabled_.clear();
     w.setAcceptDrops(acceptDrops_);
+    if (ctx_.dur95) ctx_.dur95->SetPaintLock(false);
+    ProcessEvents();
+    // A short pause before the window takes input again, so the click or key
+    // that stopped the show does not also reach the picture.
+    WaitUntil(NowMs() + kEndPauseMs);
     w.setContextMenuPolicy(popupPolicy_);
     if (ctx_.status) {
         ctx_.status->UpdateCaption();
         ctx_.status->EnableControls();
     }
+    if (ctx_.settings.FitToWindow && ctx_.view) ctx_.view->FormResize();
+}
+
+void WindowShowHost::WaitUntil(std::int64_t untilMs) {
+    // After the show: no flags to cut the wait short.
+    do
+        RunEventsTowards(untilMs, false);
+    while (!fast_ && NowMs() < untilMs);
 }
 
 void WindowShowHost::ReopenCurrent() {
@@ -284,13 +315,9 @@ cs::LoadedSlide WindowShowHost::Load(const std::string& file, int boxWidth, int 
     if (!decoded) return {};
     core::Bitmap pic = std::move(decoded.value().picture);
     if (pic.empty()) return {};
-    if (pic.width() > boxWidth || pic.height() > boxHeight) {
-        const auto fit = core::ScaleToFit(pic.width(), pic.height(), boxWidth, boxHeight);
-        auto scaled = im::AreaAverage(pic, {0, 0, pic.width(), pic.height()},
-                                      std::max(1, fit.width), std::max(1, fit.height), false);
-        if (!scaled) return {};
-        pic = std::move(scaled.value());
-    }
+    auto fitted = cs::FitSlideIntoBox(std::move(pic), boxWidth, boxHeight);
+    if (!fitted) return {};
+    pic = std::move(fitted).value();
     cs::ApplySlideGamma(pic, gamma);
     picture_ = std::move(pic);
     return {cs::LoadResult::Ok, picture_.width(), picture_.height()};
@@ -306,6 +333,15 @@ void WindowShowHost::Fill(std::uint32_t colour) {
     }
     surface_->FillColour(rgb);
     surface_->repaint();
+}
+
+bool WindowShowHost::MatchDisplay() {
+    if (picture_.empty()) return false;
+    auto matched = cs::MatchSlideToDisplay(std::move(picture_), ctx_.screenBits,
+                                           ctx_.settings.SvgaPalette);
+    if (!matched) return false; // nothing to draw: the draw reports it
+    picture_ = std::move(matched->picture);
+    return matched->fillFirst;
 }
 
 cs::DrawOutcome WindowShowHost::Draw(const cs::Rect& target, const cs::Rect& source,
@@ -334,19 +370,130 @@ cs::DrawOutcome WindowShowHost::Draw(const cs::Rect& target, const cs::Rect& sou
     return cs::DrawOutcome::Failed;
 }
 
-cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide&) {
-    // No media player in this build: its warning once, and the clip is skipped.
-    if (!playerWarned_) {
-        playerWarned_ = true;
-        if (onMessage)
-            onMessage("New Windows multimedia components not installed.\nSee FAQ for free "
-                      "download (upgrade) details.");
-        ctx_.prompter.Message({BoxType::Warning, "Vistrel",
-                               "New Windows multimedia components not installed.\nSee FAQ for "
-                               "free download (upgrade) details.",
-                               kBtnOk, kBtnOk});
+namespace {
+
+// Clicks on the show player work as on the show: right skips, others stop.
+class PlayerClicks : public QObject {
+  public:
+    PlayerClicks(QObject* player, std::function<void(Qt::MouseButton)> onRelease)
+        : QObject(player), onRelease_(std::move(onRelease)) {
+        player->installEventFilter(this);
     }
-    return cs::MediaOutcome::NoPlayer;
+
+  protected:
+    bool eventFilter(QObject*, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            onRelease_(static_cast<QMouseEvent*>(event)->button());
+            return true;
+        }
+        return event->type() == QEvent::ContextMenu;
+    }
+
+  private:
+    std::function<void(Qt::MouseButton)> onRelease_;
+};
+
+} // namespace
+
+cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide& slide) {
+    namespace cm = core::media;
+    if (!showPlayer_) {
+        std::unique_ptr<MediaBackend> backend = CreateMediaBackend();
+        if (!backend) {
+            // No player can be made: its warning once, and the clips are passed over.
+            if (!playerWarned_) {
+                playerWarned_ = true;
+                const char* text = "New Windows multimedia components not installed.\nSee FAQ "
+                                   "for free download (upgrade) details.";
+                if (onMessage) onMessage(text);
+                ctx_.prompter.Message({BoxType::Warning, "Vistrel", text, kBtnOk, kBtnOk});
+            }
+            return cs::MediaOutcome::NoPlayer;
+        }
+        QWidget* parent = surface_ ? static_cast<QWidget*>(surface_.data()) : &ctx_.window;
+        showPlayer_ = new TMediaPlayer(std::move(backend), parent);
+        showPlayer_->SetShowStatusBar(false);
+        showPlayer_->SetShowTracker(false);
+        showPlayer_->SetShowControls(false);
+        showPlayerClicks_ = new PlayerClicks(showPlayer_, [this](Qt::MouseButton b) {
+            if (!engine_) return;
+            if (b == Qt::RightButton)
+                engine_->RequestSkip();
+            else
+                engine_->RequestStop();
+        });
+        showPlayer_->setGeometry(0, 0, 1, 1);
+        showPlayer_->hide();
+        QCoreApplication::processEvents();
+    }
+    TMediaPlayer& player = *showPlayer_;
+    clipShot_ = QImage();
+    player.SetVolume(core::options::PlayerVolume(std::clamp(ctx_.settings.Volume, 1, 1000)));
+    auto stopped = [this] { return engine_ && engine_->stopRequested(); };
+    player.SetFileName(QString::fromStdString(slide.file));
+    // The clip's facts come when the back end has opened it.
+    PumpEventsWhile(
+        [&] { return showPlayer_ && player.OpenState() == TMediaPlayer::kOpening && !stopped(); },
+        cm::kOpenTimeoutMs);
+    if (!showPlayer_) return cs::MediaOutcome::NoPlayer;
+    if (stopped()) return cs::MediaOutcome::Played;
+    if (player.OpenState() != TMediaPlayer::kOpen) return cs::MediaOutcome::Unreadable;
+
+    if (player.ImageSourceHeight() != 0) {
+        // An 8-bit display with a palette of its own per slide starts from a clean area.
+        if (ctx_.screenBits == 8 && ctx_.settings.SvgaPalette != 2) Fill(slide.background);
+        cm::SlideClip c;
+        c.clipW = player.ImageSourceWidth();
+        c.clipH = player.ImageSourceHeight();
+        c.boxW = slide.boxWidth;
+        c.boxH = slide.boxHeight;
+        c.script = slide.script;
+        c.zoom = slide.zoom;
+        c.x = slide.x;
+        c.y = slide.y;
+        c.autoSizeVideo = ctx_.settings.AutoSizeVideo != 0;
+        const cm::Box b = cm::SlideBounds(c);
+        player.SetDisplaySize(cm::kFitSize);
+        player.setGeometry(b.left, b.top, std::max(1, b.width), std::max(1, b.height));
+        player.show();
+        player.raise();
+    } else {
+        player.setGeometry(0, 0, 1, 1);
+        player.hide();
+    }
+    if (engine_) engine_->MarkClearPending();
+    player.Play();
+    // Until it ends, a stop or a skip; a clip that never starts counts as unreadable.
+    QElapsedTimer waiting;
+    waiting.start();
+    bool started = false;
+    bool skipped = false;
+    PumpEventsWhile(
+        [&] {
+            if (!showPlayer_ || stopped()) return false;
+            if (engine_ && engine_->skipRequested()) {
+                skipped = true;
+                return false;
+            }
+            if (player.PlayState() == TMediaPlayer::kPlaying && player.CurrentPosition() > 0)
+                started = true;
+            if (keepClipShots_ && clipShot_.isNull() && started && player.isVisible() &&
+                player.framesShown() > 0 && surface_)
+                clipShot_ = surface_->grab().toImage();
+            if (!started) return waiting.elapsed() < cm::kStartTimeoutMs;
+            return player.PlayState() == TMediaPlayer::kPlaying;
+        },
+        24 * 3600 * 1000);
+    if (!showPlayer_) return cs::MediaOutcome::Played;
+    // A clip that ended at once (shorter than a poll) started too.
+    if (!started && player.framesShown() > 0) started = true;
+    const bool ended = player.PlayState() != TMediaPlayer::kPlaying;
+    player.Stop();
+    player.hide();
+    player.setGeometry(0, 0, 1, 1);
+    QCoreApplication::processEvents();
+    if (!started && !ended && !stopped() && !skipped) return cs::MediaOutcome::Unreadable;
+    return cs::MediaOutcome::Played;
 }
 
 std::int64_t WindowShowHost::NowMs() {
@@ -359,6 +506,10 @@ void WindowShowHost::ProcessEvents() {
 }
 
 void WindowShowHost::WaitEvents(std::int64_t untilMs) {
+    RunEventsTowards(untilMs, true);
+}
+
+void WindowShowHost::RunEventsTowards(std::int64_t untilMs, bool showFlags) {
     if (fast_) {
         QCoreApplication::processEvents();
         virtual_ = std::max(virtual_, untilMs);
@@ -367,7 +518,8 @@ void WindowShowHost::WaitEvents(std::int64_t untilMs) {
     const std::int64_t left = untilMs - NowMs();
     QCoreApplication::processEvents(QEventLoop::AllEvents,
                                     static_cast<int>(std::clamp<std::int64_t>(left, 0, 10)));
-    if (engine_ && !engine_->stopRequested() && !engine_->skipRequested() && NowMs() < untilMs)
+    const bool cut = showFlags && engine_ && (engine_->stopRequested() || engine_->skipRequested());
+    if (!cut && NowMs() < untilMs)
         QThread::msleep(
             static_cast<unsigned long>(std::clamp<std::int64_t>(untilMs - NowMs(), 0, 5)));
 }

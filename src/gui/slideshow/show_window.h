@@ -20,6 +20,10 @@
 class QAction;
 
 namespace gui {
+class TMediaPlayer;
+}
+
+namespace gui {
 
 struct WindowContext;
 
@@ -67,6 +71,9 @@ class WindowShowHost : public core::slideshow::ShowHost {
     // Each message box's text, for the headless log.
     std::function<void(const std::string&)> onMessage;
     ShowSurface* surface() const { return surface_; }
+    // With this on, a video slide's picture is kept as it played (the headless shots).
+    void setKeepClipShots(bool on) { keepClipShots_ = on; }
+    const QImage& clipShot() const { return clipShot_; }
     // The last draw: frames presented and the real time it took.
     int lastFrames() const { return lastFrames_; }
     double lastDrawMs() const { return lastDrawMs_; }
@@ -86,6 +93,7 @@ class WindowShowHost : public core::slideshow::ShowHost {
     core::slideshow::LoadedSlide Load(const std::string& file, int boxWidth, int boxHeight,
                                       int gamma) override;
     void Fill(std::uint32_t colour) override;
+    bool MatchDisplay() override;
     core::slideshow::DrawOutcome Draw(const core::slideshow::Rect& target,
                                       const core::slideshow::Rect& source,
                                       const core::slideshow::SlideEffect& effect,
@@ -100,6 +108,12 @@ class WindowShowHost : public core::slideshow::ShowHost {
     // The slide the last Probe read, kept for its Load so the file is not
     // opened twice.
     struct ProbedSlide;
+    static constexpr int kEndPauseMs = 333;
+    // Runs events until the time, on the show's clock (virtual when fast).
+    void WaitUntil(std::int64_t untilMs);
+    // One round of events towards the time; with showFlags a stop or skip
+    // ends it without sleeping.
+    void RunEventsTowards(std::int64_t untilMs, bool showFlags);
 
     WindowContext& ctx_;
     std::unique_ptr<ProbedSlide> probed_;
@@ -108,9 +122,15 @@ class WindowShowHost : public core::slideshow::ShowHost {
     core::Bitmap picture_;
     QElapsedTimer clock_;
     bool playerWarned_ = false;
+    // The hidden show player, made on the first clip and freed with the host
+    // at the show's end (a refused close only stops the show).
+    QPointer<TMediaPlayer> showPlayer_;
+    QObject* showPlayerClicks_ = nullptr;
     int lastFrames_ = 0;
     double lastDrawMs_ = 0;
     QObject* minimiseWatch_ = nullptr;
+    bool keepClipShots_ = false;
+    QImage clipShot_;
     bool fast_ = false;
     std::int64_t virtual_ = 0;
     // What the start steps changed, to put back exactly.

@@ -79,6 +79,7 @@ void SlideshowCommands::mnuHistorySlideshowClick(bool script) {
     cs::ShowEngine engine(host, settings, catalogue_.table, cs::ProgramRandom());
     host.setEngine(&engine);
     host.setFast(driver_.fast);
+    host.setKeepClipShots(!driver_.shotsDir.isEmpty());
 
     // The headless log: one JSON object a line.
     QFile log(driver_.logPath);
@@ -118,8 +119,10 @@ void SlideshowCommands::mnuHistorySlideshowClick(bool script) {
         write(o);
         if (!driver_.shotsDir.isEmpty() && host.surface()) {
             QDir().mkpath(driver_.shotsDir);
-            host.surface()->frame().save(
-                QDir(driver_.shotsDir).filePath(QString::asprintf("slide_%04d.png", ++shot)));
+            // A video slide as it played; a picture as drawn.
+            const bool clip = r.kind == cs::SlideKind::Media && !host.clipShot().isNull();
+            (clip ? host.clipShot() : host.surface()->frame())
+                .save(QDir(driver_.shotsDir).filePath(QString::asprintf("slide_%04d.png", ++shot)));
         }
     };
     engine.onSkip = [&write](int index) { write({{"event", "skip"}, {"index", index}}); };

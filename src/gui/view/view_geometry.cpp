@@ -2,6 +2,9 @@
 // place on the screen, magnification and fitting, the scroll box, and what
 // every resize does.
 #include "gui/view/view_geometry.h"
+
+#include "core/media/media_rules.h"
+#include "gui/media/media_commands.h"
 #include "gui/input/page_commands.h"
 
 #include "gui/app/web_form.h"
@@ -180,6 +183,14 @@ void ViewGeometry::EnsureStretch() {
 void ViewGeometry::LayoutScrollBox() {
     if (QLayout* l = ctx_.window.layout())
         l->activate(); // the central widget's size after bar changes
+    if (ctx_.mediaMode) {
+        // The player fills the whole picture area.
+        ctx_.scrollBox->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        ctx_.scrollBox->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+        ctx_.scrollBox->setGeometry(0, ScrollTop(), ctx_.window.centralWidget()->width(),
+                                    PictureAreaHeight());
+        return;
+    }
     const bool fit = ctx_.settings.FitToWindow != 0;
     const int clientWidth = ctx_.window.centralWidget()->width();
     const core::ScrollBoxLayout l = core::LayoutScrollBoxBounds(
@@ -285,11 +296,19 @@ void ViewGeometry::ApplyZoom() {
 }
 
 void ViewGeometry::btnZoomUpClick() {
+    if (ctx_.mediaMode && ctx_.media) {
+        if (!ctx_.settings.FitToWindow) ctx_.media->ZoomUp();
+        return;
+    }
     if (ctx_.settings.FitToWindow || !ctx_.picturePresent) return;
     if (ctx_.zoomPercent < core::kZoomMax) ApplyZoom(core::ZoomUp(ctx_.zoomPercent));
 }
 
 void ViewGeometry::btnZoomDnClick() {
+    if (ctx_.mediaMode && ctx_.media) {
+        if (!ctx_.settings.FitToWindow) ctx_.media->ZoomDown();
+        return;
+    }
     if (ctx_.settings.FitToWindow || !ctx_.picturePresent) return;
     if (ctx_.zoomPercent > core::kZoomMin) ApplyZoom(core::ZoomDown(ctx_.zoomPercent));
 }
@@ -329,6 +348,12 @@ void ViewGeometry::PictureChanged() {
 }
 
 void ViewGeometry::mnuFitWindowClick() {
+    if (ctx_.mediaMode && ctx_.media) {
+        ctx_.settings.FitToWindow = ctx_.settings.FitToWindow ? 0 : 1;
+        ShowZoomState();
+        ctx_.media->FitChanged();
+        return;
+    }
     ctx_.mouse->mnuHandClick();
     EnsureStretch();
     ctx_.settings.FitToWindow = ctx_.settings.FitToWindow ? 0 : 1;
@@ -363,6 +388,10 @@ void ViewGeometry::mnuFitWinToClick(int divisor) {
 }
 
 void ViewGeometry::mnuOptimizeWindowClick() {
+    if (ctx_.mediaMode && ctx_.media) {
+        MediaOptimizeWindow(false);
+        return;
+    }
     EnsureStretch();
     if (ctx_.window.isMinimized() || ctx_.layouts->fullScreen()) return;
     if (ctx_.window.isMaximized()) ctx_.window.showNormal();
@@ -385,6 +414,41 @@ void ViewGeometry::mnuOptimizeWindowClick() {
                                   ctx_.window.frameGeometry().top(), w, h, true, true);
         SetFrameGeometry(QRect(r.left, r.top, r.width, r.height));
     }
+    QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    windowSizing_ = false;
+    FormResize();
+}
+
+void ViewGeometry::MediaOptimizeWindow(bool fromZoomUp) {
+    TMediaPlayer* player = ctx_.media ? ctx_.media->viewPlayer() : nullptr;
+    if (!player || ctx_.window.isMinimized()) return;
+    MeasureFrame();
+    const QRect screenRect = ScreenRect();
+    core::media::ClipWindow c;
+    c.clipW = ctx_.media->clipWidth();
+    c.clipH = ctx_.media->clipHeight();
+    c.displaySize = player->DisplaySize();
+    c.fit = ctx_.settings.FitToWindow != 0;
+    c.clientWidth = ctx_.window.centralWidget()->width();
+    c.playerHeight = player->height();
+    c.partsHeight = ctx_.media->PartsHeight();
+    c.frameWidth = frameWidth_;
+    c.nonClientHeight = nonClientHeight_;
+    c.panelsHeight = PanelsHeight();
+    c.minWidth = GetWinMin() - 2 * 24;
+    c.screenW = screenRect.width();
+    c.screenH = screenRect.height();
+    c.fullScreenButton = ctx_.layouts->fullScreen();
+    const core::media::WindowSize size = core::media::ClipWindowSize(c);
+    const QRect frame = ctx_.window.frameGeometry();
+    if (fromZoomUp && frame.width() >= size.width && frame.height() >= size.height) return;
+    if (ctx_.layouts->fullScreen()) return;
+    if (ctx_.window.isMaximized()) ctx_.window.showNormal();
+    QCoreApplication::processEvents();
+    windowSizing_ = true;
+    const core::ViewRect r = core::PlaceWindowRect(ToView(screenRect), frame.left(), frame.top(),
+                                                   size.width, size.height, true, !c.fit);
+    SetFrameGeometry(QRect(r.left, r.top, r.width, r.height));
     QApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
     windowSizing_ = false;
     FormResize();
@@ -424,6 +488,10 @@ void ViewGeometry::FormResize() {
     if (ctx_.mouse->ShowRunning() && ctx_.window.isMinimized()) {
         ctx_.window.showNormal();
         ctx_.mouse->RequestStop();
+        return;
+    }
+    if (ctx_.mediaMode) {
+        LayoutScrollBox();
         return;
     }
     // The first picture after start-up lays the view out itself.

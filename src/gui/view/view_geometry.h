@@ -48,6 +48,8 @@ class ViewGeometry {
     void mnuFitWinToClick(int divisor);
     void mnuFitWindowClick();
     void mnuOptimizeWindowClick();
+    // "&Adjust window" on a clip; from "Zoom +" it never shrinks the window.
+    void MediaOptimizeWindow(bool fromZoomUp);
     // A typed magnification, rounded and clamped as the zoom dialog does it.
     void ZoomTo(int value);
     void ApplyZoom();

@@ -6,6 +6,7 @@
 #include "gui/app/window_context.h"
 #include "gui/bookmarks/bookmark_commands.h"
 #include "gui/dialogs/combo_box_ex.h"
+#include "gui/media/media_commands.h"
 #include "gui/view/picture_mouse.h"
 #include "gui/view/view_geometry.h"
 
@@ -37,6 +38,11 @@ void WindowLayouts::mnuFullScrnClick() {
     const bool leaving = fullScreen_;
     for (const char* n : {"mnuStandard", "mnuCompact", "mnuMinimal"})
         ctx_.menus.SetEnabled(n, leaving);
+    // A clip makes its own switch: the player goes and comes back where it was.
+    if (ctx_.mediaMode && ctx_.media && !ctx_.media->switching()) {
+        ctx_.media->AV_FullScrnClick();
+        return;
+    }
 
     // The resize events of the switch do no layout until it is complete.
     fullScreenSwitching_ = true;
@@ -189,14 +195,25 @@ void WindowLayouts::SetLayoutCheck(const char* name) {
 void WindowLayouts::ApplyLayout(bool status, bool menus, bool toolbar, int win98) {
     if (fullScreen_) return;
     // Each bar toggles without a resize of its own; one resize at the end.
-    if ((ctx_.settings.ShowStatusbar != 0) != status) mnuStatusbarClick(true);
+    if (!ctx_.mediaMode && (ctx_.settings.ShowStatusbar != 0) != status) mnuStatusbarClick(true);
     if ((ctx_.settings.ShowMenus != 0) != menus) mnuMenubarClick(true);
     if ((ctx_.settings.ShowToolbar != 0) != toolbar) mnuToolbarClick(true);
     QCoreApplication::processEvents();
     if (win98 >= 0 && (ctx_.settings.Win98Style != 0) != (win98 != 0)) mnuWin98styleClick(true);
     QCoreApplication::processEvents();
+    // The player's parts follow the layout (Standard all, Compact no status
+    // line, Minimal the controls alone), and the settings record them.
+    if (ctx_.mediaMode && ctx_.media) {
+        ctx_.media->SetParts(true, toolbar, status && menus);
+        QCoreApplication::processEvents();
+    }
     ctx_.view->FormResize();
-    if (!ctx_.settings.FitToWindow && ctx_.picturePresent) ctx_.view->mnuOptimizeWindowClick();
+    if (ctx_.mediaMode && ctx_.media) {
+        if (!ctx_.settings.FitToWindow || ctx_.media->clipHeight() == 0)
+            ctx_.view->mnuOptimizeWindowClick();
+    } else if (!ctx_.settings.FitToWindow && ctx_.picturePresent) {
+        ctx_.view->mnuOptimizeWindowClick();
+    }
 }
 
 void WindowLayouts::mnuStandard1Click() {
