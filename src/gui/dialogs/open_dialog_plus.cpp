@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QMimeDatabase>
 #include <QMouseEvent>
@@ -14,6 +15,7 @@
 #include <QStyle>
 #include <QToolButton>
 #include <QToolTip>
+#include <QTreeView>
 #include <QVBoxLayout>
 
 #include <exception>
@@ -156,8 +158,16 @@ TOpenDialogPlus::TOpenDialogPlus(QWidget* parent) : QFileDialog(parent) {
     connect(paintBox_, &TPreviewBox::clicked, this, [this] { PaintBoxClick(); });
     connect(previewButton_, &QToolButton::clicked, this,
             [this](bool pressed) { PreviewButtonClick(pressed); });
-    // Room for the names and their sizes beside the panel.
-    resize(sizeHint().expandedTo(QSize(820, 480)));
+    // Room for the names and their sizes beside the panel: the size, type and
+    // date columns show whole, the name takes what is left.
+    if (auto* tree = findChild<QTreeView*>("treeView")) {
+        QHeaderView* header = tree->header();
+        header->setStretchLastSection(false);
+        header->setSectionResizeMode(0, QHeaderView::Stretch);
+        for (int column = 1; column < header->count(); ++column)
+            header->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    resize(sizeHint().expandedTo(QSize(900, 480)));
 }
 
 void TOpenDialogPlus::Prepare(const QString& folder, const QString& filters,
