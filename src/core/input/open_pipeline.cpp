@@ -475,9 +475,7 @@ Result<DecodedPicture> OpenPipeline::OpenImage(DocumentState& doc, const OpenEnv
         doc.PictureWidth = pic.width();
         doc.PictureHeight = pic.height();
     }
-    // A device-dependent picture has the screen's depth; otherwise the bitmap's.
-    doc.PictureBits =
-        pic.deviceDependent() ? (env.ScreenBits > 8 ? 24 : env.ScreenBits) : pic.bits();
+    doc.PictureBits = ShownBits(pic, env.ScreenBits);
     return result;
 }
 
@@ -523,6 +521,10 @@ std::string PictureDescription(const DocumentState& doc, const Bitmap& picture) 
     if (doc.ReducedScale) text += " [1:" + std::to_string(doc.Scale) + "]";
     text += picture.deviceDependent() ? " ddb" : " dib";
     return text;
+}
+
+int ShownBits(const Bitmap& picture, int screenBits) {
+    return picture.deviceDependent() ? (screenBits > 8 ? 24 : screenBits) : picture.bits();
 }
 
 Status MakeDeviceDependent(Bitmap& picture, int screenBits) {

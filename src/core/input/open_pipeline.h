@@ -163,5 +163,8 @@ std::string ColourCountText(int bits);
 // A picture turned device-dependent in the screen's format: 24-bit on 24- and
 // 32-bit screens (the window does this when Auto Reduce is on).
 Status MakeDeviceDependent(Bitmap& picture, int screenBits);
+// The depth a decoded picture is shown with: a device-dependent one has the
+// screen's (24 above 8 bits), any other its own.
+int ShownBits(const Bitmap& picture, int screenBits);
 
 } // namespace core

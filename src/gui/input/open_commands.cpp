@@ -132,8 +132,7 @@ bool OpenCommands::TakeFromDialog(TOpenDialogPlus& dialog) {
             const core::Bitmap& pic = decoded.picture;
             doc.PictureWidth = doc.FullWidth = pic.width();
             doc.PictureHeight = doc.FullHeight = pic.height();
-            doc.PictureBits = pic.deviceDependent() ? (env.ScreenBits > 8 ? 24 : env.ScreenBits)
-                                                    : pic.bits();
+            doc.PictureBits = core::ShownBits(pic, env.ScreenBits);
             dialog.ImageClear();
             loadStart_.start();
             FinishDecode(std::move(decoded), doc, false);
