@@ -14,14 +14,6 @@
 
 namespace guitest {
 
-bool SameColours(const core::Bitmap& a, const core::Bitmap& b) {
-    if (a.width() != b.width() || a.height() != b.height()) return false;
-    for (int y = 0; y < a.height(); ++y)
-        for (int x = 0; x < a.width(); ++x)
-            if (a.rgb(x, y) != b.rgb(x, y)) return false;
-    return true;
-}
-
 core::Bitmap Ramp(int width, int height) {
     core::Bitmap b = core::Bitmap::Create(width, height, 24).value();
     for (int y = 0; y < height; ++y)

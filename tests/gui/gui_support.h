@@ -31,8 +31,6 @@ namespace guitest {
 
 // A 24-bit picture with a colour ramp, or a 1-bit picture with a thin black line.
 core::Bitmap Ramp(int width, int height);
-// Same size and the same colour at every pixel, whatever the depths.
-bool SameColours(const core::Bitmap& a, const core::Bitmap& b);
 core::Bitmap OneBitLines(int width, int height);
 
 // Writes `picture` as FORMAT (jpg, png, bmp, tga, tif, pcx) into dir; returns the path.

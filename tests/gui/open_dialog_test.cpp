@@ -2,6 +2,7 @@
 // the dialog learned.
 #include "gui_support.h"
 
+#include "core/test_support.h"
 #include "gui/app/event_pump.h"
 
 #include "gui/app/status_panels.h"
@@ -210,7 +211,7 @@ TEST_F(OpenDialog, PreviewedPictureIsTheOpenedOneWithoutASecondRead) {
     const core::Bitmap& taken = form->pix()->Bitmap();
     EXPECT_EQ(taken.deviceDependent(), normal.deviceDependent());
     EXPECT_EQ(taken.bits(), normal.bits());
-    EXPECT_TRUE(guitest::SameColours(taken, normal));
+    EXPECT_TRUE(testsupport::SameColours(taken, normal));
     EXPECT_EQ(form->statusPanels()->text(2), description);
     EXPECT_EQ(form->windowTitle(), "photo.png - VISTREL 3.6.23");
     EXPECT_TRUE(form->menus().IsEnabled("mnuReload"));
