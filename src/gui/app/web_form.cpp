@@ -288,18 +288,8 @@ void TWebForm::ApplySettings() {
     // Clamping and reserved bytes are the record's own business.
     const core::SettingsRecord& s = ctx_.settings;
     ctx_.zoomPercent = 100;
-    QPalette pal = ctx_.scrollBox->palette();
-    QColor background = palette().color(QPalette::Base);
-    if (s.Background != core::kSystemWindowColour) {
-        const std::uint32_t c = s.Background;
-        background = QColor(c & 0xFF, (c >> 8) & 0xFF, (c >> 16) & 0xFF);
-    }
-    pal.setColor(QPalette::Window, background);
-    pal.setColor(QPalette::Base, background);
-    ctx_.scrollBox->setPalette(pal);
-    ctx_.scrollBox->viewport()->setPalette(pal);
+    ctx_.PaintPictureArea();
     ctx_.scrollBox->viewport()->setAutoFillBackground(true);
-    ctx_.dur95->setPalette(pal);
 
     MenuSet& menus = ctx_.menus;
     menuBar()->setVisible(s.ShowMenus != 0);

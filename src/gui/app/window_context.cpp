@@ -1,7 +1,9 @@
 #include "gui/app/window_context.h"
 
 #include "gui/app/web_form.h"
+#include "gui/view/tpix.h"
 
+#include <QScrollArea>
 #include <QToolBar>
 #include <QToolButton>
 
@@ -35,6 +37,21 @@ void WindowContext::Guard(const std::function<void()>& handler) {
 
 void WindowContext::OpenHelp(int context) {
     window.mnuHelpContextClick(context);
+}
+
+void WindowContext::PaintPictureArea(std::optional<QColor> colour) {
+    if (!colour) {
+        const std::uint32_t c = settings.Background;
+        colour = c == core::kSystemWindowColour
+                     ? window.palette().color(QPalette::Base)
+                     : QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+    }
+    QPalette pal = scrollBox->palette();
+    pal.setColor(QPalette::Window, *colour);
+    pal.setColor(QPalette::Base, *colour);
+    scrollBox->setPalette(pal);
+    scrollBox->viewport()->setPalette(pal);
+    dur95->setPalette(pal);
 }
 
 } // namespace gui

@@ -10,9 +10,11 @@
 #include "gui/app/menu_set.h"
 #include "gui/app/prompter.h"
 
+#include <QColor>
 #include <QString>
 
 #include <functional>
+#include <optional>
 
 class QFrame;
 class QMenu;
@@ -101,6 +103,10 @@ struct WindowContext {
     // Runs a handler; an unexpected error gets the report and the window stays.
     void Guard(const std::function<void()>& handler);
     void OpenHelp(int context);
+    // The picture area (scroll box, its viewport and the picture) in `colour`,
+    // or without one in the `Background` setting's colour (the desktop's
+    // window colour for the system one).
+    void PaintPictureArea(std::optional<QColor> colour = std::nullopt);
 };
 
 } // namespace gui

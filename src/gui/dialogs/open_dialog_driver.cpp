@@ -12,7 +12,6 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QThread>
 #include <QToolButton>
 
 #include <cstdio>
@@ -52,13 +51,6 @@ void PrintDialog(const TOpenDialogPlus& d) {
          bitmap ? QString("%1x%2x%3").arg(bitmap->width()).arg(bitmap->height()).arg(bitmap->bits())
                 : QString("none"));
     std::fflush(stdout);
-}
-
-void Settle(int rounds) {
-    for (int i = 0; i < rounds; ++i) {
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
-        QThread::msleep(5);
-    }
 }
 
 int Usage(const char* why) {
@@ -125,7 +117,7 @@ int RunOpenDialogSurface(const QStringList& args) {
             QApplication::sendEvent(box, &release);
         }
         PumpEventsWhile([&d] { return d.busy(); }, 60000);
-        Settle(5);
+        PumpEventsWhile([] { return true; }, 100); // the last paints land
         if (!run.screenshot.isEmpty()) saved = d.grab().save(run.screenshot, "PNG");
         if (run.print) PrintDialog(d);
         return QStringList(); // closed with Cancel: nothing opens

@@ -81,9 +81,8 @@ bool MediaCommands::OpenClip() {
         QApplication::setOverrideCursor(Qt::WaitCursor);
         player_->SetFileName(clipPath_);
         QApplication::restoreOverrideCursor();
-    } else if (!OpenMediaView(false)) {
-        Report("New Windows multimedia components not installed.\nSee FAQ for free download "
-               "(upgrade) details.");
+    } else if (!OpenMediaView()) {
+        Report(kNoPlayerText);
         return false;
     }
     // A real back end opens a clip some time later: everything below needs its facts.
@@ -93,11 +92,8 @@ bool MediaCommands::OpenClip() {
         return false;
     }
     if (!open) {
-        QString reason =
-            !player_ ? QString("No media player could be created.")
-            : player_->OpenState() == TMediaPlayer::kOpening
-                ? QString("The clip did not open within %1 seconds.").arg(cm::kOpenTimeoutMs / 1000)
-                : player_->failure();
+        const QString reason =
+            player_ ? player_->WhyNotOpen() : QString("No media player could be created.");
         AV_UI(false);
         Report(QString("Cannot play %1.\n%2").arg(QFileInfo(clipPath_).fileName(), reason));
         if (onEvent) onEvent("failed");
@@ -123,7 +119,7 @@ bool MediaCommands::OpenClip() {
     return true;
 }
 
-bool MediaCommands::OpenMediaView(bool restoring) {
+bool MediaCommands::OpenMediaView() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     AV_UI(true);
     std::unique_ptr<MediaBackend> backend = CreateMediaBackend();
@@ -135,11 +131,8 @@ bool MediaCommands::OpenMediaView(bool restoring) {
     }
     QWidget* area = ctx_.scrollBox->viewport();
     player_ = new TMediaPlayer(std::move(backend), area);
-    PaintBackground(true);
-    QObject::connect(player_, &TMediaPlayer::OpenStateChange, player_,
-                     [this](int, int now) { openState_ = now; });
+    ctx_.PaintPictureArea(QColor(player_->DisplayBackColor()));
     QObject::connect(player_, &TMediaPlayer::PlayStateChange, player_, [this](int, int now) {
-        playState_ = now;
         if (now == TMediaPlayer::kPlaying && onEvent && player_)
             onEvent("play position=" + Seconds(player_->CurrentPosition()));
         if (ctx_.mediaMode) UI_Audio();
@@ -150,7 +143,7 @@ bool MediaCommands::OpenMediaView(bool restoring) {
     QObject::connect(player_, &TMediaPlayer::RightClicked, player_,
                      [this](const QPoint& at) { ctx_.Guard([&] { AV_MouseDown(at); }); });
 
-    player_->SetVolume(core::options::PlayerVolume(std::clamp(ctx_.settings.Volume, 1, 1000)));
+    player_->SetVolume(core::options::PlayerVolume(ctx_.settings.Volume));
     ApplyParts();
     delete sizeWatch_;
     sizeWatch_ = new FillWatch(area, player_);
@@ -165,8 +158,7 @@ bool MediaCommands::OpenMediaView(bool restoring) {
         ctx_.settings.AvPixelsPerInch = ppi;
     }
     ApplyParts();
-    player_->SetDisplaySize(restoring ? savedDisplaySize_
-                                      : (ctx_.settings.FitToWindow ? cm::kFitSize : cm::kOwnSize));
+    player_->SetDisplaySize(ctx_.settings.FitToWindow ? cm::kFitSize : cm::kOwnSize);
     player_->SetFileName(clipPath_);
     QApplication::restoreOverrideCursor();
     return true;
@@ -198,24 +190,6 @@ int MediaCommands::PartsHeight() const {
            (player_->ShowControls() ? s.AvControlsHeight : 0);
 }
 
-void MediaCommands::PaintBackground(bool forPlayer) {
-    QColor c;
-    if (forPlayer && player_) {
-        c = QColor(player_->DisplayBackColor());
-    } else {
-        const std::uint32_t b = ctx_.settings.Background;
-        c = ctx_.window.palette().color(QPalette::Base);
-        if (b != core::kSystemWindowColour)
-            c = QColor(int(b & 0xFF), int((b >> 8) & 0xFF), int((b >> 16) & 0xFF));
-    }
-    QPalette pal = ctx_.scrollBox->palette();
-    pal.setColor(QPalette::Window, c);
-    pal.setColor(QPalette::Base, c);
-    ctx_.scrollBox->setPalette(pal);
-    ctx_.scrollBox->viewport()->setPalette(pal);
-    ctx_.dur95->setPalette(pal);
-}
-
 void MediaCommands::AV_UI(bool entering) {
     QMainWindow& w = ctx_.window;
     const bool statusShown = !ctx_.layouts->fullScreen() && ctx_.settings.ShowStatusbar;
@@ -232,7 +206,7 @@ void MediaCommands::AV_UI(bool entering) {
             sizeWatch_ = nullptr;
             delete player_.data();
             // The picture area takes its own colour again.
-            PaintBackground(false);
+            ctx_.PaintPictureArea();
             ctx_.dur95->show();
             w.statusBar()->setVisible(statusShown);
             ctx_.input->ShowEmptyPicture(false);

@@ -62,10 +62,9 @@ class MediaCommands {
     std::function<void(const QString& event)> onEvent;
 
   private:
-    bool OpenMediaView(bool restoring);
+    bool OpenMediaView();
     void MeasureParts();
     void ApplyParts();
-    void PaintBackground(bool player);
     void WatchScrollBox();
     void Report(const QString& text);
 
@@ -75,9 +74,6 @@ class MediaCommands {
     QString clipPath_, lastError_;
     int clipWidth_ = 0, clipHeight_ = 0;
     double clipDuration_ = 0;
-    int playState_ = 0, openState_ = 0;
-    double savedPosition_ = 0;
-    int savedDisplaySize_ = 0;
     int baseHeight_ = 0; // the bare player, measured once a run
     bool switching_ = false;
 };

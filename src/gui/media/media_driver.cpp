@@ -33,12 +33,8 @@ int MediaInfo(const QString& clip) {
     TMediaPlayer player(CreateMediaBackend());
     player.SetFileName(clip);
     if (!player.WaitOpen(core::media::kOpenTimeoutMs)) {
-        const QString reason = player.OpenState() == TMediaPlayer::kOpening
-                                   ? QString("The clip did not open within %1 seconds.")
-                                         .arg(core::media::kOpenTimeoutMs / 1000)
-                                   : player.failure();
         std::fprintf(stderr, "vistrel: Cannot play %s. %s\n",
-                     qPrintable(QFileInfo(clip).fileName()), qPrintable(reason));
+                     qPrintable(QFileInfo(clip).fileName()), qPrintable(player.WhyNotOpen()));
         return 1;
     }
     Line(QString("duration: %1").arg(player.Duration(), 0, 'f', 3));

@@ -265,6 +265,12 @@ void TMediaPlayer::Stop() {
     Tick();
 }
 
+QString TMediaPlayer::WhyNotOpen() const {
+    if (openState_ == kOpening)
+        return QString("The clip did not open within %1 seconds.").arg(cm::kOpenTimeoutMs / 1000);
+    return failure_;
+}
+
 bool TMediaPlayer::WaitOpen(int timeoutMs) {
     // The window may close (and free the player) while the events run.
     const QPointer<TMediaPlayer> self(this);

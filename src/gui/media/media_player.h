@@ -19,6 +19,11 @@ class QToolButton;
 
 namespace gui {
 
+// What the program says when no player can be made.
+inline constexpr const char* kNoPlayerText =
+    "New Windows multimedia components not installed.\nSee FAQ for free download (upgrade) "
+    "details.";
+
 class VideoArea;
 
 class TMediaPlayer : public QWidget {
@@ -37,6 +42,8 @@ class TMediaPlayer : public QWidget {
     int PlayState() const { return playState_; }
     int OpenState() const { return openState_; }
     QString failure() const { return failure_; } // the back end's reason
+    // Why the clip is not open after a WaitOpen: still opening, or the failure.
+    QString WhyNotOpen() const;
     double CurrentPosition() const;
     void SetCurrentPosition(double seconds);
     double Duration() const;

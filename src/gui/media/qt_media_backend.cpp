@@ -145,16 +145,18 @@ void QtMediaBackend::SchedulePrimed() {
 }
 
 void QtMediaBackend::FrameArrived(const QVideoFrame& frame) {
-    if (!frame.isValid()) return;
+    if (!frame.isValid() || (stage_ != Stage::Open && stage_ != Stage::Priming)) return;
+    // Each frame is converted once, for the first picture and the player alike.
+    const QImage image = frame.toImage();
     if (stage_ == Stage::Priming) {
         if (width_ == 0) {
             width_ = frame.width();
             height_ = frame.height();
-            firstFrame_ = frame.toImage();
+            firstFrame_ = image;
         }
         if (duration_ > 0) SchedulePrimed();
     }
-    if (onFrame && (stage_ == Stage::Open || stage_ == Stage::Priming)) onFrame(frame.toImage());
+    if (onFrame) onFrame(image);
 }
 
 void QtMediaBackend::Primed() {

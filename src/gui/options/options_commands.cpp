@@ -96,16 +96,7 @@ void OptionsCommands::Apply(co::OptionsModel& model) {
 }
 
 void OptionsCommands::PaintBackground() {
-    const std::uint32_t c = ctx_.settings.Background;
-    QColor background = ctx_.window.palette().color(QPalette::Base);
-    if (c != core::kSystemWindowColour)
-        background = QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
-    QPalette pal = ctx_.scrollBox->palette();
-    pal.setColor(QPalette::Window, background);
-    pal.setColor(QPalette::Base, background);
-    ctx_.scrollBox->setPalette(pal);
-    ctx_.scrollBox->viewport()->setPalette(pal);
-    ctx_.dur95->setPalette(pal);
+    ctx_.PaintPictureArea();
     ctx_.dur95->update();
 }
 

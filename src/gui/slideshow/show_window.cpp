@@ -403,10 +403,8 @@ cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide& slide) {
             // No player can be made: its warning once, and the clips are passed over.
             if (!playerWarned_) {
                 playerWarned_ = true;
-                const char* text = "New Windows multimedia components not installed.\nSee FAQ "
-                                   "for free download (upgrade) details.";
-                if (onMessage) onMessage(text);
-                ctx_.prompter.Message({BoxType::Warning, "Vistrel", text, kBtnOk, kBtnOk});
+                if (onMessage) onMessage(kNoPlayerText);
+                ctx_.prompter.Message({BoxType::Warning, "Vistrel", kNoPlayerText, kBtnOk, kBtnOk});
             }
             return cs::MediaOutcome::NoPlayer;
         }
@@ -415,7 +413,7 @@ cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide& slide) {
         showPlayer_->SetShowStatusBar(false);
         showPlayer_->SetShowTracker(false);
         showPlayer_->SetShowControls(false);
-        showPlayerClicks_ = new PlayerClicks(showPlayer_, [this](Qt::MouseButton b) {
+        new PlayerClicks(showPlayer_, [this](Qt::MouseButton b) {
             if (!engine_) return;
             if (b == Qt::RightButton)
                 engine_->RequestSkip();
@@ -428,7 +426,7 @@ cs::MediaOutcome WindowShowHost::PlayMedia(const cs::MediaSlide& slide) {
     }
     TMediaPlayer& player = *showPlayer_;
     clipShot_ = QImage();
-    player.SetVolume(core::options::PlayerVolume(std::clamp(ctx_.settings.Volume, 1, 1000)));
+    player.SetVolume(core::options::PlayerVolume(ctx_.settings.Volume));
     auto stopped = [this] { return engine_ && engine_->stopRequested(); };
     player.SetFileName(QString::fromStdString(slide.file));
     // The clip's facts come when the back end has opened it.

@@ -125,7 +125,6 @@ class WindowShowHost : public core::slideshow::ShowHost {
     // The hidden show player, made on the first clip and freed with the host
     // at the show's end (a refused close only stops the show).
     QPointer<TMediaPlayer> showPlayer_;
-    QObject* showPlayerClicks_ = nullptr;
     int lastFrames_ = 0;
     double lastDrawMs_ = 0;
     QObject* minimiseWatch_ = nullptr;

@@ -421,7 +421,7 @@ void ViewGeometry::mnuOptimizeWindowClick() {
 
 void ViewGeometry::MediaOptimizeWindow(bool fromZoomUp) {
     TMediaPlayer* player = ctx_.media ? ctx_.media->viewPlayer() : nullptr;
-    if (!player || ctx_.window.isMinimized()) return;
+    if (!player || ctx_.window.isMinimized() || ctx_.layouts->fullScreen()) return;
     MeasureFrame();
     const QRect screenRect = ScreenRect();
     core::media::ClipWindow c;
@@ -438,11 +438,9 @@ void ViewGeometry::MediaOptimizeWindow(bool fromZoomUp) {
     c.minWidth = GetWinMin() - 2 * 24;
     c.screenW = screenRect.width();
     c.screenH = screenRect.height();
-    c.fullScreenButton = ctx_.layouts->fullScreen();
     const core::media::WindowSize size = core::media::ClipWindowSize(c);
     const QRect frame = ctx_.window.frameGeometry();
     if (fromZoomUp && frame.width() >= size.width && frame.height() >= size.height) return;
-    if (ctx_.layouts->fullScreen()) return;
     if (ctx_.window.isMaximized()) ctx_.window.showNormal();
     QCoreApplication::processEvents();
     windowSizing_ = true;
