@@ -20,21 +20,22 @@ int ZoomDownSize(int ds) {
     return ds;
 }
 
+namespace {
+
+// A clip's picture at the own, half or double display size.
+core::ViewSize SizedClip(int ds, int clipW, int clipH) {
+    if (ds == kHalfSize) return {std::max(1, clipW / 2), std::max(1, clipH / 2)};
+    if (ds == kDoubleSize) return {clipW * 2, clipH * 2};
+    return {clipW, clipH};
+}
+
+} // namespace
+
 Box VideoBox(int ds, int clipW, int clipH, int areaW, int areaH) {
     if (clipW <= 0 || clipH <= 0 || areaW <= 0 || areaH <= 0) return {};
-    int w = clipW, h = clipH;
-    if (ds == kHalfSize) {
-        w = std::max(1, clipW / 2);
-        h = std::max(1, clipH / 2);
-    } else if (ds == kDoubleSize) {
-        w = clipW * 2;
-        h = clipH * 2;
-    } else if (ds == kFitSize) {
-        const core::ViewSize f = core::ScaleToFit(clipW, clipH, areaW, areaH);
-        w = f.width;
-        h = f.height;
-    }
-    return {(areaW - w) / 2, (areaH - h) / 2, w, h};
+    const core::ViewSize s =
+        ds == kFitSize ? core::ScaleToFit(clipW, clipH, areaW, areaH) : SizedClip(ds, clipW, clipH);
+    return {(areaW - s.width) / 2, (areaH - s.height) / 2, s.width, s.height};
 }
 
 Box SlideBounds(const SlideClip& s) {
@@ -95,17 +96,10 @@ WindowSize ClipWindowSize(const ClipWindow& c) {
         w = c.frameWidth + wi;
         h = c.nonClientHeight + hi + d;
     } else {
-        w = c.clipW;
-        h = c.clipH;
-        if (c.displaySize == kHalfSize) {
-            w /= 2;
-            h /= 2;
-        } else if (c.displaySize == kDoubleSize) {
-            w *= 2;
-            h *= 2;
-        }
-        w += c.frameWidth;
-        h += c.nonClientHeight + d;
+        const core::ViewSize s = c.clipH != 0 ? SizedClip(c.displaySize, c.clipW, c.clipH)
+                                              : core::ViewSize{c.clipW, c.clipH};
+        w = s.width + c.frameWidth;
+        h = s.height + c.nonClientHeight + d;
     }
     if (c.clipH == 0) h -= 2;
     if (!c.fullScreenButton) w = std::max(w, c.minWidth);
