@@ -201,9 +201,7 @@ void TOpenDialogPlus::ClearPreview() {
 
 core::Bitmap TOpenDialogPlus::TakeImageBitmap() {
     core::Bitmap out = std::move(preview_);
-    preview_ = core::Bitmap();
-    preloadFile_.clear();
-    paintBox_->clear();
+    ClearPreview();
     return out;
 }
 
